@@ -1,0 +1,18 @@
+// Texts of the About page.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+inline constexpr wchar_t MakerLine[] = L"Lumarel Printer, a virtual printer by Lumarel Software";
+inline constexpr wchar_t WebSiteShort[] = L"www.lumarel.example";
+inline constexpr wchar_t WebSiteAddress[] = L"https://www.lumarel.example/";
+
+// "Version <version>", an empty line and the maker's line, with every "&" doubled so
+// that the static control shows it as itself rather than as an access-key mark.
+std::wstring ComposeVersionText(const wchar_t* version);
+
+// The banner: white text on grey, 8 pixels from the left edge, centred vertically, in
+// the default GUI font whatever the dialog's font is.
+void DrawBanner(HDC dc, RECT area, const wchar_t* text);

@@ -1,0 +1,79 @@
+// The About page: the printer's name on a painted banner, the version, and the maker's web site.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/about.h"
+#include "app/handles.h"
+#include "app/pages.h"
+#include "app/sheet.h"
+#include "res/resource.h"
+#include "settings/registry.h"
+#include "settings/settings.h"
+
+std::wstring ComposeVersionText(const wchar_t* version) {
+    std::wstring text = L"Version ";
+    text += version;
+    text += L"\n\n";
+    text += MakerLine;
+    std::wstring escaped;
+    escaped.reserve(text.size() + 8);
+    for (wchar_t c : text) {
+        escaped += c;
+        if (c == L'&') escaped += L'&';
+    }
+    return escaped;
+}
+
+void DrawBanner(HDC dc, RECT area, const wchar_t* text) {
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    area.left += 8;
+    DrawTextW(dc, text, -1, &area, DT_SINGLELINE | DT_VCENTER);
+}
+
+namespace {
+
+void PaintBanner(HWND banner) {
+    PaintScope paint(banner);
+    RECT area;
+    GetWindowRect(banner, &area);
+    MapWindowPoints(HWND_DESKTOP, banner, reinterpret_cast<POINT*>(&area), 2);
+    wchar_t text[256];
+    GetWindowTextW(banner, text, 256);
+    DrawBanner(paint.dc(), area, text);
+}
+
+LRESULT CALLBACK BannerWndProc(HWND banner, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) PaintBanner(banner);
+    return DefWindowProcW(banner, message, wParam, lParam);
+}
+
+void InitAboutPage(HWND page) {
+    SetWindowLongPtrW(GetDlgItem(page, IDC_ABOUT_BANNER), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BannerWndProc));
+    SetDlgItemTextW(page, IDC_ABOUT_BANNER, PrinterName);
+    SetDlgItemTextW(page, IDC_ABOUT_VERSION, ComposeVersionText(Settings.Version).c_str());
+    SetDlgItemTextW(page, IDC_ABOUT_WEBSITE, WebSiteShort);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitAboutPage(page);
+            return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_ABOUT_WEBSITE) {
+                ShellExecuteW(nullptr, L"open", WebSiteAddress, nullptr, nullptr, SW_SHOWNORMAL);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_NOTIFY:
+            if (reinterpret_cast<NMHDR*>(lParam)->code == PSN_SETACTIVE) RecordLastViewedPage(page);
+            return FALSE;
+    }
+    return FALSE;
+}

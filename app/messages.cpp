@@ -1,0 +1,57 @@
+#include "app/messages.h"
+
+#include <cwchar>
+
+#include "app/globals.h"
+#include "settings/registry.h"
+
+std::wstring ComposeErrorText(const wchar_t* text, DWORD errorCode, const wchar_t* systemText) {
+    wchar_t number[16];
+    _snwprintf(number, 16, L"%d", static_cast<int>(errorCode));
+    number[15] = L'\0';
+    std::wstring composed = text;
+    composed += L"\nError # ";
+    composed += number;
+    composed += L": ";
+    composed += systemText;
+    return composed;
+}
+
+std::wstring SystemErrorText(DWORD errorCode) {
+    wchar_t buffer[512] = {};
+    // No inserts are passed: FORMAT_MESSAGE_IGNORE_INSERTS keeps a "%1" of the system
+    // text as it stands instead of reading arguments that do not exist.
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, errorCode,
+                                  0, buffer, 512, nullptr);
+    if (length == 0) return std::wstring();
+    buffer[511] = L'\0';
+    return buffer;
+}
+
+static void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
+    size_t position = 0;
+    while ((position = text.find(from, position)) != std::wstring::npos) {
+        text.replace(position, from.size(), to);
+        position += to.size();
+    }
+}
+
+std::wstring ExpandPrinterMessage(const wchar_t* text) {
+    std::wstring expanded = text;
+    ReplaceAll(expanded, L"%PRINTER_NAME%", PrinterName);
+    ReplaceAll(expanded, L"\\n", L"\n");
+    return expanded;
+}
+
+int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner) {
+    if (errorCode == 0) errorCode = GetLastError();
+    if (errorCode == 0) return 0;
+    std::wstring composed = ComposeErrorText(text, errorCode, SystemErrorText(errorCode).c_str());
+    MessageBoxW(owner, composed.c_str(), SheetCaption, MB_OK);
+    return static_cast<int>(errorCode);
+}
+
+int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags) {
+    std::wstring expanded = ExpandPrinterMessage(text);
+    return MessageBoxW(owner, expanded.c_str(), SheetCaption, flags);
+}

@@ -1,0 +1,23 @@
+// The two ways the program speaks to the user. Every box is captioned SheetCaption.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// "<text>\nError # <code as signed decimal>: <systemText>"
+std::wstring ComposeErrorText(const wchar_t* text, DWORD errorCode, const wchar_t* systemText);
+
+// The system's text for an error code (with its line break), or empty when it has none.
+std::wstring SystemErrorText(DWORD errorCode);
+
+// Replaces every "%PRINTER_NAME%" by the printer's name, then every backslash-n pair
+// by a line break; left to right, without rescanning inserted text.
+std::wstring ExpandPrinterMessage(const wchar_t* text);
+
+// Reports a failed operation. errorCode 0 stands for the thread's last error; when that
+// is 0 too nothing is shown and 0 is returned. Otherwise returns the code shown.
+int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner);
+
+// Shows a prompt or notice that may name the printer; returns MessageBoxW's answer.
+int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags);

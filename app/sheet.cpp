@@ -1,0 +1,194 @@
+#include "app/sheet.h"
+
+#include <cstring>
+
+#include "app/globals.h"
+#include "app/pages.h"
+#include "device/printer_access.h"
+#include "res/resource.h"
+#include "settings/registry.h"
+#include "settings/settings.h"
+
+namespace {
+
+// The sheet's icons live until the sheet has closed.
+UniqueIcon SheetSmallIcon;
+UniqueIcon SheetBigIcon;
+bool ButtonPressReported = false;
+
+struct PageTableRow {
+    SheetPage page;
+    int templateId;
+    DLGPROC proc;  // null while the page is not part of this build
+    const wchar_t* title;
+};
+
+// Sheet order. General keeps its template's caption; Paper's template caption is not used.
+const PageTableRow PageTable[] = {
+    {SheetPage::General, IDD_GENERAL_PAGE, nullptr, nullptr},
+    {SheetPage::Paper, IDD_PAPER_PAGE, nullptr, L"Paper"},
+    {SheetPage::Agent, IDD_AGENT_PAGE, nullptr, L"Agent"},
+    {SheetPage::Emf, IDD_EMF_PAGE, EmfPageProc, L"EMF"},
+    {SheetPage::Pdf, IDD_PDF_PAGE, nullptr, L"PDF"},
+    {SheetPage::About, IDD_ABOUT_PAGE, AboutPageProc, L"About"},
+};
+
+bool IsPresent(SheetPage page, const SheetConditions& c) {
+    switch (page) {
+        case SheetPage::General: return !c.noGeneral;
+        case SheetPage::Paper: return !c.noPaper && c.platformId == VER_PLATFORM_WIN32_NT;
+        case SheetPage::Agent: return !c.agentHidePage;
+        case SheetPage::Emf: return !c.emfHidePage;
+        case SheetPage::Pdf: return !c.pdfHidePage;
+        case SheetPage::About: return true;
+    }
+    return false;
+}
+
+DWORD PlatformId() {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)  // the platform id is all that is asked
+#endif
+    if (!GetVersionExW(&version)) return VER_PLATFORM_WIN32_NT;
+    return version.dwPlatformId;
+}
+
+void SetSheetIcons(HWND sheet) {
+    SheetSmallIcon.reset(static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CXSMICON), 0)));
+    SendMessageW(sheet, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SheetSmallIcon.get()));
+    SheetBigIcon.reset(static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CXICON), 0)));
+    SendMessageW(sheet, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(SheetBigIcon.get()));
+}
+
+}  // namespace
+
+std::vector<SheetPage> PresentPageKinds(const SheetConditions& conditions) {
+    std::vector<SheetPage> kinds;
+    for (const PageTableRow& row : PageTable)
+        if (IsPresent(row.page, conditions)) kinds.push_back(row.page);
+    return kinds;
+}
+
+std::vector<PageSlot> PresentPages(const SheetConditions& conditions) {
+    std::vector<PageSlot> slots;
+    for (const PageTableRow& row : PageTable)
+        if (row.proc && IsPresent(row.page, conditions)) slots.push_back({row.templateId, row.proc, row.title});
+    return slots;
+}
+
+int StartPage(int lastViewedPage, int pageCount) {
+    return (lastViewedPage >= 0 && lastViewedPage < pageCount) ? lastViewedPage : 0;
+}
+
+void AdjustSheetTemplate(void* dialogTemplate) {
+    auto* bytes = static_cast<unsigned char*>(dialogTemplate);
+    WORD signature;
+    std::memcpy(&signature, bytes + 2, sizeof signature);
+    unsigned char* styleField = bytes + (signature == 0xFFFF ? 12 : 0);
+    DWORD style;
+    std::memcpy(&style, styleField, sizeof style);
+    style = (style & ~static_cast<DWORD>(DS_CONTEXTHELP)) | DS_CENTER;
+    std::memcpy(styleField, &style, sizeof style);
+}
+
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
+    switch (message) {
+        case PSCB_PRECREATE:
+            if (lParam) AdjustSheetTemplate(reinterpret_cast<void*>(lParam));
+            break;
+        case PSCB_INITIALIZED:
+            if (sheet) SetSheetIcons(sheet);
+            break;
+        case PSCB_BUTTONPRESSED:
+            ButtonPressReported = true;
+            StoreLastViewedPage();
+            break;
+    }
+    return 0;
+}
+
+std::vector<HPROPSHEETPAGE> CreatePages(const std::vector<PageSlot>& slots) {
+    std::vector<HPROPSHEETPAGE> pages;
+    for (const PageSlot& slot : slots) {
+        PROPSHEETPAGEW page{};
+        page.dwSize = sizeof page;
+        page.hInstance = AppInstance;
+        page.pszTemplate = MAKEINTRESOURCEW(slot.templateId);
+        page.pfnDlgProc = slot.proc;
+        if (slot.title) {
+            page.dwFlags = PSP_USETITLE;
+            page.pszTitle = slot.title;
+        }
+        pages.push_back(CreatePropertySheetPageW(&page));
+    }
+    return pages;
+}
+
+PROPSHEETHEADERW MakeSheetHeader(std::vector<HPROPSHEETPAGE>& pages, int startPage) {
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPTITLE | PSH_USECALLBACK;
+    header.hInstance = AppInstance;
+    header.pszCaption = PrinterName;
+    header.nPages = static_cast<UINT>(pages.size());
+    header.phpage = pages.data();
+    header.pfnCallback = SheetCallback;
+    header.nStartPage = static_cast<UINT>(startPage);
+    return header;
+}
+
+void StoreLastViewedPage() {
+    UniqueRegKey key;
+    if (CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserKeyFormat), key) != ERROR_SUCCESS) return;
+    WriteDwordValue(key.get(), L"Last Viewed Page", static_cast<DWORD>(Settings.LastViewedPage));
+}
+
+bool SheetReportedButtonPress() { return ButtonPressReported; }
+void ResetButtonPressReport() { ButtonPressReported = false; }
+
+void RecordLastViewedPage(HWND page) {
+    Settings.LastViewedPage =
+        static_cast<int>(SendMessageW(GetParent(page), PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
+}
+
+void MarkPageChanged(HWND page, bool& changedFlag) {
+    changedFlag = true;
+    SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+}
+
+INT_PTR AcceptApply(HWND page) {
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+    SendMessageW(GetParent(page), PSM_UNCHANGED, reinterpret_cast<WPARAM>(page), 0);
+    return TRUE;
+}
+
+extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper) {
+    // Called through the export without the entry point's preparations.
+    if (!AppInstance) InitProcessGlobals(GetModuleHandleW(nullptr));
+
+    DWORD platformId = PlatformId();
+    if (!LoadSettings()) return 1;
+    CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
+
+    SheetConditions conditions{noGeneral, noPaper, platformId, Settings.AgentHidePage, Settings.EmfHidePage,
+                               Settings.PdfHidePage};
+    std::vector<HPROPSHEETPAGE> pages = CreatePages(PresentPages(conditions));
+    PROPSHEETHEADERW header = MakeSheetHeader(pages, StartPage(Settings.LastViewedPage, static_cast<int>(pages.size())));
+
+    ResetButtonPressReport();
+    PropertySheetW(&header);
+    // Some platforms never report button presses to the callback; the page viewed
+    // last is then stored once the sheet has closed.
+    if (!SheetReportedButtonPress()) StoreLastViewedPage();
+
+    SheetSmallIcon.reset();
+    SheetBigIcon.reset();
+    PortraitBitmap.reset();
+    LandscapeBitmap.reset();
+    PropertiesMutex.reset();
+    return 0;
+}

@@ -1,0 +1,65 @@
+// The property sheet: which pages it holds, its callback, the last-viewed-page rule
+// and the helpers every page uses to talk to the sheet.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+// One page of the sheet as it is created.
+struct PageSlot {
+    int templateId;
+    DLGPROC proc;
+    const wchar_t* title;  // null: the template's own caption
+};
+
+// What decides which pages are present.
+struct SheetConditions {
+    int noGeneral;
+    int noPaper;
+    DWORD platformId;  // VER_PLATFORM_WIN32_NT or older
+    DWORD agentHidePage;
+    DWORD emfHidePage;
+    DWORD pdfHidePage;
+};
+
+enum class SheetPage { General, Paper, Agent, Emf, Pdf, About };
+
+// The pages the conditions allow, in sheet order: General, Paper, Agent, EMF, PDF,
+// About (always present).
+std::vector<SheetPage> PresentPageKinds(const SheetConditions& conditions);
+
+// The allowed pages that this build has a dialog procedure for, ready to create.
+std::vector<PageSlot> PresentPages(const SheetConditions& conditions);
+
+// The page the sheet opens on: the last viewed one when it is in range, else the first.
+int StartPage(int lastViewedPage, int pageCount);
+
+// Takes the "?" button off the sheet and centres it, in the sheet's dialog template
+// (a DLGTEMPLATEEX when its second word is 0xFFFF, else a DLGTEMPLATE).
+void AdjustSheetTemplate(void* dialogTemplate);
+
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam);
+
+// Creates the page handles for `slots`; the sheet takes them over when it runs.
+std::vector<HPROPSHEETPAGE> CreatePages(const std::vector<PageSlot>& slots);
+
+// The sheet's header for `pages`, opening on `startPage`.
+PROPSHEETHEADERW MakeSheetHeader(std::vector<HPROPSHEETPAGE>& pages, int startPage);
+
+// Writes Settings.LastViewedPage to the user key; failures are silent.
+void StoreLastViewedPage();
+
+// True once the callback has been told of a button press in this run.
+bool SheetReportedButtonPress();
+void ResetButtonPressReport();
+
+// For the pages: record this page as the one viewed last (on PSN_SETACTIVE).
+void RecordLastViewedPage(HWND page);
+// For the pages: remember the change and let the sheet enable Apply.
+void MarkPageChanged(HWND page, bool& changedFlag);
+// For the pages: accept PSN_APPLY and tell the sheet the page is clean again.
+INT_PTR AcceptApply(HWND page);
+
+extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper);

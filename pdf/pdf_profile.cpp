@@ -1,0 +1,30 @@
+#include "pdf/pdf_profile.h"
+
+#include <cstring>
+#include <new>
+
+PdfProfile MakeDefaultProfile() {
+    PdfProfile profile;
+    // Zeroed whole: every text empty and the password fields clean to their ends, as
+    // the password blobs are made from all 32 units.
+    std::memset(&profile, 0, sizeof profile);
+    profile.documentCompression = 1;  // Flate
+    profile.jpegQuality = 80;
+    profile.pageLayout = 1;           // continuous
+    return profile;
+}
+
+bool ProfileList::Append(const PdfProfile& profile) {
+    try {
+        profiles_.push_back(profile);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool ProfileList::Remove(int index) {
+    if (!Contains(index)) return false;
+    profiles_.erase(profiles_.begin() + index);
+    return true;
+}

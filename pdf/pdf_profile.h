@@ -1,0 +1,54 @@
+// One PDF profile and the ordered list of profiles kept in memory.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// A plain value record, copied whole. Text widths count UTF-16 units including the
+// terminator; every number is a signed 32-bit integer.
+struct PdfProfile {
+    wchar_t name[128];
+    wchar_t title[256];
+    wchar_t author[256];
+    wchar_t subject[256];
+    wchar_t keywords[512];
+    int securityEnabled;
+    int userPasswordEnabled;
+    wchar_t userPassword[32];
+    int ownerPasswordEnabled;
+    wchar_t ownerPassword[32];
+    int allowCopying;
+    int allowCommenting;
+    int allowChanging;
+    int allowPrinting;
+    int encryptionLevel;       // 0 low (40-bit RC4), 1 high (128-bit RC4)
+    int documentCompression;   // 0 none, 1 Flate
+    int imagesCompression;     // 0 Flate, 1 JPEG, 2 CCITT3, 3 CCITT32d, 4 CCITT4
+    int jpegQuality;           // percent
+    int pdfVersion;            // 0 v1.3, 1 v1.4
+    int pageLayout;            // 0 single, 1 continuous, 2 facing, 3 continuous facing
+    int pageMode;              // 0 normal, 1 outlines, 2 thumbnails, 3 full screen
+    int alternateEmfRendering;
+};
+
+// A profile with the defaults: texts empty, Flate document compression, JPEG quality 80,
+// continuous page layout, every other number 0.
+PdfProfile MakeDefaultProfile();
+
+// The profiles in list-box and registry-index order.
+class ProfileList {
+public:
+    // Appends a copy; false only when memory runs out.
+    bool Append(const PdfProfile& profile);
+    // Removes the profile at `index`, moving the later ones down; an index outside the
+    // list is refused and changes nothing.
+    bool Remove(int index);
+    PdfProfile& At(int index) { return profiles_[static_cast<size_t>(index)]; }
+    const PdfProfile& At(int index) const { return profiles_[static_cast<size_t>(index)]; }
+    int Count() const { return static_cast<int>(profiles_.size()); }
+    bool Contains(int index) const { return index >= 0 && index < Count(); }
+    void Clear() { profiles_.clear(); }
+
+private:
+    std::vector<PdfProfile> profiles_;
+};

@@ -1,0 +1,212 @@
+#include "pdf/profile_store.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cwchar>
+
+#include "app/messages.h"
+#include "pdf/password_cipher.h"
+#include "settings/registry.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr wchar_t UserProfilesKeyFormat[] = L"Software\\%s\\PDF Profiles";             // below HKCU
+constexpr wchar_t DefaultProfilesKeyFormat[] = L"Software\\%s\\Defaults\\PDF Profiles";  // below HKLM
+
+constexpr wchar_t UserKeyOpenFailure[] = L"Failed to open registry key\nHKCU\\Software\\%s\\PDF Profiles";
+constexpr wchar_t DefaultsKeyOpenFailure[] =
+    L"Failed to open registry key\nHKLM\\Software\\%s\\Defaults\\PDF Profiles";
+constexpr wchar_t UserKeyCreateFailure[] = L"Failed to create/open registry key\nHKCU\\Software\\%s\\PDF Profiles";
+
+constexpr wchar_t CountValue[] = L"Profiles count";
+constexpr wchar_t CurrentValue[] = L"Current profile";
+
+enum class FieldKind { Text, Number, Password };
+
+struct ProfileField {
+    const wchar_t* valueName;
+    FieldKind kind;
+    size_t offset;  // of the member within PdfProfile
+    size_t units;   // text and password width in UTF-16 units
+};
+
+#define PROFILE_TEXT(name, member) \
+    {name, FieldKind::Text, offsetof(PdfProfile, member), sizeof(PdfProfile::member) / sizeof(wchar_t)}
+#define PROFILE_NUMBER(name, member) {name, FieldKind::Number, offsetof(PdfProfile, member), 0}
+#define PROFILE_PASSWORD(name, member) {name, FieldKind::Password, offsetof(PdfProfile, member), PasswordUnits}
+
+// Every per-profile value, in the order they are written.
+constexpr ProfileField ProfileFields[] = {
+    PROFILE_TEXT(L"Profile name", name),
+    PROFILE_TEXT(L"Title", title),
+    PROFILE_TEXT(L"Author", author),
+    PROFILE_TEXT(L"Subject", subject),
+    PROFILE_TEXT(L"Keywords", keywords),
+    PROFILE_NUMBER(L"Security enabled", securityEnabled),
+    PROFILE_NUMBER(L"User password enabled", userPasswordEnabled),
+    PROFILE_PASSWORD(L"User password", userPassword),
+    PROFILE_NUMBER(L"Owner password enabled", ownerPasswordEnabled),
+    PROFILE_PASSWORD(L"Owner password", ownerPassword),
+    PROFILE_NUMBER(L"Allow copying", allowCopying),
+    PROFILE_NUMBER(L"Allow commenting", allowCommenting),
+    PROFILE_NUMBER(L"Allow changing", allowChanging),
+    PROFILE_NUMBER(L"Allow printing", allowPrinting),
+    PROFILE_NUMBER(L"Encryption Level", encryptionLevel),
+    PROFILE_NUMBER(L"Document Compression", documentCompression),
+    PROFILE_NUMBER(L"Images Compression", imagesCompression),
+    PROFILE_NUMBER(L"JPEG Quality", jpegQuality),
+    PROFILE_NUMBER(L"PDF Version", pdfVersion),
+    PROFILE_NUMBER(L"Page Layout", pageLayout),
+    PROFILE_NUMBER(L"Page Mode", pageMode),
+    PROFILE_NUMBER(L"Alternate EMF Rendering", alternateEmfRendering),
+};
+
+static_assert(sizeof(PdfProfile::userPassword) == PasswordBlobBytes, "a password field is one blob");
+static_assert(sizeof(PdfProfile::ownerPassword) == PasswordBlobBytes, "a password field is one blob");
+
+#undef PROFILE_TEXT
+#undef PROFILE_NUMBER
+#undef PROFILE_PASSWORD
+
+wchar_t* TextOf(PdfProfile& profile, const ProfileField& field) {
+    return reinterpret_cast<wchar_t*>(reinterpret_cast<unsigned char*>(&profile) + field.offset);
+}
+
+const wchar_t* TextOf(const PdfProfile& profile, const ProfileField& field) {
+    return reinterpret_cast<const wchar_t*>(reinterpret_cast<const unsigned char*>(&profile) + field.offset);
+}
+
+int& NumberOf(PdfProfile& profile, const ProfileField& field) {
+    return *reinterpret_cast<int*>(reinterpret_cast<unsigned char*>(&profile) + field.offset);
+}
+
+int NumberOf(const PdfProfile& profile, const ProfileField& field) {
+    return *reinterpret_cast<const int*>(reinterpret_cast<const unsigned char*>(&profile) + field.offset);
+}
+
+// A password is taken only from a blob of exactly the stored size; anything else
+// leaves the field empty.
+void ReadPassword(HKEY key, const wchar_t* name, wchar_t* password) {
+    uint8_t blob[PasswordBlobBytes] = {};
+    DWORD got = 0;
+    if (ReadValueBytes(key, name, blob, sizeof blob, &got) && got == sizeof blob) DecryptPasswordBlob(blob, password);
+    SecureZeroMemory(blob, sizeof blob);
+}
+
+void WritePassword(HKEY key, const wchar_t* name, const wchar_t* password) {
+    if (password[0] == L'\0') {
+        DeleteValue(key, name);
+        return;
+    }
+    uint8_t blob[PasswordBlobBytes];
+    EncryptPasswordBlob(password, blob);
+    WriteBinaryValue(key, name, blob, sizeof blob);
+}
+
+PdfProfile ReadProfile(HKEY key, int index) {
+    PdfProfile profile = MakeDefaultProfile();
+    for (const ProfileField& field : ProfileFields) {
+        std::wstring name = ProfileValueName(index, field.valueName);
+        switch (field.kind) {
+            case FieldKind::Text:
+                ReadTextValue(key, name.c_str(), TextOf(profile, field), field.units);
+                break;
+            case FieldKind::Number:
+                ReadDwordValue(key, name.c_str(), NumberOf(profile, field));
+                break;
+            case FieldKind::Password:
+                ReadPassword(key, name.c_str(), TextOf(profile, field));
+                break;
+        }
+    }
+    return profile;
+}
+
+void WriteProfile(HKEY key, int index, const PdfProfile& profile) {
+    for (const ProfileField& field : ProfileFields) {
+        std::wstring name = ProfileValueName(index, field.valueName);
+        switch (field.kind) {
+            case FieldKind::Text: {
+                // Bounded by the field, so an unterminated field is stored as it would load.
+                const wchar_t* text = TextOf(profile, field);
+                std::wstring bounded(text, wcsnlen(text, field.units - 1));
+                WriteTextValue(key, name.c_str(), bounded.c_str());
+                break;
+            }
+            case FieldKind::Number:
+                WriteDwordValue(key, name.c_str(), static_cast<DWORD>(NumberOf(profile, field)));
+                break;
+            case FieldKind::Password:
+                WritePassword(key, name.c_str(), TextOf(profile, field));
+                break;
+        }
+    }
+}
+
+void ReadProfiles(HKEY key) {
+    int count = 0;
+    ReadDwordValue(key, CountValue, count);
+    // A damaged count must neither hang the start nor use up memory.
+    if (count < 0) count = 0;
+    if (count > MaxLoadedProfiles) count = MaxLoadedProfiles;
+
+    ReadDwordValue(key, CurrentValue, Settings.CurrentProfile);
+    if (Settings.CurrentProfile < 0 || Settings.CurrentProfile >= count) Settings.CurrentProfile = 0;
+
+    for (int index = 0; index < count; ++index) {
+        if (!Settings.Profiles.Append(ReadProfile(key, index))) break;
+    }
+}
+
+}  // namespace
+
+std::wstring ProfileValueName(int index, const wchar_t* fieldName) {
+    std::wstring name = L"[";
+    name += std::to_wstring(index);
+    name += L"] ";
+    name += fieldName;
+    return name;
+}
+
+bool LoadPdfProfiles() {
+    UniqueRegKey key;
+    LONG status = OpenKeyForRead(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        // The user has no profiles of his own yet: start from the machine's.
+        status = OpenKeyForRead(HKEY_LOCAL_MACHINE, FormatWithKeyName(DefaultProfilesKeyFormat), key);
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+            ShowErrorBox(FormatWithKeyName(DefaultsKeyOpenFailure).c_str(), static_cast<DWORD>(status), nullptr);
+            return false;
+        }
+    } else if (status != ERROR_SUCCESS) {
+        ShowErrorBox(FormatWithKeyName(UserKeyOpenFailure).c_str(), static_cast<DWORD>(status), nullptr);
+        return false;
+    }
+
+    if (key) ReadProfiles(key.get());
+    key.reset();
+
+    if (Settings.Profiles.Count() == 0) {
+        PdfProfile profile = MakeDefaultProfile();
+        wcscpy(profile.name, L"Default");
+        Settings.Profiles.Append(profile);
+    }
+    return true;
+}
+
+void SavePdfProfiles() {
+    UniqueRegKey key;
+    LONG status = CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key);
+    if (status != ERROR_SUCCESS) {
+        ShowErrorBox(FormatWithKeyName(UserKeyCreateFailure).c_str(), static_cast<DWORD>(status), nullptr);
+        return;
+    }
+    // Values of indexes past the new count stay behind; the count makes them unused.
+    WriteDwordValue(key.get(), CountValue, static_cast<DWORD>(Settings.Profiles.Count()));
+    WriteDwordValue(key.get(), CurrentValue, static_cast<DWORD>(Settings.CurrentProfile));
+    for (int index = 0; index < Settings.Profiles.Count(); ++index)
+        WriteProfile(key.get(), index, Settings.Profiles.At(index));
+}

@@ -1,0 +1,22 @@
+// Loading and saving the PDF profiles under the "PDF Profiles" keys.
+#pragma once
+
+#include <string>
+
+#include "pdf/pdf_profile.h"
+
+// Per-profile value names: "[<index>] <field value name>".
+std::wstring ProfileValueName(int index, const wchar_t* fieldName);
+
+// The most profiles a load takes from "Profiles count". The list is a list box a user
+// scrolls; the bound keeps a damaged count from hanging the start or eating memory.
+inline constexpr int MaxLoadedProfiles = 10000;
+
+// Fills Settings.Profiles and Settings.CurrentProfile from the user's profile key, or
+// the machine defaults when the user has none. True on success; false after a key
+// that exists could not be opened, which has been reported.
+bool LoadPdfProfiles();
+
+// Writes every profile and the current index to the user's profile key. A key that
+// cannot be created is reported; nothing is returned.
+void SavePdfProfiles();

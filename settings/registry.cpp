@@ -1,0 +1,82 @@
+#include "settings/registry.h"
+
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+std::wstring FormatWithKeyName(const wchar_t* format) {
+    wchar_t buffer[MAX_PATH];
+    int written = _snwprintf(buffer, MAX_PATH, format, RegistryKeyName, RegistryKeyName);
+    buffer[MAX_PATH - 1] = L'\0';
+    if (written < 0) return buffer;  // cut at the buffer's end, still terminated
+    return std::wstring(buffer, static_cast<size_t>(written));
+}
+
+LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key) {
+    HKEY raw = nullptr;
+    LONG status = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &raw);
+    key.reset(status == ERROR_SUCCESS ? raw : nullptr);
+    return status;
+}
+
+LONG CreateKeyForWrite(HKEY root, const std::wstring& path, UniqueRegKey& key, REGSAM extraAccess) {
+    HKEY raw = nullptr;
+    LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_WRITE | extraAccess, nullptr, &raw, nullptr);
+    key.reset(status == ERROR_SUCCESS ? raw : nullptr);
+    return status;
+}
+
+bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD* bytesRead) {
+    if (!key) return false;
+    // Read into a scratch copy: after a failed read the contents of the buffer are
+    // undefined, and the caller's field must keep its value.
+    std::vector<BYTE> scratch(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    DWORD got = size;
+    if (RegQueryValueExW(key, name, nullptr, nullptr, scratch.data(), &got) != ERROR_SUCCESS) return false;
+    if (got > size) return false;
+    std::memcpy(data, scratch.data(), got);
+    if (bytesRead) *bytesRead = got;
+    return true;
+}
+
+bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD& value) {
+    return ReadValueBytes(key, name, &value, sizeof value);
+}
+
+bool ReadDwordValue(HKEY key, const wchar_t* name, int& value) {
+    return ReadValueBytes(key, name, &value, sizeof value);
+}
+
+bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
+    if (units == 0) return false;
+    std::vector<wchar_t> scratch(units, L'\0');
+    DWORD got = 0;
+    if (!ReadValueBytes(key, name, scratch.data(), static_cast<DWORD>(units * sizeof(wchar_t)), &got)) return false;
+    size_t length = got / sizeof(wchar_t);  // an odd trailing byte is no whole unit
+    if (length >= units) length = units - 1;
+    scratch[length] = L'\0';
+    // The stored text may hold its own terminator earlier; copy up to it.
+    size_t copied = 0;
+    for (; copied < length && scratch[copied] != L'\0'; ++copied) text[copied] = scratch[copied];
+    text[copied] = L'\0';
+    return true;
+}
+
+LONG WriteDwordValue(HKEY key, const wchar_t* name, DWORD value) {
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+LONG WriteTextValue(HKEY key, const wchar_t* name, const wchar_t* text) {
+    DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+}
+
+LONG WriteBinaryValue(HKEY key, const wchar_t* name, const void* data, DWORD size) {
+    return RegSetValueExW(key, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
+}
+
+LONG DeleteValue(HKEY key, const wchar_t* name) {
+    LONG status = RegDeleteValueW(key, name);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}

@@ -1,0 +1,52 @@
+// The one place that reads and writes registry values. Reads never fail loudly: an
+// absent or unreadable value leaves the destination as it was. Keys are opened for
+// reading with KEY_READ and created for writing, below HKEY_CURRENT_USER only, with
+// KEY_WRITE and REG_OPTION_NON_VOLATILE.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+#include "app/handles.h"
+
+// The registry key name under Software and the printer's name in the spooler.
+inline constexpr wchar_t RegistryKeyName[] = L"LumarelPrinter";
+inline constexpr wchar_t PrinterName[] = L"Lumarel Printer";
+
+// printf-style formatting of a key path or a message that names the registry key:
+// every %s of the format is filled with RegistryKeyName.
+std::wstring FormatWithKeyName(const wchar_t* format);
+
+// Opens root\path with KEY_READ. Returns the Win32 status; on success `key` owns the handle.
+LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key);
+
+// Creates or opens root\path with KEY_WRITE (plus `extraAccess`). Returns the Win32 status.
+LONG CreateKeyForWrite(HKEY root, const std::wstring& path, UniqueRegKey& key, REGSAM extraAccess = 0);
+
+// Reads at most `size` bytes of a value, whatever its type, into `data`. On success
+// the bytes read replace the start of `data` (the rest stays as it was) and the
+// count is returned through `bytesRead`; on failure `data` is untouched.
+bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD* bytesRead = nullptr);
+
+// Reads a 32-bit value: the stored bytes (at most four) replace the start of `value`.
+bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD& value);
+bool ReadDwordValue(HKEY key, const wchar_t* name, int& value);
+
+// Reads a text of at most `units` code units including the terminator. On success
+// `text` holds a terminated string: a stored text that fills the buffer without a
+// terminator is cut short by one unit. A text longer than the buffer is a failure.
+bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units);
+
+template <size_t N>
+bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t (&text)[N]) {
+    return ReadTextValue(key, name, text, N);
+}
+
+LONG WriteDwordValue(HKEY key, const wchar_t* name, DWORD value);
+// Writes REG_SZ with the length of the text plus its terminator.
+LONG WriteTextValue(HKEY key, const wchar_t* name, const wchar_t* text);
+LONG WriteBinaryValue(HKEY key, const wchar_t* name, const void* data, DWORD size);
+// Deletes a value; an absent value is not an error.
+LONG DeleteValue(HKEY key, const wchar_t* name);

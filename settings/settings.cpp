@@ -1,0 +1,87 @@
+#include "settings/settings.h"
+
+#include <cwchar>
+
+#include "app/messages.h"
+#include "pdf/profile_store.h"
+#include "settings/registry.h"
+
+SettingsBlock Settings;
+
+void ResetSettings() {
+    Settings.LastViewedPage = 0;
+    Settings.AgentHidePage = 0;
+    Settings.Version[0] = L'\0';
+    Settings.EmfHidePage = 0;
+    Settings.EmfEnabled = 0;
+    Settings.PdfHidePage = 0;
+    Settings.PdfEnabled = 0;
+    Settings.PdfSeparate = 0;
+    Settings.PdfExcludeFonts[0] = L'\0';
+    Settings.PdfDoNotEmbedFonts = 0;
+    Settings.CurrentProfile = 0;
+    Settings.Profiles.Clear();
+}
+
+bool CreateUserKeyOrReport(UniqueRegKey& key) {
+    LONG status = CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserKeyFormat), key);
+    if (status == ERROR_SUCCESS) return true;
+    ShowErrorBox(FormatWithKeyName(L"Failed to create/open registry key\nHKCU\\Software\\%s").c_str(),
+                 static_cast<DWORD>(status), nullptr);
+    return false;
+}
+
+namespace {
+
+struct MainKey {
+    HKEY root;
+    const wchar_t* pathFormat;
+    const wchar_t* failureFormat;
+};
+
+// In the order they are opened.
+const MainKey MachineKeySpec{HKEY_LOCAL_MACHINE, MachineKeyFormat,
+                                 L"Failed to open registry key\nHKLM\\Software\\%s"};
+const MainKey DefaultsKeySpec{HKEY_LOCAL_MACHINE, DefaultsKeyFormat,
+                                  L"Failed to open registry key\nHKLM\\Software\\%s\\Defaults"};
+const MainKey UserKeySpec{HKEY_CURRENT_USER, UserKeyFormat, L"Failed to open registry key\nHKCU\\Software\\%s"};
+
+// Opens one main key. An absent key is normal and leaves `key` empty; any other
+// failure is reported and returns false.
+bool OpenMainKey(const MainKey& spec, UniqueRegKey& key) {
+    LONG status = OpenKeyForRead(spec.root, FormatWithKeyName(spec.pathFormat), key);
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return true;
+    ShowErrorBox(FormatWithKeyName(spec.failureFormat).c_str(), static_cast<DWORD>(status), nullptr);
+    return false;
+}
+
+// The user's value wins, even when it is 0; the machine default stands behind it.
+template <typename Field>
+void ReadUserOrDefault(HKEY user, HKEY defaults, const wchar_t* name, Field& field) {
+    if (!ReadDwordValue(user, name, field)) ReadDwordValue(defaults, name, field);
+}
+
+void ReadPlainValues(HKEY machine, HKEY defaults, HKEY user) {
+    ReadDwordValue(user, L"Last Viewed Page", Settings.LastViewedPage);
+    ReadDwordValue(machine, L"Agent: Hide page", Settings.AgentHidePage);
+    if (!ReadTextValue(machine, L"Version", Settings.Version)) wcscpy(Settings.Version, L"1.0");
+    ReadDwordValue(machine, L"EMF: Hide page", Settings.EmfHidePage);
+    ReadUserOrDefault(user, defaults, L"EMF: Enabled", Settings.EmfEnabled);
+    ReadDwordValue(machine, L"PDF: Hide page", Settings.PdfHidePage);
+    ReadUserOrDefault(user, defaults, L"PDF: Enabled", Settings.PdfEnabled);
+    ReadUserOrDefault(user, defaults, L"PDF: Separate", Settings.PdfSeparate);
+    if (!ReadTextValue(user, L"PDF: Exclude fonts", Settings.PdfExcludeFonts))
+        ReadTextValue(defaults, L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
+    ReadUserOrDefault(user, defaults, L"PDF: Do not embed fonts", Settings.PdfDoNotEmbedFonts);
+}
+
+}  // namespace
+
+int LoadSettings() {
+    UniqueRegKey machine, defaults, user;
+    if (!OpenMainKey(MachineKeySpec, machine) || !OpenMainKey(DefaultsKeySpec, defaults) ||
+        !OpenMainKey(UserKeySpec, user))
+        return 0;
+    ReadPlainValues(machine.get(), defaults.get(), user.get());
+    return LoadPdfProfiles() ? 1 : 0;
+}

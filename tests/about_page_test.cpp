@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/about.h"
+#include "app/handles.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "tests/support/modeless_sheet.h"
+#include "tests/support/registry_fixture.h"
+
+namespace {
+
+std::wstring ControlText(HWND page, int id) {
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(page, id, text, 1024);
+    return text;
+}
+
+TEST(AboutText, VersionThenEmptyLineThenMaker) {
+    EXPECT_EQ(ComposeVersionText(L"1.0"), std::wstring(L"Version 1.0\n\n") + MakerLine);
+    EXPECT_EQ(ComposeVersionText(L"A&B").substr(0, 14), L"Version A&&B\n\n");
+    EXPECT_EQ(ComposeVersionText(L"&&").substr(0, 14), L"Version &&&&\n\n");
+}
+
+class AboutPageTest : public RegistryTest {};
+
+TEST_F(AboutPageTest, ShowsNameVersionAndSite) {
+    SetText(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Version", L"3.1 R&D");
+    ASSERT_EQ(LoadSettings(), 1);
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(ControlText(page, IDC_ABOUT_BANNER), L"Lumarel Printer");
+    EXPECT_EQ(ControlText(page, IDC_ABOUT_VERSION), std::wstring(L"Version 3.1 R&&D\n\n") + MakerLine);
+    EXPECT_EQ(ControlText(page, IDC_ABOUT_WEBSITE), WebSiteShort);
+    EXPECT_EQ(Settings.LastViewedPage, sheet.IndexOf(page));
+    // About is always the last page.
+    EXPECT_EQ(sheet.IndexOf(page) + 1, static_cast<int>(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet.window()))));
+}
+
+TEST_F(AboutPageTest, DefaultVersion) {
+    ASSERT_EQ(LoadSettings(), 1);
+    ModelessSheet sheet({1, 1, VER_PLATFORM_WIN32_NT, 1, 1, 1});
+    HWND page = sheet.CurrentPage();
+    ASSERT_NE(GetDlgItem(page, IDC_ABOUT_VERSION), nullptr) << "About alone";
+    EXPECT_EQ(ControlText(page, IDC_ABOUT_VERSION), std::wstring(L"Version 1.0\n\n") + MakerLine);
+}
+
+TEST_F(AboutPageTest, BannerIsPaintedByTheProgram) {
+    ASSERT_EQ(LoadSettings(), 1);
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
+    HWND banner = GetDlgItem(page, IDC_ABOUT_BANNER);
+    WNDCLASSW staticClass{};
+    GetClassInfoW(nullptr, L"Static", &staticClass);
+    EXPECT_NE(GetWindowLongPtrW(banner, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(staticClass.lpfnWndProc));
+}
+
+// Draws into a bitmap and looks at the pixels: grey everywhere, white text only from
+// 8 pixels on, and the text centred vertically.
+TEST(Banner, WhiteTextOnGreyEightPixelsIn) {
+    const int width = 200, height = 40;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    {
+        SelectedObject selected(dc, bitmap.get());
+        RECT area{0, 0, width, height};
+        DrawBanner(dc, area, L"Lumarel Printer");
+        const COLORREF grey = GetPixel(dc, 0, 0);
+        EXPECT_EQ(grey, RGB(128, 128, 128));
+        int firstWhiteX = width, topWhite = height, bottomWhite = -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                COLORREF c = GetPixel(dc, x, y);
+                if (c == RGB(255, 255, 255)) {
+                    if (x < firstWhiteX) firstWhiteX = x;
+                    if (y < topWhite) topWhite = y;
+                    if (y > bottomWhite) bottomWhite = y;
+                } else {
+                    EXPECT_TRUE(c == grey || GetRValue(c) > 128) << "only grey and text at " << x << "," << y;
+                }
+            }
+        ASSERT_LT(firstWhiteX, width) << "the text is drawn";
+        EXPECT_GE(firstWhiteX, 8);
+        EXPECT_LE(firstWhiteX, 10);
+        EXPECT_NEAR((topWhite + bottomWhite) / 2.0, height / 2.0, 3.0);
+    }
+    DeleteDC(dc);
+}
+
+}  // namespace

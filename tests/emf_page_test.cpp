@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/modeless_sheet.h"
+#include "tests/support/registry_fixture.h"
+
+namespace {
+
+class EmfPageTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        ASSERT_EQ(LoadSettings(), 1);
+    }
+    std::optional<DWORD> StoredEmf() { return ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled"); }
+};
+
+TEST_F(EmfPageTest, ShowsTheLoadedSetting) {
+    for (DWORD stored : {0u, 1u}) {
+        Settings.EmfEnabled = stored;
+        ModelessSheet sheet;
+        HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_EMF_SAVE), stored);
+        EXPECT_FALSE(sheet.ApplyEnabled());
+    }
+}
+
+TEST_F(EmfPageTest, TickingAndApplyingStoresOne) {
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
+    ASSERT_NE(page, nullptr);
+    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    EXPECT_EQ(Settings.EmfEnabled, 1u);
+    EXPECT_TRUE(sheet.ApplyEnabled());
+    EXPECT_FALSE(StoredEmf().has_value()) << "nothing is written before the apply";
+    EXPECT_TRUE(sheet.Apply());
+    EXPECT_EQ(StoredEmf(), 1u);
+    EXPECT_FALSE(sheet.ApplyEnabled());
+
+    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    EXPECT_TRUE(sheet.Apply());
+    EXPECT_EQ(StoredEmf(), 0u);
+}
+
+TEST_F(EmfPageTest, ApplyWithoutAClickWritesNothing) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled", 7);
+    ASSERT_EQ(LoadSettings(), 1);
+    ModelessSheet sheet;
+    ASSERT_NE(sheet.ShowPageWith(IDC_EMF_SAVE), nullptr);
+    EXPECT_TRUE(sheet.Apply());
+    EXPECT_EQ(StoredEmf(), 7u);
+}
+
+TEST_F(EmfPageTest, TwoClicksBackToTheStartStillCountAsAChange) {
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
+    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    EXPECT_TRUE(sheet.ApplyEnabled());
+    EXPECT_TRUE(sheet.Apply());
+    EXPECT_EQ(StoredEmf(), 0u);
+    ASSERT_TRUE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled").has_value());
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled")->type, static_cast<DWORD>(REG_DWORD));
+}
+
+TEST_F(EmfPageTest, RefusedUserKeyIsReportedOnceAndNotRetried) {
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
+    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
+    MessageBoxWatcher watcher;
+    EXPECT_TRUE(sheet.Apply()) << "the apply still succeeds";
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].text,
+              L"Failed to create/open registry key\nHKCU\\Software\\LumarelPrinter\nError # 5: " + SystemText(5));
+    EXPECT_FALSE(sheet.ApplyEnabled());
+    EXPECT_TRUE(sheet.Apply());
+    EXPECT_EQ(watcher.boxes().size(), 1u) << "a second apply without a click does not retry";
+    RestoreAccess(HKEY_CURRENT_USER, UserKeyPath);
+    EXPECT_FALSE(StoredEmf().has_value());
+}
+
+TEST_F(EmfPageTest, BecomingActiveRecordsTheIndex) {
+    Settings.LastViewedPage = 99;
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Settings.LastViewedPage, sheet.IndexOf(page));
+
+    // The sheet opening on the page records it too.
+    Settings.LastViewedPage = 99;
+    ModelessSheet reopened({0, 0, VER_PLATFORM_WIN32_NT, 0, 0, 0}, sheet.IndexOf(page));
+    EXPECT_EQ(Settings.LastViewedPage, sheet.IndexOf(page));
+}
+
+TEST_F(EmfPageTest, HiddenPageIsNotInTheSheet) {
+    ModelessSheet sheet({0, 0, VER_PLATFORM_WIN32_NT, 0, 1, 0});
+    EXPECT_EQ(sheet.ShowPageWith(IDC_EMF_SAVE), nullptr);
+}
+
+}  // namespace

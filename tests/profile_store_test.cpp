@@ -1,0 +1,468 @@
+#include "pdf/profile_store.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "app/handles.h"
+#include "pdf/pdf_profile.h"
+#include "settings/settings.h"
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/registry_fixture.h"
+
+namespace {
+
+constexpr wchar_t UserProfilesPath[] = L"Software\\LumarelPrinter\\PDF Profiles";            // HKCU
+constexpr wchar_t DefaultProfilesPath[] = L"Software\\LumarelPrinter\\Defaults\\PDF Profiles";  // HKLM
+
+// Stores exactly the given units. The registry adds a terminator to a string value
+// whose buffer has one just past the stated size, so the buffer gets none there.
+void SetUnits(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& text) {
+    std::wstring buffer = text + L'#';
+    SetRaw(root, path, name, REG_SZ, buffer.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    auto stored = ReadStored(root, path, name);
+    ASSERT_TRUE(stored.has_value());
+    ASSERT_EQ(text.size() * sizeof(wchar_t), stored->bytes.size());
+}
+
+void MakeKey(HKEY root, const wchar_t* path) {
+    HKEY raw = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_READ, nullptr, &raw, nullptr));
+    RegCloseKey(raw);
+}
+
+bool KeyExists(HKEY root, const wchar_t* path) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+    RegCloseKey(raw);
+    return true;
+}
+
+StoredValue UserValue(const wchar_t* name) {
+    return ReadStored(HKEY_CURRENT_USER, UserProfilesPath, name).value_or(StoredValue{REG_NONE, {}});
+}
+
+bool UserValueExists(const wchar_t* name) { return ReadStored(HKEY_CURRENT_USER, UserProfilesPath, name).has_value(); }
+
+// --- Profiles -----------------------------------------------------------------------
+
+// A profile with every field away from its default and distinct from the others, so a
+// value stored under another field's name shows.
+PdfProfile DistinctProfile(const std::wstring& name) {
+    PdfProfile profile = MakeDefaultProfile();
+    wcscpy(profile.name, name.c_str());
+    wcscpy(profile.title, L"Quarterly report");
+    wcscpy(profile.author, L"Ilse Varga");
+    wcscpy(profile.subject, L"Figures \u00E0 la carte");
+    wcscpy(profile.keywords, L"sales; north; 2024");
+    profile.securityEnabled = 11;
+    profile.userPasswordEnabled = 12;
+    wcscpy(profile.userPassword, L"open-up");
+    profile.ownerPasswordEnabled = 13;
+    wcscpy(profile.ownerPassword, L"Own\u00DFr");
+    profile.allowCopying = 14;
+    profile.allowCommenting = 15;
+    profile.allowChanging = 16;
+    profile.allowPrinting = 17;
+    profile.encryptionLevel = 18;
+    profile.documentCompression = 19;
+    profile.imagesCompression = 20;
+    profile.jpegQuality = 21;
+    profile.pdfVersion = 22;
+    profile.pageLayout = 23;
+    profile.pageMode = 24;
+    profile.alternateEmfRendering = -25;
+    return profile;
+}
+
+// A loaded password field keeps the blob's filler after its terminator; blank it so
+// whole profiles can be compared.
+PdfProfile WithoutPasswordFiller(PdfProfile profile) {
+    for (wchar_t* password : {profile.userPassword, profile.ownerPassword}) {
+        size_t length = wcsnlen(password, 32);
+        std::fill(password + length, password + 32, L'\0');
+    }
+    return profile;
+}
+
+bool SameProfile(const PdfProfile& expected, const PdfProfile& actual) {
+    PdfProfile a = WithoutPasswordFiller(expected);
+    PdfProfile b = WithoutPasswordFiller(actual);
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+PdfProfile NamedDefault(const wchar_t* name) {
+    PdfProfile profile = MakeDefaultProfile();
+    wcscpy(profile.name, name);
+    return profile;
+}
+
+std::wstring ExpectedErrorText(const wchar_t* text, DWORD code) {
+    return std::wstring(text) + L"\nError # " + std::to_wstring(code) + L": " + SystemText(code);
+}
+
+bool ContainsBytes(const std::vector<BYTE>& haystack, const std::wstring& text) {
+    const BYTE* needle = reinterpret_cast<const BYTE*>(text.data());
+    size_t size = text.size() * sizeof(wchar_t);
+    return std::search(haystack.begin(), haystack.end(), needle, needle + size) != haystack.end();
+}
+
+class ProfileStoreTest : public RegistryTest {
+protected:
+    void TearDown() override {
+        // Deleting the program's keys needs the locked keys below them opened again.
+        RestoreAccess(HKEY_CURRENT_USER, UserProfilesPath);
+        RestoreAccess(HKEY_LOCAL_MACHINE, DefaultProfilesPath);
+        RegistryTest::TearDown();
+    }
+
+    MessageBoxWatcher watcher_;
+};
+
+TEST(PdfProfile, DefaultsAreFlateJpeg80ContinuousAndOtherwiseZero) {
+    PdfProfile profile = MakeDefaultProfile();
+    EXPECT_EQ(1, profile.documentCompression);
+    EXPECT_EQ(80, profile.jpegQuality);
+    EXPECT_EQ(1, profile.pageLayout);
+    profile.documentCompression = profile.jpegQuality = profile.pageLayout = 0;
+    PdfProfile zero;
+    std::memset(&zero, 0, sizeof zero);
+    EXPECT_EQ(0, std::memcmp(&zero, &profile, sizeof zero));
+}
+
+TEST(PdfProfile, RemoveMovesLaterProfilesDownAndRefusesOutsideIndexes) {
+    ProfileList list;
+    for (const wchar_t* name : {L"a", L"b", L"c"}) ASSERT_TRUE(list.Append(NamedDefault(name)));
+    EXPECT_FALSE(list.Remove(-1));
+    EXPECT_FALSE(list.Remove(3));
+    EXPECT_EQ(3, list.Count());
+    EXPECT_TRUE(list.Remove(1));
+    ASSERT_EQ(2, list.Count());
+    EXPECT_STREQ(L"a", list.At(0).name);
+    EXPECT_STREQ(L"c", list.At(1).name);
+}
+
+TEST_F(ProfileStoreTest, WithoutAnyKeyLoadsOneDefaultProfile) {
+    Settings.CurrentProfile = 4;
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(1, Settings.Profiles.Count());
+    EXPECT_TRUE(SameProfile(NamedDefault(L"Default"), Settings.Profiles.At(0)));
+    EXPECT_EQ(4, Settings.CurrentProfile) << "no key: nothing read, nothing checked";
+    EXPECT_TRUE(watcher_.boxes().empty());
+}
+
+TEST_F(ProfileStoreTest, EmptyUserKeyHidesTheMachineDefaults) {
+    MakeKey(HKEY_CURRENT_USER, UserProfilesPath);
+    SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"Profiles count", 1);
+    SetText(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[0] Profile name", L"Machine");
+    Settings.CurrentProfile = 4;
+
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(1, Settings.Profiles.Count());
+    EXPECT_STREQ(L"Default", Settings.Profiles.At(0).name);
+    EXPECT_EQ(0, Settings.CurrentProfile) << "a count of 0 puts any index out of range";
+}
+
+TEST_F(ProfileStoreTest, LoadsTheMachineDefaultsWhenTheUserHasNoKey) {
+    SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"Profiles count", 2);
+    SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"Current profile", 1);
+    SetText(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[0] Profile name", L"Screen");
+    SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[0] JPEG Quality", 40);
+    SetText(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[1] Profile name", L"Press");
+    SetText(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[1] Author", L"Print shop");
+    SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[1] Page Mode", 3);
+
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(2, Settings.Profiles.Count());
+    EXPECT_EQ(1, Settings.CurrentProfile);
+    PdfProfile screen = NamedDefault(L"Screen");
+    screen.jpegQuality = 40;
+    PdfProfile press = NamedDefault(L"Press");
+    wcscpy(press.author, L"Print shop");
+    press.pageMode = 3;
+    EXPECT_TRUE(SameProfile(screen, Settings.Profiles.At(0)));
+    EXPECT_TRUE(SameProfile(press, Settings.Profiles.At(1)));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserProfilesPath)) << "loading writes nothing";
+}
+
+TEST_F(ProfileStoreTest, UserProfilesWinOverTheMachineDefaults) {
+    SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"Profiles count", 2);
+    SetText(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[0] Profile name", L"Machine");
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 1);
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", L"Mine");
+
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(1, Settings.Profiles.Count());
+    EXPECT_STREQ(L"Mine", Settings.Profiles.At(0).name);
+}
+
+TEST_F(ProfileStoreTest, ProfilesWithoutValuesLoadAsUnnamedDefaults) {
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 3);
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", L"Only");
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Page Layout", 2);
+    Settings.CurrentProfile = 2;  // kept: no "Current profile" is stored
+
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(3, Settings.Profiles.Count());
+    PdfProfile only = NamedDefault(L"Only");
+    only.pageLayout = 2;
+    EXPECT_TRUE(SameProfile(only, Settings.Profiles.At(0)));
+    EXPECT_TRUE(SameProfile(MakeDefaultProfile(), Settings.Profiles.At(1)));
+    EXPECT_TRUE(SameProfile(MakeDefaultProfile(), Settings.Profiles.At(2)));
+    EXPECT_EQ(2, Settings.CurrentProfile);
+}
+
+TEST_F(ProfileStoreTest, CurrentProfileOutsideTheListBecomesZero) {
+    struct Case {
+        DWORD stored;
+        int expected;
+    };
+    for (Case c : {Case{1, 1}, Case{2, 0}, Case{0xFFFFFFFF, 0}, Case{0x80000000, 0}}) {
+        SCOPED_TRACE(c.stored);
+        ResetSettings();
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 2);
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", c.stored);
+        ASSERT_TRUE(LoadPdfProfiles());
+        EXPECT_EQ(2, Settings.Profiles.Count());
+        EXPECT_EQ(c.expected, Settings.CurrentProfile);
+    }
+}
+
+TEST_F(ProfileStoreTest, PasswordBlobsOfAnotherSizeAreIgnored) {
+    std::vector<BYTE> shortBlob(63, 0x5A);
+    std::vector<BYTE> longBlob(65, 0x5A);
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 1);
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] User password enabled", 1);
+    SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[0] User password", REG_BINARY, shortBlob.data(), 63);
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Owner password enabled", 1);
+    SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Owner password", REG_BINARY, longBlob.data(), 65);
+
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(1, Settings.Profiles.Count());
+    const PdfProfile& loaded = Settings.Profiles.At(0);
+    EXPECT_EQ(1, loaded.userPasswordEnabled);
+    EXPECT_EQ(1, loaded.ownerPasswordEnabled);
+    PdfProfile zero;
+    std::memset(&zero, 0, sizeof zero);
+    EXPECT_EQ(0, std::memcmp(zero.userPassword, loaded.userPassword, sizeof zero.userPassword));
+    EXPECT_EQ(0, std::memcmp(zero.ownerPassword, loaded.ownerPassword, sizeof zero.ownerPassword));
+}
+
+TEST_F(ProfileStoreTest, SaveWritesEveryValueWithItsTypeAndLoadReadsItBack) {
+    Settings.Profiles.Append(NamedDefault(L"First"));
+    Settings.Profiles.Append(DistinctProfile(L"Second"));
+    Settings.CurrentProfile = 1;
+    SavePdfProfiles();
+    EXPECT_TRUE(watcher_.boxes().empty());
+
+    EXPECT_EQ(2u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
+    EXPECT_EQ(1u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
+
+    struct Text {
+        const wchar_t* name;
+        std::wstring text;
+    };
+    for (const Text& t : {Text{L"[1] Profile name", L"Second"}, Text{L"[1] Title", L"Quarterly report"},
+                          Text{L"[1] Author", L"Ilse Varga"}, Text{L"[1] Subject", L"Figures \u00E0 la carte"},
+                          Text{L"[1] Keywords", L"sales; north; 2024"}, Text{L"[0] Title", L""}}) {
+        SCOPED_TRACE(t.name);
+        StoredValue value = UserValue(t.name);
+        EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type);
+        ASSERT_EQ((t.text.size() + 1) * sizeof(wchar_t), value.bytes.size());
+        EXPECT_EQ(0, std::memcmp(t.text.c_str(), value.bytes.data(), value.bytes.size()));
+    }
+
+    struct Number {
+        const wchar_t* name;
+        DWORD value;
+    };
+    for (const Number& n :
+         {Number{L"[1] Security enabled", 11}, Number{L"[1] User password enabled", 12},
+          Number{L"[1] Owner password enabled", 13}, Number{L"[1] Allow copying", 14},
+          Number{L"[1] Allow commenting", 15}, Number{L"[1] Allow changing", 16}, Number{L"[1] Allow printing", 17},
+          Number{L"[1] Encryption Level", 18}, Number{L"[1] Document Compression", 19},
+          Number{L"[1] Images Compression", 20}, Number{L"[1] JPEG Quality", 21}, Number{L"[1] PDF Version", 22},
+          Number{L"[1] Page Layout", 23}, Number{L"[1] Page Mode", 24},
+          Number{L"[1] Alternate EMF Rendering", static_cast<DWORD>(-25)}, Number{L"[0] JPEG Quality", 80}}) {
+        SCOPED_TRACE(n.name);
+        EXPECT_EQ(n.value, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, n.name));
+    }
+
+    struct Password {
+        const wchar_t* name;
+        std::wstring clear;
+    };
+    for (const Password& p : {Password{L"[1] User password", L"open-up"}, Password{L"[1] Owner password", L"Own\u00DFr"}}) {
+        SCOPED_TRACE(p.name);
+        StoredValue value = UserValue(p.name);
+        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), value.type);
+        EXPECT_EQ(64u, value.bytes.size());
+        EXPECT_FALSE(ContainsBytes(value.bytes, p.clear)) << "the password is stored in clear";
+    }
+    EXPECT_FALSE(UserValueExists(L"[0] User password"));
+
+    ResetSettings();
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(2, Settings.Profiles.Count());
+    EXPECT_EQ(1, Settings.CurrentProfile);
+    EXPECT_TRUE(SameProfile(NamedDefault(L"First"), Settings.Profiles.At(0)));
+    EXPECT_TRUE(SameProfile(DistinctProfile(L"Second"), Settings.Profiles.At(1)));
+}
+
+TEST_F(ProfileStoreTest, PasswordsOfOneAnd31UnitsSurviveSaveAndLoad) {
+    const std::wstring longest = L"abcdefghijklmnopqrstuvwxyz\u00C4\u00D6\u00DC12";
+    ASSERT_EQ(31u, longest.size());
+    PdfProfile profile = NamedDefault(L"Locked");
+    wcscpy(profile.userPassword, L"u");
+    wcscpy(profile.ownerPassword, longest.c_str());
+    Settings.Profiles.Append(profile);
+    SavePdfProfiles();
+
+    StoredValue owner = UserValue(L"[0] Owner password");
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), owner.type);
+    EXPECT_EQ(64u, owner.bytes.size());
+    EXPECT_FALSE(ContainsBytes(owner.bytes, longest.substr(0, 4)));
+
+    ResetSettings();
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(1, Settings.Profiles.Count());
+    EXPECT_STREQ(L"u", Settings.Profiles.At(0).userPassword);
+    EXPECT_EQ(longest, Settings.Profiles.At(0).ownerPassword);
+}
+
+TEST_F(ProfileStoreTest, EmptiedPasswordDeletesItsValueButKeepsItsFlag) {
+    PdfProfile profile = NamedDefault(L"Locked");
+    profile.userPasswordEnabled = 1;
+    wcscpy(profile.userPassword, L"gone soon");
+    Settings.Profiles.Append(profile);
+    SavePdfProfiles();
+    ASSERT_TRUE(UserValueExists(L"[0] User password"));
+
+    Settings.Profiles.At(0).userPassword[0] = L'\0';
+    SavePdfProfiles();
+    EXPECT_FALSE(UserValueExists(L"[0] User password"));
+    EXPECT_EQ(1u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] User password enabled"));
+}
+
+TEST_F(ProfileStoreTest, ShrinkingLeavesStaleIndexesThatTheCountHides) {
+    for (const wchar_t* name : {L"p0", L"p1", L"p2", L"p3", L"p4"}) Settings.Profiles.Append(NamedDefault(name));
+    SavePdfProfiles();
+    ASSERT_TRUE(Settings.Profiles.Remove(4));
+    ASSERT_TRUE(Settings.Profiles.Remove(1));
+    SavePdfProfiles();
+
+    EXPECT_EQ(3u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
+    EXPECT_TRUE(UserValueExists(L"[3] Profile name"));
+    EXPECT_TRUE(UserValueExists(L"[4] Alternate EMF Rendering"));
+
+    ResetSettings();
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(3, Settings.Profiles.Count());
+    EXPECT_STREQ(L"p0", Settings.Profiles.At(0).name);
+    EXPECT_STREQ(L"p2", Settings.Profiles.At(1).name);
+    EXPECT_STREQ(L"p3", Settings.Profiles.At(2).name);
+}
+
+TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 1);
+    // Exactly the field's width and no terminator: cut to leave room for one.
+    SetUnits(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", std::wstring(128, L'n'));
+    SetUnits(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Keywords", std::wstring(512, L'k'));
+    // Longer than the field: not taken at all.
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Title", std::wstring(256, L't'));
+    SetUnits(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Author", std::wstring(257, L'a'));
+    // The longest text that fits with its terminator.
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Subject", std::wstring(255, L's'));
+
+    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_EQ(1, Settings.Profiles.Count());
+    const PdfProfile& loaded = Settings.Profiles.At(0);
+    EXPECT_EQ(std::wstring(127, L'n'), loaded.name);
+    EXPECT_EQ(std::wstring(511, L'k'), loaded.keywords);
+    EXPECT_STREQ(L"", loaded.title);
+    EXPECT_STREQ(L"", loaded.author);
+    EXPECT_EQ(std::wstring(255, L's'), loaded.subject);
+}
+
+TEST_F(ProfileStoreTest, HugeProfileCountsLoadABoundedList) {
+    struct Case {
+        DWORD count;
+        DWORD current;
+        int expectedCount;
+        int expectedCurrent;
+    };
+    // The current index is checked against the profiles loaded, not the stored count.
+    for (Case c : {Case{0x7FFFFFFF, 10000, MaxLoadedProfiles, 0}, Case{0xFFFFFFFF, 3, 1, 0},
+                   Case{0x80000000, 0, 1, 0}}) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.count << " " << c.current);
+        ResetSettings();
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", c.count);
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", c.current);
+        SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", L"Zeroth");
+
+        auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(LoadPdfProfiles());
+        auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 60.0);
+        ASSERT_EQ(c.expectedCount, Settings.Profiles.Count());
+        EXPECT_EQ(c.expectedCurrent, Settings.CurrentProfile);
+        // A negative count loads nothing from the key, so the fallback profile shows.
+        EXPECT_STREQ(c.expectedCount == 1 ? L"Default" : L"Zeroth", Settings.Profiles.At(0).name);
+    }
+}
+
+TEST_F(ProfileStoreTest, UnopenableUserKeyIsReportedAndLoadsNothing) {
+    SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"Profiles count", 1);
+    DenyAccess(HKEY_CURRENT_USER, UserProfilesPath);
+
+    EXPECT_FALSE(LoadPdfProfiles());
+    EXPECT_EQ(0, Settings.Profiles.Count());
+    std::vector<ObservedBox> boxes = watcher_.boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(ExpectedErrorText(L"Failed to open registry key\nHKCU\\Software\\LumarelPrinter\\PDF Profiles", 5),
+              boxes[0].text);
+}
+
+TEST_F(ProfileStoreTest, UnopenableDefaultsKeyIsReportedAndLoadsNothing) {
+    DenyAccess(HKEY_LOCAL_MACHINE, DefaultProfilesPath);
+
+    EXPECT_FALSE(LoadPdfProfiles());
+    EXPECT_EQ(0, Settings.Profiles.Count());
+    std::vector<ObservedBox> boxes = watcher_.boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(ExpectedErrorText(
+                  L"Failed to open registry key\nHKLM\\Software\\LumarelPrinter\\Defaults\\PDF Profiles", 5),
+              boxes[0].text);
+}
+
+TEST_F(ProfileStoreTest, UnwritableUserKeyIsReportedOnSave) {
+    Settings.Profiles.Append(NamedDefault(L"Unsaved"));
+    DenyAccess(HKEY_CURRENT_USER, UserProfilesPath);
+
+    SavePdfProfiles();
+    std::vector<ObservedBox> boxes = watcher_.boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(
+        ExpectedErrorText(L"Failed to create/open registry key\nHKCU\\Software\\LumarelPrinter\\PDF Profiles", 5),
+        boxes[0].text);
+}
+
+TEST_F(ProfileStoreTest, ALockedKeyLeftBehindIsStillCleanedUp) {
+    // Every locking test relies on its TearDown to remove the locked keys.
+    DenyAccess(HKEY_CURRENT_USER, UserProfilesPath);
+    DenyAccess(HKEY_LOCAL_MACHINE, DefaultProfilesPath);
+    HKEY raw = nullptr;
+    ASSERT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExW(HKEY_CURRENT_USER, UserProfilesPath, 0, KEY_READ, &raw));
+    TearDown();
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserKeyPath));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, MachineKeyPath));
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#include "tests/support/modeless_sheet.h"
+
+#include <vector>
+
+namespace {
+constexpr int ApplyButtonId = 0x3021;  // the sheet's Apply button
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+ModelessSheet::ModelessSheet(const SheetConditions& conditions, int startPage) {
+    std::vector<HPROPSHEETPAGE> pages = CreatePages(PresentPages(conditions));
+    PROPSHEETHEADERW header = MakeSheetHeader(pages, startPage);
+    header.dwFlags |= PSH_MODELESS;
+    sheet_ = reinterpret_cast<HWND>(PropertySheetW(&header));
+    PumpMessages();
+}
+
+ModelessSheet::~ModelessSheet() {
+    if (sheet_) DestroyWindow(sheet_);
+    PumpMessages();
+}
+
+HWND ModelessSheet::ShowPageWith(int controlId) {
+    for (int index = 0;; ++index) {
+        HWND page = reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_INDEXTOHWND, index, 0));
+        if (!page) {
+            // Pages are created when first shown: select each to find the one asked for.
+            if (!SendMessageW(sheet_, PSM_SETCURSEL, index, 0)) return nullptr;
+            page = CurrentPage();
+        }
+        if (!page) return nullptr;
+        if (GetDlgItem(page, controlId)) {
+            SendMessageW(sheet_, PSM_SETCURSEL, index, 0);
+            PumpMessages();
+            return page;
+        }
+    }
+}
+
+int ModelessSheet::IndexOf(HWND page) const {
+    return static_cast<int>(SendMessageW(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
+}
+
+HWND ModelessSheet::CurrentPage() const {
+    return reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+bool ModelessSheet::Apply() {
+    bool accepted = SendMessageW(sheet_, PSM_APPLY, 0, 0) != 0;
+    PumpMessages();
+    return accepted;
+}
+
+bool ModelessSheet::ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(sheet_, ApplyButtonId)) != FALSE; }
+
+void ModelessSheet::Click(HWND page, int controlId) {
+    SendMessageW(GetDlgItem(page, controlId), BM_CLICK, 0, 0);
+    PumpMessages();
+}

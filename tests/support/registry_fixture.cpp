@@ -1,0 +1,103 @@
+#include "tests/support/registry_fixture.h"
+
+#include "app/handles.h"
+#include "settings/settings.h"
+
+namespace {
+
+HKEY CreateKey(HKEY root, const wchar_t* path, REGSAM access) {
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &key, nullptr);
+    EXPECT_EQ(status, ERROR_SUCCESS) << "creating " << path;
+    return key;
+}
+
+void SetDacl(HKEY root, const wchar_t* path, PACL dacl) {
+    HKEY raw = nullptr;
+    LONG status = RegOpenKeyExW(root, path, 0, WRITE_DAC, &raw);
+    if (status == ERROR_FILE_NOT_FOUND) raw = CreateKey(root, path, WRITE_DAC);
+    UniqueRegKey key(raw);
+    ASSERT_TRUE(key) << "opening " << path << " for WRITE_DAC: " << status;
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, dacl, FALSE);
+    ASSERT_EQ(RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
+}
+
+}  // namespace
+
+void DeleteProgramKeys() {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        // A refused key anywhere in the tree would keep the whole tree alive.
+        for (const wchar_t* path : {L"Software\\LumarelPrinter", L"Software\\LumarelPrinter\\Defaults",
+                                    L"Software\\LumarelPrinter\\PDF Profiles",
+                                    L"Software\\LumarelPrinter\\Defaults\\PDF Profiles"})
+            RestoreAccess(root, path);
+        LONG status = RegDeleteTreeW(root, L"Software\\LumarelPrinter");
+        if (status == ERROR_SUCCESS) RegDeleteKeyW(root, L"Software\\LumarelPrinter");
+    }
+}
+
+void SetRaw(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    UniqueRegKey key(CreateKey(root, path, KEY_WRITE));
+    ASSERT_TRUE(key);
+    ASSERT_EQ(RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+}
+
+void SetDword(HKEY root, const wchar_t* path, const wchar_t* name, DWORD value) {
+    SetRaw(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+void SetText(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& text) {
+    SetRaw(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::optional<StoredValue> ReadStored(HKEY root, const wchar_t* path, const wchar_t* name) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &raw) != ERROR_SUCCESS) return std::nullopt;
+    UniqueRegKey key(raw);
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    StoredValue value{type, std::vector<BYTE>(size)};
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, value.bytes.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    value.bytes.resize(size);
+    return value;
+}
+
+std::optional<DWORD> ReadStoredDword(HKEY root, const wchar_t* path, const wchar_t* name) {
+    auto value = ReadStored(root, path, name);
+    if (!value || value->type != REG_DWORD || value->bytes.size() != sizeof(DWORD)) return std::nullopt;
+    DWORD result;
+    memcpy(&result, value->bytes.data(), sizeof result);
+    return result;
+}
+
+void DenyAccess(HKEY root, const wchar_t* path) {
+    ACL empty;
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SetDacl(root, path, &empty);
+}
+
+void RestoreAccess(HKEY root, const wchar_t* path) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(root, path, 0, WRITE_DAC, &raw) != ERROR_SUCCESS) return;
+    UniqueRegKey key(raw);
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);  // no DACL: everyone may
+    RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &descriptor);
+}
+
+std::wstring SystemText(DWORD code) {
+    wchar_t buffer[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer, 512, nullptr);
+    return buffer;
+}
+
+void RegistryTest::SetUp() {
+    DeleteProgramKeys();
+    ResetSettings();
+}
+
+void RegistryTest::TearDown() { DeleteProgramKeys(); }

@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs what building, running and testing need on a Debian machine, when missing.
+set -eu
+
+need=""
+command -v cmake >/dev/null 2>&1 || need="$need cmake"
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need="$need g++-mingw-w64-x86-64-posix"
+command -v i686-w64-mingw32-g++-posix >/dev/null 2>&1 || need="$need g++-mingw-w64-i686-posix"
+command -v x86_64-w64-mingw32-windres >/dev/null 2>&1 || need="$need binutils-mingw-w64-x86-64"
+[ -x /usr/lib/wine/wine64 ] || need="$need wine wine64"
+[ -x /usr/lib/wine/wine ] || need="$need wine32:i386"
+[ -f /usr/src/googletest/CMakeLists.txt ] || need="$need googletest"
+command -v Xvfb >/dev/null 2>&1 || need="$need xvfb xauth"
+command -v import >/dev/null 2>&1 && import -version >/dev/null 2>&1 || need="$need imagemagick"
+command -v xwininfo >/dev/null 2>&1 || need="$need x11-utils"
+command -v flock >/dev/null 2>&1 || need="$need util-linux"
+
+[ -z "$need" ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+echo "Installing:$need"
+case "$need" in
+    *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386 ;;
+esac
+$sudo apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $need >/dev/null

@@ -1,0 +1,49 @@
+#!/bin/sh
+# Builds properties.exe and opens the printer's property sheet under Wine: on $DISPLAY
+# when there is one, otherwise on a virtual screen (Xvfb) with a screenshot saved.
+# Arguments are passed to the program (for example /nogeneral).
+set -eu
+root=$(dirname "$(dirname "$(realpath "$0")")")
+cd "$root"
+"$root/tools/install-deps.sh"
+. "$root/tools/wine-env.sh"
+
+cmake --preset x64 >/dev/null
+cmake --build --preset x64 --target properties >/dev/null
+
+prefix=$CACHE_ROOT/run-prefix
+mkdir -p "$CACHE_ROOT"
+if [ ! -f "$prefix/.complete" ]; then
+    echo "Preparing a Wine prefix in $prefix ..."
+    rm -rf "$prefix"
+    make_prefix "$prefix" display
+    touch "$prefix/.complete"
+fi
+export WINEPREFIX="$prefix"
+program=$root/build/x64/properties.exe
+log=$CACHE_ROOT/run.log
+
+if [ -n "${DISPLAY:-}" ]; then
+    "$WINE64" "$program" "$@" >"$log" 2>&1
+    exit $?
+fi
+
+# No display: a virtual one, then a picture of the sheet.
+screen=:77
+Xvfb "$screen" -screen 0 1024x768x24 -nolisten tcp >"$log.xvfb" 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$screen
+sleep 1
+"$WINE64" "$program" "$@" >"$log" 2>&1 &
+found=""
+for _ in $(seq 1 60); do
+    if xwininfo -root -tree 2>/dev/null | grep -q '"Lumarel Printer'; then found=1; break; fi
+    sleep 0.5
+done
+sleep 1
+shot=${SCREENSHOT:-$CACHE_ROOT/properties.png}
+import -window root "$shot"
+"$WINESERVER" -k >/dev/null 2>&1 || true
+[ -n "$found" ] || { echo "The sheet did not appear; see $log" >&2; exit 1; }
+echo "Screenshot: $shot"

@@ -1,0 +1,47 @@
+# Shared Wine settings for the scripts in tools/ (sourced, not run).
+# Debian ships the loaders in /usr/lib/wine; wine64 has no wrapper on PATH.
+WINE64=${WINE64:-/usr/lib/wine/wine64}
+WINE32=${WINE32:-/usr/lib/wine/wine}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
+export WINEDEBUG=${WINEDEBUG:--all}
+# No "install Mono/Gecko?" questions while a prefix is created.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+CACHE_ROOT=${XDG_CACHE_HOME:-$HOME/.cache}/lumarel-properties
+
+# Where 32-bit Wine runs through qemu (tools/x86/enable-x86-wine.sh), its preload library.
+if [ -f "$CACHE_ROOT/x86-shim/lib/i386-linux-gnu/map_noreplace_shim.so" ]; then
+    export LD_PRELOAD="$CACHE_ROOT/x86-shim/\$LIB/map_noreplace_shim.so"
+fi
+
+# Can this machine run 32-bit Windows programs? (Needs a kernel with 32-bit support.)
+wine32_works() {
+    [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 2>&1
+}
+
+# Creates a prefix in $1 for tests or for running the program, then waits for Wine to
+# finish writing it. $2 = "headless" uses the null graphics driver.
+make_prefix() {
+    prefix=$1 mode=$2
+    mkdir -p "$(dirname "$prefix")"
+    WINEPREFIX=$prefix "$WINE64" wineboot -i >"$prefix.log" 2>&1
+    regfile=$prefix.setup.reg
+    {
+        printf 'REGEDIT4\r\n\r\n'
+        # A crash ends the process instead of waiting in Wine's debugger.
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
+        printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
+        printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
+        if [ "$mode" = headless ]; then
+            printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
+        fi
+    } >"$regfile"
+    WINEPREFIX=$prefix "$WINE64" regedit "$(winepath_of "$regfile")" >>"$prefix.log" 2>&1
+    WINEPREFIX=$prefix "$WINESERVER" -w
+    rm -f "$regfile"
+}
+
+# A Unix path as Wine sees it through drive Z:.
+winepath_of() {
+    printf 'Z:%s' "$(realpath "$1" | sed 's|/|\\|g')"
+}

@@ -1,0 +1,51 @@
+#!/bin/sh
+# Runs one Windows test program under Wine in a throwaway prefix of its own, copied
+# from a cached template, and removes the prefix afterwards. Used by CTest as the
+# cross-compiling emulator: wine-run.sh program.exe [arguments...]
+set -eu
+here=$(dirname "$(realpath "$0")")
+. "$here/wine-env.sh"
+
+program=$1
+shift
+
+# The machine field of the PE header: 014c is 32-bit x86.
+pe_header=$(od -An -t u4 -j 60 -N 4 "$program" | tr -d ' ')
+machine=$(od -An -t x2 -j $((pe_header + 4)) -N 2 "$program" | tr -d ' ')
+if [ "$machine" = 014c ]; then
+    if ! wine32_works; then
+        echo "cannot run 32-bit Windows programs here: run tools/x86/enable-x86-wine.sh as root" >&2
+        exit 77
+    fi
+    loader=$WINE32
+else
+    loader=$WINE64
+fi
+
+# A prefix made while 32-bit Wine could not run lacks its 32-bit half: keep them apart.
+if wine32_works; then template=$CACHE_ROOT/test-template-wow64; else template=$CACHE_ROOT/test-template-x64; fi
+# Several tests may start at once: one of them creates the template, the others wait.
+mkdir -p "$CACHE_ROOT"
+(
+    flock 9
+    if [ ! -f "$template/.complete" ]; then
+        rm -rf "$template"
+        make_prefix "$template" headless
+        touch "$template/.complete"
+    fi
+) 9>"$template.lock"
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/lumarel-test.XXXXXX")
+cleanup() {
+    WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+    rm -rf "$prefix"
+}
+trap cleanup EXIT INT TERM
+cp -a "$template/." "$prefix/"
+
+# Wine's background processes keep inherited pipes open: give them a file, not CTest's pipe.
+log=$prefix/run.log
+status=0
+WINEPREFIX=$prefix "$loader" "$program" "$@" >"$log" 2>&1 || status=$?
+cat "$log"
+exit "$status"
