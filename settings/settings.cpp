@@ -40,18 +40,18 @@ struct MainKey {
 };
 
 // In the order they are opened.
-const MainKey MachineKeySpec{HKEY_LOCAL_MACHINE, MachineKeyFormat,
+const MainKey MachineMainKey{HKEY_LOCAL_MACHINE, MachineKeyFormat,
                                  L"Failed to open registry key\nHKLM\\Software\\%s"};
-const MainKey DefaultsKeySpec{HKEY_LOCAL_MACHINE, DefaultsKeyFormat,
+const MainKey DefaultsMainKey{HKEY_LOCAL_MACHINE, DefaultsKeyFormat,
                                   L"Failed to open registry key\nHKLM\\Software\\%s\\Defaults"};
-const MainKey UserKeySpec{HKEY_CURRENT_USER, UserKeyFormat, L"Failed to open registry key\nHKCU\\Software\\%s"};
+const MainKey UserMainKey{HKEY_CURRENT_USER, UserKeyFormat, L"Failed to open registry key\nHKCU\\Software\\%s"};
 
 // Opens one main key. An absent key is normal and leaves `key` empty; any other
 // failure is reported and returns false.
-bool OpenMainKey(const MainKey& spec, UniqueRegKey& key) {
-    LONG status = OpenKeyForRead(spec.root, FormatWithKeyName(spec.pathFormat), key);
+bool OpenMainKey(const MainKey& mainKey, UniqueRegKey& key) {
+    LONG status = OpenKeyForRead(mainKey.root, FormatWithKeyName(mainKey.pathFormat), key);
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return true;
-    ShowErrorBox(FormatWithKeyName(spec.failureFormat).c_str(), static_cast<DWORD>(status), nullptr);
+    ShowErrorBox(FormatWithKeyName(mainKey.failureFormat).c_str(), static_cast<DWORD>(status), nullptr);
     return false;
 }
 
@@ -79,8 +79,8 @@ void ReadPlainValues(HKEY machine, HKEY defaults, HKEY user) {
 
 int LoadSettings() {
     UniqueRegKey machine, defaults, user;
-    if (!OpenMainKey(MachineKeySpec, machine) || !OpenMainKey(DefaultsKeySpec, defaults) ||
-        !OpenMainKey(UserKeySpec, user))
+    if (!OpenMainKey(MachineMainKey, machine) || !OpenMainKey(DefaultsMainKey, defaults) ||
+        !OpenMainKey(UserMainKey, user))
         return 0;
     ReadPlainValues(machine.get(), defaults.get(), user.get());
     return LoadPdfProfiles() ? 1 : 0;

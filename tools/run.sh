@@ -35,13 +35,14 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 export DISPLAY=$screen
 sleep 1
-"$WINE64" "$program" "$@" >"$log" 2>&1 &
+# Without a window manager only Wine's own desktop window draws title bars.
+"$WINE64" explorer /desktop=LumarelProperties,1024x768 "$(winepath_of "$program")" "$@" >"$log" 2>&1 &
 found=""
 for _ in $(seq 1 60); do
-    if xwininfo -root -tree 2>/dev/null | grep -q '"Lumarel Printer'; then found=1; break; fi
+    if xwininfo -root -tree 2>/dev/null | grep -q 'LumarelProperties'; then found=1; break; fi
     sleep 0.5
 done
-sleep 1
+sleep 3
 shot=${SCREENSHOT:-$CACHE_ROOT/properties.png}
 import -window root "$shot"
 "$WINESERVER" -k >/dev/null 2>&1 || true

@@ -1,0 +1,237 @@
+// properties.exe run as a separate process and operated through its windows. The
+// test program and the program share the Wine prefix, hence the registry.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "res/resource.h"
+#include "tests/support/process_driver.h"
+#include "tests/support/registry_fixture.h"
+
+namespace {
+
+// A second start has nothing to wait for: it must be gone long before a window could appear.
+constexpr DWORD SecondStartTimeoutMs = 5000;
+// Apply writes while the press is handled; this only covers the trip through the queue.
+constexpr DWORD ApplyTimeoutMs = 5000;
+
+std::optional<DWORD> ExitCode(DWORD code) { return code; }
+std::optional<LRESULT> CheckState(LRESULT state) { return state; }
+std::optional<DWORD> StoredDword(DWORD value) { return value; }
+
+std::optional<DWORD> StoredUserDword(const wchar_t* name) {
+    return ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, name);
+}
+
+std::wstring WindowTitle(HWND window) {
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    return title;
+}
+
+// Closes the sheet with Cancel and expects a clean exit.
+void CancelAndExpectCleanExit(ProgramUnderTest& program) {
+    ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+    EXPECT_EQ(program.waitForExit(), ExitCode(0));
+}
+
+// ---------------------------------------------------------------------------
+
+class SingleInstance : public RegistryTest {};
+
+TEST_F(SingleInstance, SecondStartExitsAtOnceAndLeavesTheFirstSheetOpen) {
+    ProgramUnderTest first;
+    HWND sheet = first.waitForSheet();
+    ASSERT_NE(sheet, nullptr);
+
+    ProgramUnderTest second;
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.waitForExit(SecondStartTimeoutMs), ExitCode(0));
+    EXPECT_FALSE(second.visibleWindowEverSeen());
+    EXPECT_TRUE(second.boxesSeen().empty());
+
+    EXPECT_TRUE(first.running());
+    EXPECT_TRUE(IsWindowVisible(sheet));
+    EXPECT_EQ(first.waitForSheet(0), sheet);
+    CancelAndExpectCleanExit(first);
+    EXPECT_TRUE(first.boxesSeen().empty());
+}
+
+TEST_F(SingleInstance, StartAfterTheFirstRunEndedShowsTheSheetAgain) {
+    {
+        ProgramUnderTest first;
+        ASSERT_NE(first.waitForSheet(), nullptr);
+        CancelAndExpectCleanExit(first);
+    }
+    ProgramUnderTest second;
+    ASSERT_NE(second.waitForSheet(), nullptr);
+    CancelAndExpectCleanExit(second);
+}
+
+// ---------------------------------------------------------------------------
+// A main key that exists but cannot be opened: one error box, no sheet, exit code 1.
+
+struct DeniedKey {
+    const char* name;
+    HKEY root;
+    const wchar_t* path;
+    const wchar_t* shownPath;  // as the box names it
+};
+
+void PrintTo(const DeniedKey& key, std::ostream* out) { *out << key.name << " key"; }
+
+class RegistryDeniedAtStart : public RegistryTest, public ::testing::WithParamInterface<DeniedKey> {};
+
+TEST_P(RegistryDeniedAtStart, ShowsOneErrorBoxAndExitsWithOneWithoutSheet) {
+    DenyAccess(GetParam().root, GetParam().path);
+    HKEY raw = nullptr;
+    LONG status = RegOpenKeyExW(GetParam().root, GetParam().path, 0, KEY_READ, &raw);
+    UniqueRegKey probe(raw);
+    ASSERT_EQ(status, ERROR_ACCESS_DENIED) << "the key must be unreadable for the test to mean anything";
+
+    ProgramUnderTest program;
+    HWND box = program.waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(program.boxesSeen().size(), 1u);
+    EXPECT_EQ(program.boxesSeen()[0].caption, L"Lumarel Printer properties");
+    const std::wstring expected =
+        std::wstring(L"Failed to open registry key\n") + GetParam().shownPath + L"\nError # 5: " + SystemText(5);
+    EXPECT_EQ(program.boxesSeen()[0].text, expected);
+
+    ASSERT_TRUE(program.answerMessageBox(box, IDOK));
+    EXPECT_EQ(program.waitForExit(), ExitCode(1));
+    EXPECT_EQ(program.boxesSeen().size(), 1u);
+    EXPECT_FALSE(program.sheetEverSeen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainKeys, RegistryDeniedAtStart,
+    ::testing::Values(DeniedKey{"Machine", HKEY_LOCAL_MACHINE, MachineKeyPath, L"HKLM\\Software\\LumarelPrinter"},
+                      DeniedKey{"Defaults", HKEY_LOCAL_MACHINE, DefaultsKeyPath,
+                                L"HKLM\\Software\\LumarelPrinter\\Defaults"},
+                      DeniedKey{"User", HKEY_CURRENT_USER, UserKeyPath, L"HKCU\\Software\\LumarelPrinter"}),
+    [](const ::testing::TestParamInfo<DeniedKey>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+
+class EmfSetting : public RegistryTest {};
+
+TEST_F(EmfSetting, TickedBoxIsStoredOnOkAndShownTickedNextTime) {
+    {
+        ProgramUnderTest program;
+        ASSERT_NE(program.waitForSheet(), nullptr);
+        ASSERT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
+        EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_UNCHECKED));
+        ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
+        EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_CHECKED));
+        EXPECT_EQ(StoredUserDword(L"EMF: Enabled"), std::nullopt) << "stored before OK";
+        ASSERT_TRUE(program.pressButton(PSBTN_OK));
+        EXPECT_EQ(program.waitForExit(), ExitCode(0));
+    }
+    EXPECT_EQ(StoredUserDword(L"EMF: Enabled"), StoredDword(1));
+
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    ASSERT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
+    EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_CHECKED));
+    ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
+    EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_UNCHECKED));
+    ASSERT_TRUE(program.pressButton(PSBTN_APPLYNOW));
+    EXPECT_TRUE(WaitUntil([] { return StoredUserDword(L"EMF: Enabled") == StoredDword(0); }, ApplyTimeoutMs))
+        << "Apply did not store 0";
+    EXPECT_TRUE(program.running()) << "Apply closed the sheet";
+    CancelAndExpectCleanExit(program);
+    EXPECT_EQ(StoredUserDword(L"EMF: Enabled"), StoredDword(0));
+}
+
+TEST_F(EmfSetting, TickedBoxIsNotStoredOnCancel) {
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    ASSERT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
+    ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
+    EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_CHECKED));
+    CancelAndExpectCleanExit(program);
+    EXPECT_EQ(StoredUserDword(L"EMF: Enabled"), std::nullopt);
+}
+
+// ---------------------------------------------------------------------------
+// The page viewed last is stored whichever button closes the sheet, and the next
+// start opens on it.
+
+struct ClosingCase {
+    const char* name;
+    int pageControl;  // a control that only the page to view has
+    int button;
+};
+
+void PrintTo(const ClosingCase& closing, std::ostream* out) { *out << closing.name; }
+
+class LastViewedPage : public RegistryTest, public ::testing::WithParamInterface<ClosingCase> {};
+
+TEST_P(LastViewedPage, IsStoredWhenTheSheetClosesAndOpenedNextTime) {
+    int viewed = -1;
+    {
+        ProgramUnderTest program;
+        ASSERT_NE(program.waitForSheet(), nullptr);
+        EXPECT_EQ(program.currentPageIndex(), 0) << "nothing stored: the first page";
+        // Leave the first page, so that the page viewed last was really chosen.
+        ASSERT_TRUE(program.selectPage(program.pageCount() - 1));
+        viewed = program.selectPageWithControl(GetParam().pageControl);
+        ASSERT_GE(viewed, 0);
+        EXPECT_EQ(program.currentPageIndex(), viewed);
+        ASSERT_TRUE(program.pressButton(GetParam().button));
+        EXPECT_EQ(program.waitForExit(), ExitCode(0));
+    }
+    EXPECT_EQ(StoredUserDword(L"Last Viewed Page"), StoredDword(static_cast<DWORD>(viewed)));
+
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    EXPECT_EQ(program.currentPageIndex(), viewed);
+    EXPECT_NE(GetDlgItem(program.currentPage(), GetParam().pageControl), nullptr);
+    CancelAndExpectCleanExit(program);
+}
+
+INSTANTIATE_TEST_SUITE_P(Closing, LastViewedPage,
+                         ::testing::Values(ClosingCase{"AboutThenCancel", IDC_ABOUT_BANNER, PSBTN_CANCEL},
+                                           ClosingCase{"AboutThenOk", IDC_ABOUT_BANNER, PSBTN_OK},
+                                           ClosingCase{"EmfThenCancel", IDC_EMF_SAVE, PSBTN_CANCEL}),
+                         [](const ::testing::TestParamInfo<ClosingCase>& info) { return std::string(info.param.name); });
+
+class StoredPageOutOfRange : public RegistryTest, public ::testing::WithParamInterface<DWORD> {};
+
+TEST_P(StoredPageOutOfRange, OpensOnTheFirstPage) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"Last Viewed Page", GetParam());
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    EXPECT_EQ(program.currentPageIndex(), 0);
+    CancelAndExpectCleanExit(program);
+    EXPECT_EQ(StoredUserDword(L"Last Viewed Page"), StoredDword(0)) << "the first page was viewed last";
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredPageOutOfRange, ::testing::Values(99u, 0xFFFFFFFFu, 0x80000000u));
+
+// ---------------------------------------------------------------------------
+
+class CommandLine : public RegistryTest, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(CommandLine, SwitchesDoNotStopTheSheetFromOpening) {
+    ProgramUnderTest program(GetParam());
+    HWND sheet = program.waitForSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_NE(WindowTitle(sheet).find(L"Lumarel Printer"), std::wstring::npos) << "title: " << WindowTitle(sheet);
+    EXPECT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
+    EXPECT_GE(program.selectPageWithControl(IDC_ABOUT_BANNER), 0);
+    CancelAndExpectCleanExit(program);
+    EXPECT_TRUE(program.boxesSeen().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Tails, CommandLine,
+                         ::testing::Values(L"", L"/nogeneral /nopaper", L"/NOPAPER  /NoGeneral", L"/unknown",
+                                           L"-x /nogeneral extra \"quoted words\"", L"/nogeneral/nopaper"));
+
+}  // namespace

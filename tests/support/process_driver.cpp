@@ -1,0 +1,221 @@
+#include "tests/support/process_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD PollIntervalMs = 10;
+// A sent message that the program does not answer in time fails the call, not the run.
+constexpr UINT SendTimeoutMs = 5000;
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[2048] = {};
+    GetWindowTextW(window, text, 2048);
+    return text;
+}
+
+bool IsSheet(HWND window) {
+    return ClassOf(window) == L"#32770" && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr) != nullptr;
+}
+
+// SendMessage that cannot block the test on a hung program.
+std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!window) return std::nullopt;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, SendTimeoutMs, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
+
+struct EnumRequest {
+    DWORD processId;
+    std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
+    auto* request = reinterpret_cast<EnumRequest*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == request->processId) request->windows->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(PollIntervalMs);
+    }
+}
+
+std::wstring TestProgramDirectory() {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = 0;
+    for (;;) {
+        length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) break;
+        path.resize(path.size() * 2);
+    }
+    path.resize(length);
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+ProgramUnderTest::ProgramUnderTest(const std::wstring& commandTail) {
+    const std::wstring program = TestProgramDirectory() + L"properties.exe";
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!commandTail.empty()) commandLine += L" " + commandTail;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+        ADD_FAILURE() << "CreateProcessW failed with " << GetLastError();
+        return;
+    }
+    UniqueHandle thread(info.hThread);
+    process_.reset(info.hProcess);
+    processId_ = info.dwProcessId;
+}
+
+ProgramUnderTest::~ProgramUnderTest() {
+    if (running()) {
+        TerminateProcess(process_.get(), 255);
+        WaitForSingleObject(process_.get(), ExitTimeoutMs);
+    }
+}
+
+bool ProgramUnderTest::running() const {
+    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> ProgramUnderTest::waitForExit(DWORD timeoutMs) {
+    if (!process_) return std::nullopt;
+    // Keep polling while waiting, so that a window shown on the way out is recorded too.
+    bool ended = WaitUntil(
+        [&] {
+            poll();
+            return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+        },
+        timeoutMs);
+    if (!ended) return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
+    return code;
+}
+
+std::vector<HWND> ProgramUnderTest::topLevelWindows() const {
+    std::vector<HWND> windows;
+    if (!processId_) return windows;
+    EnumRequest request{processId_, &windows};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&request));
+    return windows;
+}
+
+void ProgramUnderTest::poll() {
+    for (HWND window : topLevelWindows()) {
+        // Hidden windows are the system's own helpers; only what a user sees counts.
+        if (!IsWindowVisible(window)) continue;
+        windowSeen_ = true;
+        if (IsMessageBox(window)) {
+            if (std::find(boxHandles_.begin(), boxHandles_.end(), window) == boxHandles_.end()) {
+                boxHandles_.push_back(window);
+                boxes_.push_back({TextOf(window), MessageBoxText(window)});
+            }
+        } else if (IsSheet(window)) {
+            sheetSeen_ = true;
+            sheet_ = window;
+        }
+    }
+}
+
+HWND ProgramUnderTest::waitForSheet(DWORD timeoutMs) {
+    if (process_) WaitForInputIdle(process_.get(), timeoutMs);
+    WaitUntil(
+        [&] {
+            poll();
+            return sheet_ && IsWindow(sheet_);
+        },
+        timeoutMs);
+    return sheet_ && IsWindow(sheet_) ? sheet_ : nullptr;
+}
+
+HWND ProgramUnderTest::waitForMessageBox(DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            poll();
+            for (HWND box : boxHandles_) {
+                if (!answered_.count(box) && IsWindow(box)) {
+                    found = box;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool ProgramUnderTest::answerMessageBox(HWND box, int buttonId) {
+    HWND button = GetDlgItem(box, buttonId);
+    if (!button) return false;
+    answered_.insert(box);
+    return PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button)) != 0;
+}
+
+int ProgramUnderTest::pageCount() const {
+    HWND tab = sheet_ ? FindWindowExW(sheet_, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
+    return static_cast<int>(Send(tab, TCM_GETITEMCOUNT, 0, 0).value_or(0));
+}
+
+bool ProgramUnderTest::selectPage(int index) {
+    return Send(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0).value_or(FALSE) != FALSE;
+}
+
+HWND ProgramUnderTest::currentPage() const {
+    return reinterpret_cast<HWND>(Send(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0).value_or(0));
+}
+
+int ProgramUnderTest::indexOfPage(HWND page) const {
+    if (!page) return -1;
+    return static_cast<int>(Send(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0).value_or(-1));
+}
+
+int ProgramUnderTest::currentPageIndex() const { return indexOfPage(currentPage()); }
+
+int ProgramUnderTest::selectPageWithControl(int controlId) {
+    const int count = pageCount();
+    for (int index = 0; index < count; ++index) {
+        if (!selectPage(index)) continue;
+        HWND page = currentPage();
+        if (page && GetDlgItem(page, controlId)) return index;
+    }
+    return -1;
+}
+
+bool ProgramUnderTest::pressButton(int button) {
+    // Posted, not sent: the sheet's modal loop checks whether it has ended only when
+    // GetMessage returns, which a sent message never makes it do. A press that opens
+    // a message box would also keep a sent message waiting.
+    return sheet_ && PostMessageW(sheet_, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0) != 0;
+}
+
+bool ProgramUnderTest::clickControl(int controlId) {
+    HWND control = GetDlgItem(currentPage(), controlId);
+    return Send(control, BM_CLICK, 0, 0).has_value();
+}
+
+std::optional<LRESULT> ProgramUnderTest::checkState(int controlId) const {
+    return Send(GetDlgItem(currentPage(), controlId), BM_GETCHECK, 0, 0);
+}

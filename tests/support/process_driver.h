@@ -1,0 +1,87 @@
+// Runs properties.exe as a separate process and operates its windows from outside,
+// as a user (or an automation tool) would: only messages that carry no pointers are
+// sent across the process boundary.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/handles.h"
+#include "tests/support/message_box_watcher.h"
+
+// How long a window may take to appear and a process to end before the test fails.
+inline constexpr DWORD WindowTimeoutMs = 20000;
+inline constexpr DWORD ExitTimeoutMs = 20000;
+
+// Checks `condition` every few milliseconds until it holds or `timeoutMs` have passed.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// The directory of the running test program, with a trailing backslash.
+std::wstring TestProgramDirectory();
+
+class ProgramUnderTest {
+public:
+    // Starts properties.exe from the test program's directory with `commandTail`.
+    explicit ProgramUnderTest(const std::wstring& commandTail = L"");
+    // A process still running is terminated, so that no run outlives its test.
+    ~ProgramUnderTest();
+    ProgramUnderTest(const ProgramUnderTest&) = delete;
+    ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+    DWORD processId() const { return processId_; }
+    bool running() const;
+    // The exit code, or nothing when the process has not ended within `timeoutMs`.
+    std::optional<DWORD> waitForExit(DWORD timeoutMs = ExitTimeoutMs);
+
+    // Looks at the process's top-level windows once and records what it sees. Every
+    // wait below polls through here, so the history covers the whole run.
+    void poll();
+    bool sheetEverSeen() const { return sheetSeen_; }
+    bool visibleWindowEverSeen() const { return windowSeen_; }
+    // Distinct message boxes, in the order they were first seen.
+    const std::vector<ObservedBox>& boxesSeen() const { return boxes_; }
+
+    // The property sheet: a visible #32770 that holds a SysTabControl32. Null on timeout.
+    HWND waitForSheet(DWORD timeoutMs = WindowTimeoutMs);
+    HWND sheet() const { return sheet_; }
+    // A visible message box not answered yet. Null on timeout.
+    HWND waitForMessageBox(DWORD timeoutMs = WindowTimeoutMs);
+    // Presses a button of the box; the box counts as answered.
+    bool answerMessageBox(HWND box, int buttonId = IDOK);
+
+    // The sheet's pages. A page's window exists only once the page has been shown.
+    int pageCount() const;
+    bool selectPage(int index);
+    HWND currentPage() const;
+    int currentPageIndex() const;  // -1 when unknown
+    int indexOfPage(HWND page) const;
+    // Selects the pages in turn until one has a child with `controlId` and leaves that
+    // page selected. Returns its index, or -1.
+    int selectPageWithControl(int controlId);
+    // PSBTN_OK, PSBTN_CANCEL, PSBTN_APPLYNOW...: queued, so the press has taken effect
+    // only some time after this returns (wait for its result).
+    bool pressButton(int button);
+
+    // Controls of the current page.
+    bool clickControl(int controlId);
+    std::optional<LRESULT> checkState(int controlId) const;
+
+private:
+    std::vector<HWND> topLevelWindows() const;
+
+    UniqueHandle process_;
+    DWORD processId_ = 0;
+    HWND sheet_ = nullptr;
+    bool sheetSeen_ = false;
+    bool windowSeen_ = false;
+    std::vector<HWND> boxHandles_;  // parallel to boxes_
+    std::set<HWND> answered_;
+    std::vector<ObservedBox> boxes_;
+};
