@@ -230,6 +230,20 @@ TEST_P(CommandLine, SwitchesDoNotStopTheSheetFromOpening) {
     EXPECT_TRUE(program.boxesSeen().empty());
 }
 
+// The frame a user sees: no "?" button, About last, centred (the icons are checked in
+// process: Wine answers WM_GETICON from another process with nothing).
+TEST_F(SingleInstance, SheetHasNoHelpButtonIsCentredAndEndsWithAbout) {
+    ProgramUnderTest program;
+    HWND sheet = program.waitForSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(GetWindowLongW(sheet, GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
+    HWND help = GetDlgItem(sheet, IDHELP);
+    EXPECT_TRUE(help == nullptr || !IsWindowVisible(help)) << "a Help button is shown";
+    EXPECT_NE(GetWindowLongW(sheet, GWL_STYLE) & DS_CENTER, 0);
+    EXPECT_EQ(program.selectPageWithControl(IDC_ABOUT_BANNER), program.pageCount() - 1);
+    CancelAndExpectCleanExit(program);
+}
+
 INSTANTIATE_TEST_SUITE_P(Tails, CommandLine,
                          ::testing::Values(L"", L"/nogeneral /nopaper", L"/NOPAPER  /NoGeneral", L"/unknown",
                                            L"-x /nogeneral extra \"quoted words\"", L"/nogeneral/nopaper"));
