@@ -166,11 +166,17 @@ INT_PTR AcceptApply(HWND page) {
     return TRUE;
 }
 
+// The module that holds this code and its resources, also when another process has
+// loaded properties.exe to call the export.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper) {
     // Called through the export without the entry point's preparations.
-    if (!AppInstance) InitProcessGlobals(GetModuleHandleW(nullptr));
+    if (!AppInstance) InitProcessGlobals(reinterpret_cast<HINSTANCE>(&__ImageBase));
 
     DWORD platformId = PlatformId();
+    // A second call in the same process starts from an empty block, not a doubled list.
+    ResetSettings();
     if (!LoadSettings()) return 1;
     CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
 

@@ -137,6 +137,12 @@ TEST(PdfProfile, DefaultsAreFlateJpeg80ContinuousAndOtherwiseZero) {
     EXPECT_EQ(0, std::memcmp(&zero, &profile, sizeof zero));
 }
 
+TEST(PdfProfile, ValueNamesCarryTheIndexInBrackets) {
+    EXPECT_EQ(ProfileValueName(0, L"Profile name"), L"[0] Profile name");
+    EXPECT_EQ(ProfileValueName(12, L"JPEG Quality"), L"[12] JPEG Quality");
+    EXPECT_EQ(ProfileValueName(9999, L"Owner password"), L"[9999] Owner password");
+}
+
 TEST(PdfProfile, RemoveMovesLaterProfilesDownAndRefusesOutsideIndexes) {
     ProfileList list;
     for (const wchar_t* name : {L"a", L"b", L"c"}) ASSERT_TRUE(list.Append(NamedDefault(name)));

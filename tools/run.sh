@@ -39,10 +39,11 @@ sleep 1
 "$WINE64" explorer /desktop=LumarelProperties,1024x768 "$(winepath_of "$program")" "$@" >"$log" 2>&1 &
 found=""
 for _ in $(seq 1 60); do
-    if xwininfo -root -tree 2>/dev/null | grep -q 'LumarelProperties'; then found=1; break; fi
+    # The sheet's title names the printer; the window belongs to properties.exe.
+    if xwininfo -root -tree 2>/dev/null | grep -q 'Lumarel Printer.*"properties.exe"'; then found=1; break; fi
     sleep 0.5
 done
-sleep 3
+sleep 2
 shot=${SCREENSHOT:-$CACHE_ROOT/properties.png}
 import -window root "$shot"
 "$WINESERVER" -k >/dev/null 2>&1 || true
