@@ -84,9 +84,18 @@ TEST(Banner, WhiteTextOnGreyEightPixelsIn) {
                 }
             }
         ASSERT_LT(firstWhiteX, width) << "the text is drawn";
-        EXPECT_GE(firstWhiteX, 8);
-        EXPECT_LE(firstWhiteX, 10);
         EXPECT_NEAR((topWhite + bottomWhite) / 2.0, height / 2.0, 3.0);
+
+        // The same text drawn plainly from the left edge: the banner's starts 8 pixels further in.
+        FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        SetTextColor(dc, RGB(255, 255, 255));
+        SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextW(dc, L"Lumarel Printer", -1, &area, DT_SINGLELINE | DT_VCENTER);
+        int plainFirstWhiteX = width;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < plainFirstWhiteX; ++x)
+                if (GetPixel(dc, x, y) == RGB(255, 255, 255)) plainFirstWhiteX = x;
+        EXPECT_EQ(firstWhiteX, plainFirstWhiteX + 8);
     }
     DeleteDC(dc);
 }

@@ -82,8 +82,21 @@ TEST_F(LoadSettingsTest, HidingSwitchesComeFromTheMachineKeyOnly) {
 
 TEST_F(LoadSettingsTest, MachineKeyWithoutVersionGivesOnePointZero) {
     SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"EMF: Hide page", 0);
+    // Neither the defaults nor the user stand in for the machine's version or the
+    // user's last page.
+    SetText(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"Version", L"9.9");
+    SetText(HKEY_CURRENT_USER, UserKeyPath, L"Version", L"8.8");
+    SetDword(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"Last Viewed Page", 3);
     ASSERT_EQ(LoadSettings(), 1);
     EXPECT_STREQ(Settings.Version, L"1.0");
+    EXPECT_EQ(Settings.LastViewedPage, 0);
+}
+
+TEST_F(LoadSettingsTest, OddTrailingByteOfATextIsDropped) {
+    const BYTE fiveBytes[] = {'1', 0, '.', 0, '5'};
+    SetRaw(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Version", REG_BINARY, fiveBytes, sizeof fiveBytes);
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_STREQ(Settings.Version, L"1.");
 }
 
 // Texts stored as another program may have left them: exactly filling the field with
@@ -155,6 +168,25 @@ TEST_F(LoadSettingsTest, UnopenableKeyIsReportedOnceAndStopsTheLoad) {
         RestoreAccess(HKEY_CURRENT_USER, L"Software\\LumarelPrinter\\PDF Profiles");
         RestoreAccess(c.root, c.path);
     }
+}
+
+// Machine, then Defaults, then user: with two keys refused, the earlier one is reported.
+TEST_F(LoadSettingsTest, KeysAreOpenedMachineThenDefaultsThenUser) {
+    const DeniedCase cases[] = {
+        {HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"Failed to open registry key\nHKLM\\Software\\LumarelPrinter\\Defaults"},
+        {HKEY_LOCAL_MACHINE, MachineKeyPath, L"Failed to open registry key\nHKLM\\Software\\LumarelPrinter"},
+    };
+    for (const DeniedCase& c : cases) {
+        DeleteProgramKeys();
+        ResetSettings();
+        DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
+        DenyAccess(c.root, c.path);
+        MessageBoxWatcher watcher;
+        EXPECT_EQ(LoadSettings(), 0);
+        ASSERT_EQ(watcher.boxes().size(), 1u);
+        EXPECT_EQ(watcher.boxes()[0].text, std::wstring(c.message) + L"\nError # 5: " + SystemText(5));
+    }
+    DeleteProgramKeys();
 }
 
 TEST_F(LoadSettingsTest, RefusedProfileKeyFailsTheLoadAfterThePlainValues) {
