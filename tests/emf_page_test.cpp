@@ -102,15 +102,3 @@ TEST_F(EmfPageTest, HiddenPageIsNotInTheSheet) {
 }
 
 }  // namespace
-
-namespace {
-
-TEST(SheetFrame, CallbackGivesTheSheetIconsNoHelpAndCentring) {
-    ModelessSheet sheet;
-    EXPECT_NE(SendMessageW(sheet.window(), WM_GETICON, ICON_SMALL, 0), 0);
-    EXPECT_NE(SendMessageW(sheet.window(), WM_GETICON, ICON_BIG, 0), 0);
-    EXPECT_EQ(GetWindowLongW(sheet.window(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
-    EXPECT_NE(GetWindowLongW(sheet.window(), GWL_STYLE) & DS_CENTER, 0);
-}
-
-}  // namespace

@@ -121,14 +121,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 class EmfSetting : public RegistryTest {};
 
+// Waits for the sheet, goes to the EMF page, expects the box in state `before` and
+// clicks it, which must turn it over.
+void ClickSaveToEmf(ProgramUnderTest& program, LRESULT before) {
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    ASSERT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
+    EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(before));
+    ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
+    EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(before == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED));
+}
+
 TEST_F(EmfSetting, TickedBoxIsStoredOnOkAndShownTickedNextTime) {
     {
         ProgramUnderTest program;
-        ASSERT_NE(program.waitForSheet(), nullptr);
-        ASSERT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
-        EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_UNCHECKED));
-        ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
-        EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_CHECKED));
+        ASSERT_NO_FATAL_FAILURE(ClickSaveToEmf(program, BST_UNCHECKED));
         EXPECT_EQ(StoredUserDword(L"EMF: Enabled"), std::nullopt) << "stored before OK";
         ASSERT_TRUE(program.pressButton(PSBTN_OK));
         EXPECT_EQ(program.waitForExit(), ExitCode(0));
@@ -136,11 +142,7 @@ TEST_F(EmfSetting, TickedBoxIsStoredOnOkAndShownTickedNextTime) {
     EXPECT_EQ(StoredUserDword(L"EMF: Enabled"), StoredDword(1));
 
     ProgramUnderTest program;
-    ASSERT_NE(program.waitForSheet(), nullptr);
-    ASSERT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
-    EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_CHECKED));
-    ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
-    EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_UNCHECKED));
+    ASSERT_NO_FATAL_FAILURE(ClickSaveToEmf(program, BST_CHECKED));
     ASSERT_TRUE(program.pressButton(PSBTN_APPLYNOW));
     EXPECT_TRUE(WaitUntil([] { return StoredUserDword(L"EMF: Enabled") == StoredDword(0); }, ApplyTimeoutMs))
         << "Apply did not store 0";
@@ -151,10 +153,7 @@ TEST_F(EmfSetting, TickedBoxIsStoredOnOkAndShownTickedNextTime) {
 
 TEST_F(EmfSetting, TickedBoxIsNotStoredOnCancel) {
     ProgramUnderTest program;
-    ASSERT_NE(program.waitForSheet(), nullptr);
-    ASSERT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
-    ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
-    EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(BST_CHECKED));
+    ASSERT_NO_FATAL_FAILURE(ClickSaveToEmf(program, BST_UNCHECKED));
     CancelAndExpectCleanExit(program);
     EXPECT_EQ(StoredUserDword(L"EMF: Enabled"), std::nullopt);
 }

@@ -1,0 +1,16 @@
+// The sheet built from the program's page table, as the sheet callback shapes it.
+#include <gtest/gtest.h>
+
+#include "tests/support/modeless_sheet.h"
+
+namespace {
+
+TEST(SheetFrame, CallbackGivesTheSheetIconsNoHelpAndCentring) {
+    ModelessSheet sheet;
+    EXPECT_NE(SendMessageW(sheet.window(), WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(SendMessageW(sheet.window(), WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_EQ(GetWindowLongW(sheet.window(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
+    EXPECT_NE(GetWindowLongW(sheet.window(), GWL_STYLE) & DS_CENTER, 0);
+}
+
+}  // namespace
