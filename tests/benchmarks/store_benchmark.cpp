@@ -1,0 +1,144 @@
+// The profile store against the plainest code that could do its registry work: a loop
+// of RegQueryValueExW / RegSetValueExW over the very values the store reads and writes.
+#include "tests/benchmarks/benchmark.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "app/handles.h"
+#include "pdf/profile_store.h"
+#include "settings/registry.h"
+#include "settings/settings.h"
+
+namespace {
+
+const wchar_t ProfilesKeyPath[] = L"Software\\LumarelPrinter\\PDF Profiles";
+
+// Texts of the lengths people type, different for every profile.
+PdfProfile RealisticProfile(int index) {
+    PdfProfile profile = MakeDefaultProfile();
+    swprintf(profile.name, 128, L"Customer letters %d", index);
+    swprintf(profile.title, 256, L"Quarterly statement for account %06d", index * 7919 % 1000000);
+    swprintf(profile.author, 256, L"Accounts department, branch %d", index % 97);
+    swprintf(profile.subject, 256, L"Statement of the period ending 31 March, copy %d", index);
+    swprintf(profile.keywords, 512, L"statement; account; quarter; customer %d; archive", index);
+    profile.securityEnabled = 1;
+    profile.userPasswordEnabled = 1;
+    swprintf(profile.userPassword, 32, L"user-%d-secret", index);
+    profile.ownerPasswordEnabled = 1;
+    swprintf(profile.ownerPassword, 32, L"owner-%d-Secret!", index);
+    profile.allowPrinting = 1;
+    profile.encryptionLevel = 1;
+    profile.imagesCompression = 1;
+    profile.jpegQuality = 60 + index % 40;
+    profile.pageMode = index % 4;
+    return profile;
+}
+
+void FillProfiles(int count) {
+    ResetSettings();
+    for (int index = 0; index < count; ++index) Settings.Profiles.Append(RealisticProfile(index));
+}
+
+struct StoredValue {
+    std::wstring name;
+    DWORD type;
+    std::vector<BYTE> data;
+};
+
+// Every value the store wrote, as the plain loops read and write them.
+std::vector<StoredValue> CollectValues(HKEY key) {
+    std::vector<StoredValue> values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameUnits = 256, type = 0, size = 0;
+        BYTE data[2048];
+        size = sizeof data;
+        if (RegEnumValueW(key, index, name, &nameUnits, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+        values.push_back({std::wstring(name, nameUnits), type, std::vector<BYTE>(data, data + size)});
+    }
+    return values;
+}
+
+double PlainRead(HKEY key, const std::vector<StoredValue>& values) {
+    Stopwatch watch;
+    BYTE buffer[2048];
+    for (const StoredValue& value : values) {
+        DWORD type = 0, size = sizeof buffer;
+        RegQueryValueExW(key, value.name.c_str(), nullptr, &type, buffer, &size);
+    }
+    return watch.Seconds();
+}
+
+double PlainWrite(HKEY key, const std::vector<StoredValue>& values) {
+    Stopwatch watch;
+    for (const StoredValue& value : values)
+        RegSetValueExW(key, value.name.c_str(), 0, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+    return watch.Seconds();
+}
+
+double TimedLoad(int expected) {
+    ResetSettings();
+    Stopwatch watch;
+    LoadPdfProfiles();
+    double seconds = watch.Seconds();
+    if (Settings.Profiles.Count() != expected)
+        std::fprintf(stderr, "load gave %d profiles, not %d\n", Settings.Profiles.Count(), expected);
+    return seconds;
+}
+
+double TimedSave() {
+    Stopwatch watch;
+    SavePdfProfiles();
+    return watch.Seconds();
+}
+
+void DeleteProfilesKey() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, ProfilesKeyPath);
+}
+
+}  // namespace
+
+void RunStoreBenchmark(int pairs) {
+    const int count = 1000;
+    DeleteProfilesKey();
+    FillProfiles(count);
+    SavePdfProfiles();
+
+    UniqueRegKey key;
+    if (CreateKeyForWrite(HKEY_CURRENT_USER, ProfilesKeyPath, key, KEY_READ) != ERROR_SUCCESS) {
+        std::printf("store: cannot open the profile key\n");
+        return;
+    }
+    std::vector<StoredValue> values = CollectValues(key.get());
+    std::printf("store: %d profiles, %zu values\n", count, values.size());
+
+    PairTimes load = MeasurePairs(
+        pairs, [&] { return TimedLoad(count); }, [&] { return PlainRead(key.get(), values); });
+    Report("load 1,000 profiles", "RegQueryValueExW loop", load, 1.2);
+
+    FillProfiles(count);
+    PairTimes save = MeasurePairs(
+        pairs, [&] { return TimedSave(); }, [&] { return PlainWrite(key.get(), values); });
+    Report("save 1,000 profiles", "RegSetValueExW loop", save, 1.2);
+
+    // Linear growth: ten times the profiles should cost about ten times as much. The
+    // plain loop shows what the registry itself adds as a key grows.
+    const int large = 10000;
+    FillProfiles(large);
+    SavePdfProfiles();
+    std::vector<StoredValue> largeValues = CollectValues(key.get());
+    PairTimes largeLoad = MeasurePairs(
+        5, [&] { return TimedLoad(large); }, [&] { return PlainRead(key.get(), largeValues); });
+    double ratio = Median(largeLoad.subject) / Median(load.subject);
+    double plainRatio = Median(largeLoad.reference) / Median(load.reference);
+    std::printf("%-34s %9.1f ms vs %9.1f ms   ratio %5.2f  (goal <= 11)  %s; the plain loop's ratio %.2f\n",
+                "load 10,000 vs 1,000 profiles", Median(largeLoad.subject) * 1000, Median(load.subject) * 1000, ratio,
+                ratio <= 11 ? "met" : "MISSED", plainRatio);
+    DeleteProfilesKey();
+    ResetSettings();
+}
