@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cwchar>
+#include <iterator>
+#include <unordered_set>
+#include <vector>
 
 #include "app/messages.h"
 #include "pdf/password_cipher.h"
@@ -106,10 +109,50 @@ void WritePassword(HKEY key, const wchar_t* name, const wchar_t* password) {
     WriteBinaryValue(key, name, blob, sizeof blob);
 }
 
-PdfProfile ReadProfile(HKEY key, int index) {
+// A count far above the profiles really stored (damaged, or left by a careless tool)
+// would cost one registry call per field and index, seconds for 10,000 indexes. When
+// a key holds fewer values than half the reads the count asks for, its names are read
+// once and only the values present are asked for: the result is the same, as a read
+// of an absent value changes nothing.
+class PresentValueNames {
+public:
+    void Prepare(HKEY key, int count) {
+        active_ = false;
+        names_.clear();
+        DWORD values = 0;
+        std::vector<std::wstring> names;
+        if (!CountValues(key, values) || values >= static_cast<DWORD>(count) * std::size(ProfileFields) / 2 ||
+            !ReadValueNames(key, names))
+            return;
+        for (std::wstring& name : names) {
+            // Registry names compare without case; that rule is repeated here for
+            // plain ASCII names only, so any other name keeps every read.
+            if (!UpperAscii(name)) return;
+            names_.insert(std::move(name));
+        }
+        active_ = true;
+    }
+
+    bool MayHold(std::wstring name) const { return !active_ || (UpperAscii(name) && names_.count(name) != 0); }
+
+private:
+    static bool UpperAscii(std::wstring& name) {
+        for (wchar_t& unit : name) {
+            if (unit > 0x7f) return false;
+            if (unit >= L'a' && unit <= L'z') unit = static_cast<wchar_t>(unit - L'a' + L'A');
+        }
+        return true;
+    }
+
+    bool active_ = false;
+    std::unordered_set<std::wstring> names_;
+};
+
+PdfProfile ReadProfile(HKEY key, int index, const PresentValueNames& present) {
     PdfProfile profile = MakeDefaultProfile();
     for (const ProfileField& field : ProfileFields) {
         std::wstring name = ProfileValueName(index, field.valueName);
+        if (!present.MayHold(name)) continue;
         switch (field.kind) {
             case FieldKind::Text:
                 ReadTextValue(key, name.c_str(), TextOf(profile, field), field.units);
@@ -156,8 +199,10 @@ void ReadProfiles(HKEY key) {
     ReadDwordValue(key, CurrentValue, Settings.CurrentProfile);
     if (Settings.CurrentProfile < 0 || Settings.CurrentProfile >= count) Settings.CurrentProfile = 0;
 
+    PresentValueNames present;
+    present.Prepare(key, count);
     for (int index = 0; index < count; ++index) {
-        if (!Settings.Profiles.Append(ReadProfile(key, index))) break;
+        if (!Settings.Profiles.Append(ReadProfile(key, index, present))) break;
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "app/handles.h"
 
@@ -43,6 +44,11 @@ template <size_t N>
 bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t (&text)[N]) {
     return ReadTextValue(key, name, text, N);
 }
+
+// The number of values a key holds; false when the key cannot tell.
+bool CountValues(HKEY key, DWORD& count);
+// The names of every value of a key, in the registry's order; false when the walk failed.
+bool ReadValueNames(HKEY key, std::vector<std::wstring>& names);
 
 LONG WriteDwordValue(HKEY key, const wchar_t* name, DWORD value);
 // Writes REG_SZ with the length of the text plus its terminator.

@@ -134,18 +134,17 @@ private:
             if (Chance(0.5)) SetRandomValue(root, path, name);
     }
 
-    // A count of each kind; a huge one makes the load read 10,000 profiles, so it comes
-    // seldom enough to keep a seeded run short.
+    // A count of each kind. One that loads 10,000 profiles makes the check save and
+    // load them all again, seconds under Wine, so it comes seldom.
     CountKind SetCount(HKEY root, const wchar_t* path, uint32_t& count) {
-        CountKind kind;
-        uint32_t roll = Below(100);
-        if (roll < 12) kind = CountAbsent;
-        else if (roll < 24) kind = CountZero;
-        else if (roll < 62) kind = CountSmall;
-        else if (roll < 74) kind = CountNegative;
-        else if (roll < 84) kind = CountAllOnes;
-        else if (roll < 86) kind = CountHuge;
-        else kind = CountOddValue;
+        uint32_t roll = Below(1000);
+        CountKind kind = roll < 120   ? CountAbsent
+                         : roll < 240 ? CountZero
+                         : roll < 600 ? CountSmall
+                         : roll < 720 ? CountNegative
+                         : roll < 840 ? CountAllOnes
+                         : roll < 990 ? CountOddValue
+                                      : CountHuge;
         switch (kind) {
             case CountAbsent: count = 0; return kind;
             case CountZero: count = 0; break;
@@ -154,8 +153,9 @@ private:
             case CountAllOnes: count = 0xffffffff; break;
             case CountHuge: count = Chance(0.5) ? 0x7fffffff : 10000 + Below(0x7fffffff - 10000); break;
             default: {
-                // A count of another size or type: the load takes what bytes it can.
-                std::vector<BYTE> bytes = RandomBytes(Below(9));
+                // Another size or type: of 0, 1, 5 or 8 bytes, so never above 255 profiles.
+                const DWORD sizes[] = {0, 1, 5, 8};
+                std::vector<BYTE> bytes = RandomBytes(sizes[Below(4)]);
                 SetRaw(root, path, L"Profiles count", RandomType(), bytes.data(), static_cast<DWORD>(bytes.size()));
                 count = 8;  // per-profile values for a few indexes anyway
                 return kind;
