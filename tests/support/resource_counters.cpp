@@ -60,7 +60,12 @@ constexpr int GdiTableEntries = 0x10000;
 
 int CountGdiObjects() {
 #ifdef _WIN64
-    const BYTE* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+    using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return -1;
+    const BYTE* peb = reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
     const auto* table = *reinterpret_cast<const GdiTableEntry* const*>(peb + 0xF8);  // GdiSharedHandleTable
     if (!table) return -1;
     int count = 0;
