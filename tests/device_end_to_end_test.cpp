@@ -2,7 +2,6 @@
 // and the test printer. A run reads the device mode afresh, which the driver keeps per
 // process: what one run stores, the next run shows.
 #include <windows.h>
-#include <winspool.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include "res/resource.h"
 #include "tests/support/process_driver.h"
 #include "tests/support/registry_fixture.h"
+#include "tests/support/test_printer.h"
 
 namespace {
 
@@ -20,48 +20,19 @@ constexpr wchar_t AppDefaultsPath[] = L"Software\\Wine\\AppDefaults\\properties.
 std::optional<DWORD> ExitCode(DWORD code) { return code; }
 std::optional<LRESULT> CheckState(LRESULT state) { return state; }
 
-// The stored device mode, or an empty buffer.
-std::vector<BYTE> StoredMode() {
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(const_cast<wchar_t*>(L"Lumarel Printer"), &printer, &defaults)) return {};
-    DWORD needed = 0;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    std::vector<BYTE> info(needed), mode;
-    if (needed && GetPrinterW(printer, 2, info.data(), needed, &needed)) {
-        const DEVMODEW* stored = reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode;
-        if (stored) mode.assign(reinterpret_cast<const BYTE*>(stored),
-                                reinterpret_cast<const BYTE*>(stored) + stored->dmSize + stored->dmDriverExtra);
-    }
-    ClosePrinter(printer);
-    return mode;
-}
-
-void RestoreMode(std::vector<BYTE>& mode) {
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (mode.empty() || !OpenPrinterW(const_cast<wchar_t*>(L"Lumarel Printer"), &printer, &defaults)) return;
-    PRINTER_INFO_9W info{reinterpret_cast<DEVMODEW*>(mode.data())};
-    SetPrinterW(printer, 9, reinterpret_cast<BYTE*>(&info), 0);
-    ClosePrinter(printer);
-}
-
-short StoredOrientation() {
-    std::vector<BYTE> mode = StoredMode();
-    return mode.size() >= sizeof(DEVMODEW) ? reinterpret_cast<DEVMODEW*>(mode.data())->dmOrientation : 0;
-}
+short StoredOrientation() { return StoredDeviceModeFields().dmOrientation; }
 
 class DevicePagesInTheProgram : public RegistryTest {
 protected:
     void SetUp() override {
         RegistryTest::SetUp();
-        saved_ = StoredMode();
+        saved_ = StoredDeviceMode();
         ASSERT_FALSE(saved_.empty()) << "the test printer is not installed";
     }
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, AppDefaultsPath);
         RegDeleteKeyW(HKEY_CURRENT_USER, AppDefaultsPath);
-        RestoreMode(saved_);
+        StoreDeviceMode(saved_);
         RegistryTest::TearDown();
     }
 

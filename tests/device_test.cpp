@@ -17,39 +17,11 @@
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
+#include "tests/support/test_printer.h"
 
 namespace {
 
 const std::wstring LongPaperName = L"Lumarel Continuous Banner Paper 4 x 10in";
-
-// The device mode as the spooler keeps it, read past the driver's per-process copy.
-std::vector<BYTE> StoredDeviceMode() {
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ACCESS_USE};
-    if (!OpenPrinterW(const_cast<wchar_t*>(L"Lumarel Printer"), &printer, &defaults)) return {};
-    DWORD needed = 0;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    std::vector<BYTE> info(needed);
-    std::vector<BYTE> mode;
-    if (needed && GetPrinterW(printer, 2, info.data(), needed, &needed)) {
-        const DEVMODEW* stored = reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode;
-        if (stored) {
-            const BYTE* bytes = reinterpret_cast<const BYTE*>(stored);
-            mode.assign(bytes, bytes + stored->dmSize + stored->dmDriverExtra);
-        }
-    }
-    ClosePrinter(printer);
-    return mode;
-}
-
-void StoreDeviceMode(std::vector<BYTE>& mode) {
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t*>(L"Lumarel Printer"), &printer, &defaults));
-    PRINTER_INFO_9W info{reinterpret_cast<DEVMODEW*>(mode.data())};
-    EXPECT_TRUE(SetPrinterW(printer, 9, reinterpret_cast<BYTE*>(&info), 0));
-    ClosePrinter(printer);
-}
 
 class WinePrinterTest : public RegistryTest {
 protected:
@@ -64,12 +36,7 @@ protected:
         StoreDeviceMode(saved_);
         RegistryTest::TearDown();
     }
-    static DEVMODEW Stored() {
-        std::vector<BYTE> mode = StoredDeviceMode();
-        DEVMODEW result{};
-        if (mode.size() >= sizeof result) result = *reinterpret_cast<DEVMODEW*>(mode.data());
-        return result;
-    }
+    static DEVMODEW Stored() { return StoredDeviceModeFields(); }
 
 private:
     std::vector<BYTE> saved_;
