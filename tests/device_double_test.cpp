@@ -481,6 +481,37 @@ TEST_F(GeneralPageTest, UnreadablePrinterIsReportedAndDisablesThePage) {
     EXPECT_TRUE(PrintServer().writtenLevels.empty());
 }
 
+TEST_F(GeneralPageTest, DriversOwnDialogStoresItselfAndThePageFollows) {
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    PrintServer().driverDialog = [](DEVMODEW& mode) {
+        mode.dmOrientation = DMORIENT_LANDSCAPE;
+        mode.dmPrintQuality = 300;
+        mode.dmYResolution = 300;
+    };
+    PrintServer().opens.clear();
+    ModelessSheet::Click(page, IDC_DRIVER_PROPERTIES);
+    EXPECT_EQ(PrintServer().driverDialogRuns, 1);
+    ASSERT_FALSE(PrintServer().opens.empty());
+    EXPECT_EQ(PrintServer().opens[0], static_cast<ACCESS_MASK>(PRINTER_ALL_ACCESS));
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_LANDSCAPE), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT), BST_UNCHECKED);
+    EXPECT_EQ(ComboSelection(page, IDC_RESOLUTION_LIST), 0);
+    EXPECT_FALSE(sheet.ApplyEnabled()) << "the driver has stored it already";
+
+    // No pair matches: the selection stays.
+    PrintServer().driverDialog = [](DEVMODEW& mode) { mode.dmPrintQuality = 1; };
+    ModelessSheet::Click(page, IDC_DRIVER_PROPERTIES);
+    EXPECT_EQ(ComboSelection(page, IDC_RESOLUTION_LIST), 0);
+
+    PrintServer().refusedAccess = PRINTER_ACCESS_ADMINISTER;
+    MessageBoxWatcher watcher;
+    ModelessSheet::Click(page, IDC_DRIVER_PROPERTIES);
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].text, ErrorText(L"OpenPrinter() failed.", ERROR_ACCESS_DENIED));
+    EXPECT_EQ(PrintServer().driverDialogRuns, 2);
+}
+
 // Changes the orientation, applies, and returns the boxes the apply showed.
 std::vector<ObservedBox> ApplyLandscape(const std::function<void()>& beforeApply) {
     ModelessSheet sheet;

@@ -198,6 +198,7 @@ int Capabilities(const wchar_t* printerName, const wchar_t*, WORD capability, wc
 BOOL DriverProperties(HWND, HANDLE printer) {
     if (!IsOpen(printer)) return FALSE;
     ++PrintServer().driverDialogRuns;
+    if (PrintServer().driverDialog) PrintServer().driverDialog(PrintServer().deviceMode);
     return TRUE;
 }
 

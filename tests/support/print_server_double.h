@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -47,6 +48,8 @@ struct PrintServerDouble {
     bool useResolutionCountOverride = false;
     bool zeroPrinterInfoSize = false;
     bool zeroFormSize = false;
+    // What the driver's own printer-properties dialog stores when it runs.
+    std::function<void(DEVMODEW&)> driverDialog;
 
     // What the code under test did.
     std::vector<ACCESS_MASK> opens;
