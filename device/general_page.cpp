@@ -129,7 +129,10 @@ void OnDriverProperties(HWND page) {
     }
     RunDriverProperties(page, printer.get());
     std::vector<BYTE> mode = ReadDeviceMode(page, printer.get());
-    if (!mode.empty()) ShowDeviceMode(page, *AsDeviceMode(mode));
+    if (mode.empty()) return;
+    ShowDeviceMode(page, *AsDeviceMode(mode));
+    // The picture follows at once, not only at the next paint.
+    InvalidateRect(GetDlgItem(page, IDC_ORIENTATION_PICTURE), nullptr, TRUE);
 }
 
 void ApplyGeneralPage() {
