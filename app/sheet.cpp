@@ -25,8 +25,8 @@ struct PageTableRow {
 
 // Sheet order. General keeps its template's caption; Paper's template caption is not used.
 const PageTableRow PageTable[] = {
-    {SheetPage::General, IDD_GENERAL_PAGE, nullptr, nullptr},
-    {SheetPage::Paper, IDD_PAPER_PAGE, nullptr, L"Paper"},
+    {SheetPage::General, IDD_GENERAL_PAGE, GeneralPageProc, nullptr},
+    {SheetPage::Paper, IDD_PAPER_PAGE, PaperPageProc, L"Paper"},
     {SheetPage::Agent, IDD_AGENT_PAGE, nullptr, L"Agent"},
     {SheetPage::Emf, IDD_EMF_PAGE, EmfPageProc, L"EMF"},
     {SheetPage::Pdf, IDD_PDF_PAGE, nullptr, L"PDF"},

@@ -1,12 +1,216 @@
 #include "device/printer_access.h"
 
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <functional>
+
+#include "app/globals.h"
+#include "app/messages.h"
+#include "res/resource.h"
 #include "settings/registry.h"
+
+namespace {
+
+// GetPrinterW at level 2, asked twice. Empty when the size is zero or the read failed;
+// `readFailed` tells the two apart.
+std::vector<BYTE> ReadPrinterInfo2(HANDLE printer, bool& readFailed) {
+    readFailed = false;
+    DWORD needed = 0;
+    spooler::GetInfo(printer, 2, nullptr, 0, &needed);
+    if (needed == 0) return {};
+    // Never smaller than the record itself, whatever size was reported.
+    std::vector<BYTE> buffer(std::max<size_t>(needed, sizeof(PRINTER_INFO_2W)));
+    if (!spooler::GetInfo(printer, 2, buffer.data(), needed, &needed)) {
+        readFailed = true;
+        return {};
+    }
+    return buffer;
+}
+
+// The write sequence shared by ApplyDeviceSettings and ApplyPaper: exactly one device
+// mode is written, at the level the Windows version asks for. `afterWrite` runs on
+// the same handle once the spooler has taken the new device mode.
+bool WriteDeviceMode(const std::function<void(DEVMODEW&)>& edit, const std::function<void(HANDLE)>& afterWrite) {
+    const int level = DeviceModeWriteLevel(WindowsVersion().dwMajorVersion);
+    UniquePrinter printer = OpenVirtualPrinter(level == 2 ? PRINTER_ALL_ACCESS : PRINTER_ACCESS_USE);
+    if (!printer) {
+        ShowErrorBox(level == 2 ? OpenAllAccessFailedText : OpenUseFailedText, 0, nullptr);
+        return false;
+    }
+    bool readFailed = false;
+    std::vector<BYTE> buffer = ReadPrinterInfo2(printer.get(), readFailed);
+    if (readFailed) ShowErrorBox(GetPrinterFailedText, 0, nullptr);
+    if (buffer.empty()) return false;
+    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+    // A printer without a device mode has nothing to edit.
+    if (!info->pDevMode) return false;
+    edit(*info->pDevMode);
+
+    BOOL written;
+    if (level == 2) {
+        written = spooler::SetInfo(printer.get(), 2, buffer.data(), 0);
+        if (!written) ShowErrorBox(SetPrinter2FailedText, 0, nullptr);
+    } else {
+        PRINTER_INFO_9W perUser{info->pDevMode};
+        written = spooler::SetInfo(printer.get(), 9, reinterpret_cast<BYTE*>(&perUser), 0);
+        if (!written) ShowErrorBox(SetPrinter9FailedText, 0, nullptr);
+    }
+    if (written && afterWrite) afterWrite(printer.get());
+    return written != FALSE;
+}
+
+// Whether the named form is a user form that this user may delete.
+bool IsDeletableForm(HANDLE printer, const wchar_t* name) {
+    DWORD needed = 0;
+    spooler::GetOneForm(printer, name, 1, nullptr, 0, &needed);
+    // A size of zero (or one too small for the record) means there is no form to judge.
+    if (needed < sizeof(FORM_INFO_1W)) return false;
+    std::vector<BYTE> buffer(needed);
+    if (!spooler::GetOneForm(printer, name, 1, buffer.data(), needed, &needed)) return false;
+    return reinterpret_cast<FORM_INFO_1W*>(buffer.data())->Flags == FORM_USER && CanAdministerPrinter;
+}
+
+template <typename T>
+std::vector<T> ReadCapabilityItems(WORD capability) {
+    CapabilityList list = ReadCapabilityList(capability, sizeof(T));
+    std::vector<T> items(static_cast<size_t>(list.count));
+    if (!items.empty()) std::memcpy(items.data(), list.bytes.data(), items.size() * sizeof(T));
+    return items;
+}
+
+}  // namespace
+
+OSVERSIONINFOW WindowsVersion() {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;  // 276
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)  // the version decides which device mode is written
+#endif
+    GetVersionExW(&version);
+    return version;
+}
 
 UniquePrinter OpenVirtualPrinter(ACCESS_MASK desiredAccess) {
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, desiredAccess};
     HANDLE printer = nullptr;
-    if (!OpenPrinterW(const_cast<wchar_t*>(PrinterName), &printer, &defaults)) return UniquePrinter();
+    if (!spooler::Open(PrinterName, &printer, &defaults)) return UniquePrinter();
     return UniquePrinter(printer);
 }
 
 bool ProbePrinterAdministration() { return static_cast<bool>(OpenVirtualPrinter(PRINTER_ACCESS_ADMINISTER)); }
+
+int DeviceModeWriteLevel(DWORD majorVersion) { return majorVersion < 5 ? 2 : 9; }
+
+void EditDeviceSettings(DEVMODEW& mode, const DeviceSettings& settings) {
+    mode.dmFields |= DM_ORIENTATION | DM_PRINTQUALITY | DM_YRESOLUTION;
+    mode.dmOrientation = settings.orientation;
+    mode.dmPrintQuality = static_cast<short>(settings.horizontal);
+    mode.dmYResolution = static_cast<short>(settings.vertical);
+}
+
+void EditPaper(DEVMODEW& mode, short paperNumber, const wchar_t* paperName) {
+    mode.dmFields |= DM_PAPERSIZE | DM_FORMNAME;
+    mode.dmPaperSize = paperNumber;
+    wcsncpy(mode.dmFormName, paperName, CCHFORMNAME - 1);
+    mode.dmFormName[CCHFORMNAME - 1] = L'\0';
+}
+
+std::vector<BYTE> ReadDeviceMode(HWND owner, HANDLE printer) {
+    LONG size = spooler::DeviceModeProperties(owner, printer, PrinterName, nullptr, nullptr, 0);
+    if (size > 0) {
+        // Never smaller than the public part, whatever size the driver reported.
+        std::vector<BYTE> buffer(std::max<size_t>(static_cast<size_t>(size), sizeof(DEVMODEW)));
+        if (spooler::DeviceModeProperties(owner, printer, PrinterName, AsDeviceMode(buffer), nullptr,
+                                          DM_OUT_BUFFER) == IDOK)
+            return buffer;
+    }
+    ShowErrorBox(DocumentPropertiesFailedText, 0, nullptr);
+    return {};
+}
+
+void ApplyDeviceSettings(const DeviceSettings& settings) {
+    if (WindowsVersion().dwPlatformId != VER_PLATFORM_WIN32_NT) return;
+    WriteDeviceMode([&](DEVMODEW& mode) { EditDeviceSettings(mode, settings); }, nullptr);
+}
+
+bool ApplyPaper(HWND page, short paperNumber, const wchar_t* paperName) {
+    return WriteDeviceMode([&](DEVMODEW& mode) { EditPaper(mode, paperNumber, paperName); },
+                           [&](HANDLE printer) {
+                               EnableWindow(GetDlgItem(page, IDC_DELETE_FORM), IsDeletableForm(printer, paperName));
+                           });
+}
+
+CapabilityList ReadCapabilityList(WORD capability, size_t elementSize) {
+    CapabilityList list;
+    int count = spooler::Capabilities(PrinterName, nullptr, capability, nullptr, nullptr);
+    if (count <= 0) return list;
+    list.bytes.assign(static_cast<size_t>(count) * elementSize, 0);
+    int filled = spooler::Capabilities(PrinterName, nullptr, capability, reinterpret_cast<wchar_t*>(list.bytes.data()),
+                                       nullptr);
+    // A list that shrank in between is taken at its new length; one that grew cannot
+    // have been written past the buffer by a well-behaved driver, and is cut.
+    list.count = filled <= 0 ? 0 : std::min(filled, count);
+    list.bytes.resize(static_cast<size_t>(list.count) * elementSize);
+    return list;
+}
+
+std::vector<ResolutionPair> ReadResolutions() { return ReadCapabilityItems<ResolutionPair>(DC_ENUMRESOLUTIONS); }
+std::vector<WORD> ReadPaperNumbers() { return ReadCapabilityItems<WORD>(DC_PAPERS); }
+std::vector<POINT> ReadPaperSizes() { return ReadCapabilityItems<POINT>(DC_PAPERSIZE); }
+
+std::vector<std::wstring> ReadPaperNames() {
+    constexpr size_t NameUnits = 64;
+    CapabilityList list = ReadCapabilityList(DC_PAPERNAMES, NameUnits * sizeof(wchar_t));
+    std::vector<std::wstring> names;
+    const auto* units = reinterpret_cast<const wchar_t*>(list.bytes.data());
+    for (int i = 0; i < list.count; ++i) {
+        const wchar_t* name = units + static_cast<size_t>(i) * NameUnits;
+        // A name that fills all 64 units has no terminator.
+        names.emplace_back(name, wcsnlen(name, NameUnits));
+    }
+    return names;
+}
+
+std::vector<FormEntry> ReadForms(HANDLE printer) {
+    DWORD needed = 0, count = 0;
+    spooler::EnumerateForms(printer, 1, nullptr, 0, &needed, &count);
+    if (needed == 0) return {};
+    std::vector<BYTE> buffer(needed);
+    count = 0;
+    if (!spooler::EnumerateForms(printer, 1, buffer.data(), needed, &needed, &count)) return {};
+    // Never more records than the buffer holds.
+    count = std::min<DWORD>(count, static_cast<DWORD>(buffer.size() / sizeof(FORM_INFO_1W)));
+    std::vector<FormEntry> forms;
+    const auto* records = reinterpret_cast<const FORM_INFO_1W*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+        forms.push_back({records[i].pName ? records[i].pName : L"", records[i].Flags, records[i].Size,
+                         records[i].ImageableArea});
+    return forms;
+}
+
+WORD ReadCurrentPaper(HANDLE printer) {
+    bool readFailed = false;
+    std::vector<BYTE> buffer = ReadPrinterInfo2(printer, readFailed);
+    if (buffer.empty()) return 0;
+    const DEVMODEW* mode = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pDevMode;
+    return mode ? static_cast<WORD>(mode->dmPaperSize) : 0;
+}
+
+bool AddUserForm(HANDLE printer, const wchar_t* name, LONG width, LONG length) {
+    FORM_INFO_1W form{};
+    form.Flags = FORM_USER;
+    form.pName = const_cast<wchar_t*>(name);
+    form.Size = {width, length};
+    form.ImageableArea = {0, 0, width, length};
+    return spooler::AddOneForm(printer, 1, reinterpret_cast<BYTE*>(&form)) != FALSE;
+}
+
+bool DeleteNamedForm(HANDLE printer, const wchar_t* name) { return spooler::DeleteOneForm(printer, name) != FALSE; }
+
+void RunDriverProperties(HWND owner, HANDLE printer) { spooler::DriverProperties(owner, printer); }
+
+BOOL CALLBACK DisableChildWindow(HWND child, LPARAM) {
+    EnableWindow(child, FALSE);
+    return TRUE;
+}

@@ -1,14 +1,18 @@
-// Access to the virtual printer through the print spooler. A printer handle never
-// outlives the operation that opened it.
+// Access to the virtual printer through the print spooler: the one place the device
+// pages reach it. A printer handle never outlives the operation that opened it.
 #pragma once
 
 #include <windows.h>
 #include <winspool.h>
 
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "device/spooler.h"
 
 struct PrinterCloser {
-    void operator()(HANDLE printer) const { ClosePrinter(printer); }
+    void operator()(HANDLE printer) const { spooler::Close(printer); }
 };
 using UniquePrinter = std::unique_ptr<void, PrinterCloser>;
 
@@ -17,3 +21,85 @@ UniquePrinter OpenVirtualPrinter(ACCESS_MASK desiredAccess);
 
 // Whether the printer may be administered: opened with PRINTER_ACCESS_ADMINISTER and closed at once.
 bool ProbePrinterAdministration();
+
+// The texts of the spooler failures the device pages report.
+inline constexpr wchar_t OpenAllAccessFailedText[] = L"OpenPrinter(PRINTER_ALL_ACCESS) failed.";
+inline constexpr wchar_t OpenUseFailedText[] = L"OpenPrinter(PRINTER_ACCESS_USE) failed.";
+inline constexpr wchar_t GetPrinterFailedText[] = L"GetPrinter(PRINTER_INFO_2) failed.";
+inline constexpr wchar_t SetPrinter2FailedText[] = L"SetPrinter(PRINTER_INFO_2) failed.";
+inline constexpr wchar_t SetPrinter9FailedText[] = L"SetPrinter(PRINTER_INFO_9) failed.";
+inline constexpr wchar_t OpenUseErrorText[] = L"OpenPrinter(PRINTER_ACCESS_USE) error.";
+inline constexpr wchar_t OpenPrinterFailedText[] = L"OpenPrinter() failed.";
+inline constexpr wchar_t DocumentPropertiesFailedText[] = L"DocumentProperties() failed.";
+
+// What the General page edits: orientation (1 portrait, 2 landscape) and the
+// horizontal and vertical resolution in dots per inch.
+struct DeviceSettings {
+    short orientation;
+    int horizontal;
+    int vertical;
+};
+
+// GetVersionExW: the platform and version decide what the device pages may change.
+OSVERSIONINFOW WindowsVersion();
+
+// The level a changed device mode is written at: 2 (machine-wide, needs full access)
+// before Windows 2000, 9 (the calling user's own) from Windows 2000 on.
+int DeviceModeWriteLevel(DWORD majorVersion);
+
+// The edits of ApplyDeviceSettings and ApplyPaper; every other field stays as read.
+void EditDeviceSettings(DEVMODEW& mode, const DeviceSettings& settings);
+void EditPaper(DEVMODEW& mode, short paperNumber, const wchar_t* paperName);
+
+// The printer's current device mode for this user (public and driver part), or an
+// empty buffer after "DocumentProperties() failed." has been shown.
+std::vector<BYTE> ReadDeviceMode(HWND owner, HANDLE printer);
+inline DEVMODEW* AsDeviceMode(std::vector<BYTE>& buffer) { return reinterpret_cast<DEVMODEW*>(buffer.data()); }
+
+// Writes orientation and resolutions into the printer's device mode; only on the
+// Windows NT platform. Failures are shown to the user.
+void ApplyDeviceSettings(const DeviceSettings& settings);
+
+// Writes paper number and name into the printer's device mode, then sets the page's
+// "Delete" button for that paper's form. True when the spooler took the device mode.
+bool ApplyPaper(HWND page, short paperNumber, const wchar_t* paperName);
+
+// DeviceCapabilitiesW for the printer, asked twice: the element count, then the list.
+// A count of zero or less gives an empty list.
+struct CapabilityList {
+    std::vector<BYTE> bytes;  // count * element size, zero-filled before the driver wrote it
+    int count = 0;
+};
+CapabilityList ReadCapabilityList(WORD capability, size_t elementSize);
+
+struct ResolutionPair {
+    LONG horizontal;
+    LONG vertical;
+};
+std::vector<ResolutionPair> ReadResolutions();
+std::vector<WORD> ReadPaperNumbers();
+// Each name ends at its terminator or after 64 units, whichever comes first.
+std::vector<std::wstring> ReadPaperNames();
+std::vector<POINT> ReadPaperSizes();  // tenths of a millimetre
+
+// One form of the print server; lengths in thousandths of a millimetre.
+struct FormEntry {
+    std::wstring name;
+    DWORD flags;  // FORM_USER, FORM_BUILTIN or FORM_PRINTER
+    SIZEL size;
+    RECTL imageableArea;
+};
+std::vector<FormEntry> ReadForms(HANDLE printer);
+
+// The paper number stored in the printer's device mode, 0 when it cannot be read.
+WORD ReadCurrentPaper(HANDLE printer);
+
+// A user form covering the whole sheet; the size in thousandths of a millimetre.
+bool AddUserForm(HANDLE printer, const wchar_t* name, LONG width, LONG length);
+bool DeleteNamedForm(HANDLE printer, const wchar_t* name);
+
+// The driver's own modal printer-properties dialog.
+void RunDriverProperties(HWND owner, HANDLE printer);
+
+// EnumChildWindows callback: disables the child and goes on.
+BOOL CALLBACK DisableChildWindow(HWND child, LPARAM);

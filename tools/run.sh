@@ -9,7 +9,7 @@ cd "$root"
 . "$root/tools/wine-env.sh"
 
 cmake --preset x64 >/dev/null
-cmake --build --preset x64 --target properties >/dev/null
+cmake --build --preset x64 --target properties install_printer >/dev/null
 
 prefix=$CACHE_ROOT/run-prefix
 mkdir -p "$CACHE_ROOT"
@@ -21,6 +21,13 @@ if [ ! -f "$prefix/.complete" ]; then
 fi
 export WINEPREFIX="$prefix"
 program=$root/build/x64/properties.exe
+# The test printer, so that the General and Paper pages have a printer to work on
+# (installing again only refreshes its PPD).
+"$WINE64" "$root/build/x64/install_printer.exe" >"$CACHE_ROOT/install_printer.log" 2>&1 || {
+    cat "$CACHE_ROOT/install_printer.log" >&2
+    echo "Installing the test printer failed" >&2
+    exit 1
+}
 log=$CACHE_ROOT/run.log
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -23,14 +23,36 @@ else
 fi
 
 # A prefix made while 32-bit Wine could not run lacks its 32-bit half: keep them apart.
-if wine32_works; then template=$CACHE_ROOT/test-template-wow64; else template=$CACHE_ROOT/test-template-x64; fi
+if wine32_works; then base=$CACHE_ROOT/test-template-wow64; else base=$CACHE_ROOT/test-template-x64; fi
 # Several tests may start at once: one of them creates the template, the others wait.
 mkdir -p "$CACHE_ROOT"
 (
     flock 9
+    if [ ! -f "$base/.complete" ]; then
+        rm -rf "$base"
+        make_prefix "$base" headless
+        touch "$base/.complete"
+    fi
+) 9>"$base.lock"
+
+# The tests' template: the plain one with the test printer installed by the program's
+# own bitness (Wine keeps one driver for Windows 95/98/Me programs, of one bitness).
+# Change the name's number when the printer's setup changes.
+if [ "$machine" = 014c ]; then bits=x86; else bits=x64; fi
+template=$base-printer1-$bits
+(
+    flock 9
     if [ ! -f "$template/.complete" ]; then
         rm -rf "$template"
-        make_prefix "$template" headless
+        cp -a "$base/." "$template/"
+        rm -f "$template/.complete"
+        installer=$(dirname "$program")/install_printer.exe
+        WINEPREFIX=$template "$loader" "$installer" >"$template.log" 2>&1 || {
+            cat "$template.log" >&2
+            echo "installing the test printer failed" >&2
+            exit 1
+        }
+        WINEPREFIX=$template "$WINESERVER" -w
         touch "$template/.complete"
     fi
 ) 9>"$template.lock"
@@ -42,6 +64,14 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 cp -a "$template/." "$prefix/"
+
+# LUMAREL_WINE_VERSION=nt40, win98, ...: Wine reports that Windows version to this program.
+if [ -n "${LUMAREL_WINE_VERSION:-}" ]; then
+    regfile=$prefix/appdefaults.reg
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n' \
+        "$(basename "$program")" "$LUMAREL_WINE_VERSION" >"$regfile"
+    WINEPREFIX=$prefix "$WINE64" regedit "$(winepath_of "$regfile")" >"$prefix/regedit.log" 2>&1
+fi
 
 # Wine's background processes keep inherited pipes open: give them a file, not CTest's pipe.
 log=$prefix/run.log

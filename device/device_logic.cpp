@@ -1,0 +1,88 @@
+// The device pages' logic that touches no window.
+#include <cwchar>
+#include <cwctype>
+
+#include "device/device_pages.h"
+
+NewFormResult NewPaperForm = {};
+
+std::wstring ResolutionText(LONG horizontal, LONG vertical) {
+    wchar_t text[64];
+    _snwprintf(text, 64, L"%d x %d DPI", static_cast<int>(horizontal), static_cast<int>(vertical));
+    text[63] = L'\0';
+    std::wstring result = text;
+    if (horizontal == 204 && vertical == 98) result += L" - Standard FAX mode";
+    if (horizontal == 204 && vertical == 196) result += L" - Fine FAX mode";
+    return result.substr(0, 63);
+}
+
+POINT CenteredPicturePosition(const RECT& area, int width, int height) {
+    // Integer halves that truncate toward zero, as C++ division does.
+    return {area.left + (area.right - area.left - width) / 2, area.top + (area.bottom - area.top - height) / 2};
+}
+
+int UserMeasurementSystem(int current) {
+    wchar_t measure[2] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IMEASURE, measure, 2) > 0) return _wtoi(measure);
+    return current;
+}
+
+std::wstring FormatLength(double value) {
+    wchar_t text[64];
+    _snwprintf(text, 64, L"%.2f", value);
+    text[63] = L'\0';
+    return text;
+}
+
+PaperSizeText FormatPaperSize(POINT size, int units) {
+    if (units == MetricUnits) return {FormatLength(size.x / 10.0), FormatLength(size.y / 10.0), L"mm"};
+    return {FormatLength(size.x / 254.0), FormatLength(size.y / 254.0), L"in"};
+}
+
+bool IsDeletableUserForm(const std::vector<FormEntry>& forms, const std::wstring& paperName, bool canAdminister) {
+    for (const FormEntry& form : forms)
+        if (form.name == paperName) return form.flags == FORM_USER && canAdminister;
+    return false;
+}
+
+double ParseLeadingNumber(const wchar_t* text) {
+    const wchar_t* p = text;
+    while (*p && iswspace(*p)) ++p;
+    const wchar_t* start = p;
+    if (*p == L'+' || *p == L'-') ++p;
+    const wchar_t* digits = p;
+    while (*p >= L'0' && *p <= L'9') ++p;
+    bool any = p != digits;
+    if (*p == L'.') {
+        const wchar_t* fraction = ++p;
+        while (*p >= L'0' && *p <= L'9') ++p;
+        any = any || p != fraction;
+    }
+    if (!any) return 0;
+    if (*p == L'e' || *p == L'E') {
+        const wchar_t* exponent = p + 1;
+        if (*exponent == L'+' || *exponent == L'-') ++exponent;
+        if (*exponent >= L'0' && *exponent <= L'9') {
+            p = exponent;
+            while (*p >= L'0' && *p <= L'9') ++p;
+        }
+    }
+    // Only digits, sign, point and exponent reach the conversion; the program never
+    // changes the C locale, so the point is a full stop.
+    std::wstring number(start, p);
+    return wcstod(number.c_str(), nullptr);
+}
+
+bool IsAcceptableNewForm(const std::wstring& name, double widthMm, double lengthMm,
+                         const std::vector<FormEntry>& forms) {
+    if (name.empty()) return false;
+    for (const FormEntry& form : forms)
+        if (form.name == name) return false;
+    return widthMm >= MinFormWidthMm && widthMm <= MaxFormWidthMm && lengthMm >= MinFormLengthMm &&
+           lengthMm <= MaxFormLengthMm;
+}
+
+double ToThousandthsOfMillimetre(double value, int units) {
+    const double factor = units == EnglishUnits ? 254.0 : 10.0;
+    return value * 100 * factor;
+}

@@ -1,0 +1,64 @@
+// What the General page, the Paper page and the New Paper Form dialog share, and
+// their logic that touches no window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "device/printer_access.h"
+
+// General page.
+
+// "%d x %d DPI", with the name of the two FAX resolutions appended.
+std::wstring ResolutionText(LONG horizontal, LONG vertical);
+
+// Where a picture of `width` by `height` goes to sit in the middle of `area`.
+POINT CenteredPicturePosition(const RECT& area, int width, int height);
+
+// Paper page and New Paper Form dialog.
+
+enum PaperUnit { MetricUnits = 0, EnglishUnits = 1 };
+
+// The user's measurement system (0 metric, 1 U.S.), or `current` when it cannot be read.
+int UserMeasurementSystem(int current);
+
+// A length with two decimals and a full stop, as both dialogs show it.
+std::wstring FormatLength(double value);
+
+// Width and length of a paper listed in tenths of a millimetre, in the given unit.
+struct PaperSizeText {
+    std::wstring width;
+    std::wstring length;
+    const wchar_t* unit;  // "mm" or "in"
+};
+PaperSizeText FormatPaperSize(POINT tenthsOfMillimetre, int units);
+
+// "Delete" is offered only for a user form of that exact name, and only to a user
+// who may administer the printer.
+bool IsDeletableUserForm(const std::vector<FormEntry>& forms, const std::wstring& paperName, bool canAdminister);
+
+// The longest leading decimal number after optional white space, with the full stop
+// as the decimal point whatever the locale; 0 when there is none.
+double ParseLeadingNumber(const wchar_t* text);
+
+// Limits of a new form in millimetres, both inclusive.
+inline constexpr double MinFormWidthMm = 25, MaxFormWidthMm = 841;
+inline constexpr double MinFormLengthMm = 25, MaxFormLengthMm = 1189;
+
+// A new form needs a name that no form of the print server has (exact, case-sensitive)
+// and sizes within the limits.
+bool IsAcceptableNewForm(const std::wstring& name, double widthMm, double lengthMm,
+                         const std::vector<FormEntry>& forms);
+
+// An entered size in thousandths of a millimetre: value x 100 x (254 for inches, 10 for mm).
+double ToThousandthsOfMillimetre(double value, int units);
+
+// The New Paper Form dialog's result for the Paper page.
+struct NewFormResult {
+    wchar_t name[32];
+    double width;   // thousandths of a millimetre
+    double length;
+};
+extern NewFormResult NewPaperForm;

@@ -1,0 +1,125 @@
+// The New Paper Form dialog: name, width and length of a user form, accepted only
+// when the name is new to the print server and the sizes lie within the limits.
+// It hands the form back in NewPaperForm; the Paper page adds it.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/pages.h"
+#include "device/device_pages.h"
+#include "device/printer_access.h"
+#include "res/resource.h"
+
+namespace {
+
+// Survives between runs of the dialog, but each opening follows the locale again.
+int NewFormUnits = MetricUnits;
+constexpr int EntryUnits = 32;
+
+std::wstring EntryText(HWND dialog, int id) {
+    wchar_t text[EntryUnits] = {};
+    GetDlgItemTextW(dialog, id, text, EntryUnits);
+    return text;
+}
+
+double EntryNumber(HWND dialog, int id) { return ParseLeadingNumber(EntryText(dialog, id).c_str()); }
+
+// Judges the entries against the print server's forms, read afresh each time so that
+// a form added meanwhile counts; enables "OK" only for acceptable entries.
+bool ValidateNewForm(HWND dialog) {
+    std::wstring name = EntryText(dialog, IDC_FORM_NAME);
+    double width = EntryNumber(dialog, IDC_PAPER_WIDTH);
+    double length = EntryNumber(dialog, IDC_PAPER_LENGTH);
+    if (NewFormUnits == EnglishUnits) {
+        width *= 25.4;
+        length *= 25.4;
+    }
+    std::vector<FormEntry> forms;
+    if (UniquePrinter printer = OpenVirtualPrinter(PRINTER_ACCESS_USE)) forms = ReadForms(printer.get());
+    bool acceptable = IsAcceptableNewForm(name, width, length, forms);
+    EnableWindow(GetDlgItem(dialog, IDOK), acceptable);
+    return acceptable;
+}
+
+// Converts the entered sizes to the other unit, rounded to two decimals as shown.
+void ConvertFormUnits(HWND dialog, bool toEnglish) {
+    double width = EntryNumber(dialog, IDC_PAPER_WIDTH);
+    double length = EntryNumber(dialog, IDC_PAPER_LENGTH);
+    if (toEnglish) {
+        width /= 25.4;
+        length /= 25.4;
+    } else {
+        width *= 25.4;
+        length *= 25.4;
+    }
+    const wchar_t* unit = toEnglish ? L"in" : L"mm";
+    SetDlgItemTextW(dialog, IDC_WIDTH_UNIT, unit);
+    SetDlgItemTextW(dialog, IDC_LENGTH_UNIT, unit);
+    SetDlgItemTextW(dialog, IDC_WIDTH_RANGE, toEnglish ? L"[1 ... 33]" : L"[25 ... 841]");
+    SetDlgItemTextW(dialog, IDC_LENGTH_RANGE, toEnglish ? L"[1 ... 46]" : L"[25 ... 1189]");
+    SetDlgItemTextW(dialog, IDC_PAPER_WIDTH, FormatLength(width).c_str());
+    SetDlgItemTextW(dialog, IDC_PAPER_LENGTH, FormatLength(length).c_str());
+}
+
+void ShowUnits(HWND dialog) {
+    CheckDlgButton(dialog, IDC_METRIC, NewFormUnits == MetricUnits);
+    CheckDlgButton(dialog, IDC_ENGLISH, NewFormUnits == EnglishUnits);
+}
+
+void InitNewFormDialog(HWND dialog) {
+    SetWindowTextW(dialog, L"New Paper Form");
+    SendDlgItemMessageW(dialog, IDC_FORM_NAME, EM_LIMITTEXT, EntryUnits - 1, 0);
+    NewFormUnits = UserMeasurementSystem(NewFormUnits);
+    ShowUnits(dialog);
+    ValidateNewForm(dialog);
+}
+
+void SwitchUnits(HWND dialog, int units) {
+    if (NewFormUnits == units) return;
+    ConvertFormUnits(dialog, units == EnglishUnits);
+    NewFormUnits = units;
+    ShowUnits(dialog);
+    ValidateNewForm(dialog);
+}
+
+void AcceptNewForm(HWND dialog) {
+    // Enter in an edit must not get past a disabled "OK".
+    if (!IsWindowEnabled(GetDlgItem(dialog, IDOK))) return;
+    GetDlgItemTextW(dialog, IDC_FORM_NAME, NewPaperForm.name, EntryUnits);
+    NewPaperForm.width = ToThousandthsOfMillimetre(EntryNumber(dialog, IDC_PAPER_WIDTH), NewFormUnits);
+    NewPaperForm.length = ToThousandthsOfMillimetre(EntryNumber(dialog, IDC_PAPER_LENGTH), NewFormUnits);
+    EndDialog(dialog, IDOK);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK NewFormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitNewFormDialog(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    AcceptNewForm(dialog);
+                    return TRUE;
+                case IDCANCEL:
+                    EndDialog(dialog, IDCANCEL);
+                    return TRUE;
+                case IDC_METRIC:
+                    if (HIWORD(wParam) == BN_CLICKED) SwitchUnits(dialog, MetricUnits);
+                    break;
+                case IDC_ENGLISH:
+                    if (HIWORD(wParam) == BN_CLICKED) SwitchUnits(dialog, EnglishUnits);
+                    break;
+                case IDC_FORM_NAME:
+                case IDC_PAPER_WIDTH:
+                case IDC_PAPER_LENGTH:
+                    if (HIWORD(wParam) == EN_CHANGE) ValidateNewForm(dialog);
+                    break;
+            }
+            return FALSE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,106 @@
+// The device pages in properties.exe run as a separate process, against Wine's spooler
+// and the test printer. A run reads the device mode afresh, which the driver keeps per
+// process: what one run stores, the next run shows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/support/process_driver.h"
+#include "tests/support/registry_fixture.h"
+#include "tests/support/test_printer.h"
+
+namespace {
+
+constexpr wchar_t AppDefaultsPath[] = L"Software\\Wine\\AppDefaults\\properties.exe";
+
+std::optional<DWORD> ExitCode(DWORD code) { return code; }
+std::optional<LRESULT> CheckState(LRESULT state) { return state; }
+
+short StoredOrientation() { return StoredDeviceModeFields().dmOrientation; }
+
+class DevicePagesInTheProgram : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        saved_ = StoredDeviceMode();
+        ASSERT_FALSE(saved_.empty()) << "the test printer is not installed";
+    }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, AppDefaultsPath);
+        RegDeleteKeyW(HKEY_CURRENT_USER, AppDefaultsPath);
+        StoreDeviceMode(saved_);
+        RegistryTest::TearDown();
+    }
+
+private:
+    std::vector<BYTE> saved_;
+};
+
+TEST_F(DevicePagesInTheProgram, OrientationStoredOnOkIsShownByTheNextRun) {
+    ASSERT_EQ(StoredOrientation(), DMORIENT_PORTRAIT);
+    {
+        ProgramUnderTest program;
+        ASSERT_NE(program.waitForSheet(), nullptr);
+        ASSERT_GE(program.selectPageWithControl(IDC_LANDSCAPE), 0);
+        EXPECT_EQ(program.checkState(IDC_PORTRAIT), CheckState(BST_CHECKED));
+        ASSERT_TRUE(program.clickControl(IDC_LANDSCAPE));
+        EXPECT_EQ(program.checkState(IDC_LANDSCAPE), CheckState(BST_CHECKED));
+        EXPECT_EQ(StoredOrientation(), DMORIENT_PORTRAIT) << "stored before OK";
+        ASSERT_TRUE(program.pressButton(PSBTN_OK));
+        EXPECT_EQ(program.waitForExit(), ExitCode(0));
+        EXPECT_TRUE(program.boxesSeen().empty());
+    }
+    EXPECT_EQ(StoredOrientation(), DMORIENT_LANDSCAPE);
+
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    ASSERT_GE(program.selectPageWithControl(IDC_LANDSCAPE), 0);
+    EXPECT_EQ(program.checkState(IDC_LANDSCAPE), CheckState(BST_CHECKED));
+    EXPECT_EQ(program.checkState(IDC_PORTRAIT), CheckState(BST_UNCHECKED));
+    ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+    EXPECT_EQ(program.waitForExit(), ExitCode(0));
+}
+
+TEST_F(DevicePagesInTheProgram, OrientationChangedAndCancelledIsNotStored) {
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    ASSERT_GE(program.selectPageWithControl(IDC_LANDSCAPE), 0);
+    ASSERT_TRUE(program.clickControl(IDC_LANDSCAPE));
+    ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+    EXPECT_EQ(program.waitForExit(), ExitCode(0));
+    EXPECT_EQ(StoredOrientation(), DMORIENT_PORTRAIT);
+}
+
+TEST_F(DevicePagesInTheProgram, AsWindows98TheGeneralPageHandsOverToTheDriverAndPaperIsMissing) {
+    SetText(HKEY_CURRENT_USER, AppDefaultsPath, L"Version", L"win98");
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    EXPECT_LT(program.selectPageWithControl(IDC_PAPER_LIST), 0) << "a Paper page";
+    ASSERT_GE(program.selectPageWithControl(IDC_DRIVER_PROPERTIES), 0);
+    HWND page = program.currentPage();
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_DRIVER_PROPERTIES)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PORTRAIT)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_RESOLUTION_LIST)));
+    EXPECT_EQ(program.checkState(IDC_PORTRAIT), CheckState(BST_CHECKED));
+    ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+    EXPECT_EQ(program.waitForExit(), ExitCode(0));
+    EXPECT_TRUE(program.boxesSeen().empty());
+}
+
+TEST_F(DevicePagesInTheProgram, WithoutTheWindows98SettingThePaperPageIsThere) {
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    EXPECT_EQ(program.selectPageWithControl(IDC_PAPER_LIST), 1);
+    ASSERT_EQ(program.selectPageWithControl(IDC_DRIVER_PROPERTIES), 0);
+    HWND page = program.currentPage();
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_DRIVER_PROPERTIES)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_PORTRAIT)));
+    ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+    EXPECT_EQ(program.waitForExit(), ExitCode(0));
+}
+
+}  // namespace

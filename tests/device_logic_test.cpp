@@ -1,0 +1,133 @@
+// The device pages' logic that needs no window and no printer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "device/device_pages.h"
+#include "device/printer_access.h"
+
+namespace {
+
+TEST(ResolutionText, NamesTheTwoFaxModesOnly) {
+    EXPECT_EQ(ResolutionText(600, 600), L"600 x 600 DPI");
+    EXPECT_EQ(ResolutionText(204, 98), L"204 x 98 DPI - Standard FAX mode");
+    EXPECT_EQ(ResolutionText(204, 196), L"204 x 196 DPI - Fine FAX mode");
+    EXPECT_EQ(ResolutionText(98, 204), L"98 x 204 DPI");
+    EXPECT_EQ(ResolutionText(-1, 300), L"-1 x 300 DPI");
+}
+
+TEST(CenteredPicturePosition, HalvesTruncateTowardZero) {
+    POINT at = CenteredPicturePosition({0, 0, 50, 46}, 35, 45);
+    EXPECT_EQ(at.x, 7);
+    EXPECT_EQ(at.y, 0);
+    at = CenteredPicturePosition({10, 20, 40, 50}, 45, 35);  // larger than the control
+    EXPECT_EQ(at.x, 10 + (-15) / 2);
+    EXPECT_EQ(at.x, 3);
+    EXPECT_EQ(at.y, 18);
+}
+
+TEST(FormatPaperSize, MillimetresOrInchesWithTwoDecimals) {
+    PaperSizeText a4 = FormatPaperSize({2100, 2970}, MetricUnits);
+    EXPECT_EQ(a4.width, L"210.00");
+    EXPECT_EQ(a4.length, L"297.00");
+    EXPECT_STREQ(a4.unit, L"mm");
+    a4 = FormatPaperSize({2100, 2970}, EnglishUnits);
+    EXPECT_EQ(a4.width, L"8.27");
+    EXPECT_EQ(a4.length, L"11.69");
+    EXPECT_STREQ(a4.unit, L"in");
+    PaperSizeText letter = FormatPaperSize({2159, 2794}, 7);  // any unit but metric is inches
+    EXPECT_EQ(letter.width, L"8.50");
+    EXPECT_EQ(letter.length, L"11.00");
+}
+
+TEST(ParseLeadingNumber, TakesTheLongestLeadingDecimalNumber) {
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"100abc"), 100);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L" \t12.5 mm"), 12.5);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L".5"), 0.5);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"5."), 5);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"1e2"), 100);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"1e"), 1);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"-3"), -3);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"1,5"), 1);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"0x10"), 0);
+    for (const wchar_t* none : {L"", L"abc", L"inf", L"nan", L".", L"-", L"e5"})
+        EXPECT_DOUBLE_EQ(ParseLeadingNumber(none), 0) << none;
+}
+
+TEST(IsAcceptableNewForm, NeedsANewNameAndSizesWithinInclusiveLimits) {
+    std::vector<FormEntry> forms = {{L"Letter", FORM_BUILTIN, {215900, 279400}, {0, 0, 215900, 279400}}};
+    EXPECT_TRUE(IsAcceptableNewForm(L"Mine", 25, 1189, forms));
+    EXPECT_TRUE(IsAcceptableNewForm(L"Mine", 841, 25, forms));
+    EXPECT_FALSE(IsAcceptableNewForm(L"Mine", 24.99, 100, forms));
+    EXPECT_FALSE(IsAcceptableNewForm(L"Mine", 841.01, 100, forms));
+    EXPECT_FALSE(IsAcceptableNewForm(L"Mine", 100, 24.99, forms));
+    EXPECT_FALSE(IsAcceptableNewForm(L"Mine", 100, 1189.01, forms));
+    EXPECT_FALSE(IsAcceptableNewForm(L"Letter", 100, 100, forms));
+    EXPECT_TRUE(IsAcceptableNewForm(L"LETTER", 100, 100, forms));
+    EXPECT_FALSE(IsAcceptableNewForm(L"", 100, 100, forms));
+    EXPECT_TRUE(IsAcceptableNewForm(L" ", 100, 100, {}));
+    EXPECT_TRUE(IsAcceptableNewForm(L"Inches", 0.99 * 25.4, 46.8 * 25.4, forms));
+    EXPECT_FALSE(IsAcceptableNewForm(L"Inches", 0.98 * 25.4, 100, forms));
+}
+
+TEST(ToThousandthsOfMillimetre, ScalesByUnit) {
+    EXPECT_DOUBLE_EQ(ToThousandthsOfMillimetre(8.5, EnglishUnits), 215900);
+    EXPECT_DOUBLE_EQ(ToThousandthsOfMillimetre(11, EnglishUnits), 279400);
+    EXPECT_DOUBLE_EQ(ToThousandthsOfMillimetre(210, MetricUnits), 210000);
+}
+
+TEST(IsDeletableUserForm, TheFirstFormOfThatExactNameDecides) {
+    std::vector<FormEntry> forms = {{L"Label", FORM_BUILTIN, {1, 1}, {0, 0, 1, 1}},
+                                    {L"Label", FORM_USER, {1, 1}, {0, 0, 1, 1}},
+                                    {L"Mine", FORM_USER, {1, 1}, {0, 0, 1, 1}},
+                                    {L"Tray", FORM_PRINTER, {1, 1}, {0, 0, 1, 1}}};
+    EXPECT_FALSE(IsDeletableUserForm(forms, L"Label", true));
+    EXPECT_TRUE(IsDeletableUserForm(forms, L"Mine", true));
+    EXPECT_FALSE(IsDeletableUserForm(forms, L"Mine", false));
+    EXPECT_FALSE(IsDeletableUserForm(forms, L"mine", true));
+    EXPECT_FALSE(IsDeletableUserForm(forms, L"Tray", true));
+    EXPECT_FALSE(IsDeletableUserForm({}, L"Mine", true));
+}
+
+TEST(DeviceModeWriteLevel, MachineWideBeforeWindows2000) {
+    EXPECT_EQ(DeviceModeWriteLevel(3), 2);
+    EXPECT_EQ(DeviceModeWriteLevel(4), 2);
+    EXPECT_EQ(DeviceModeWriteLevel(5), 9);
+    EXPECT_EQ(DeviceModeWriteLevel(10), 9);
+}
+
+DEVMODEW FilledMode() {
+    DEVMODEW mode;
+    std::memset(&mode, 0, sizeof mode);
+    mode.dmFields = DM_COPIES;
+    mode.dmCopies = 4;
+    mode.dmOrientation = DMORIENT_PORTRAIT;
+    mode.dmPaperSize = DMPAPER_A4;
+    std::memset(mode.dmFormName, 0x41, sizeof mode.dmFormName);  // no terminator
+    return mode;
+}
+
+TEST(EditPaper, SetsNumberAndAtMostThirtyOneUnitsOfTheName) {
+    DEVMODEW mode = FilledMode();
+    const std::wstring name = L"Lumarel Continuous Banner Paper 4 x 10in";
+    EditPaper(mode, 256, name.c_str());
+    EXPECT_EQ(mode.dmPaperSize, 256);
+    EXPECT_EQ(std::wstring(mode.dmFormName), name.substr(0, 31));
+    EXPECT_EQ(mode.dmFields, static_cast<DWORD>(DM_COPIES | DM_PAPERSIZE | DM_FORMNAME));
+    EXPECT_EQ(mode.dmCopies, 4);
+    EXPECT_EQ(mode.dmOrientation, DMORIENT_PORTRAIT);
+    EditPaper(mode, 1, L"US Letter");
+    EXPECT_EQ(std::wstring(mode.dmFormName), L"US Letter");
+}
+
+TEST(EditDeviceSettings, TakesTheLowSixteenBitsOfEachResolution) {
+    DEVMODEW mode = FilledMode();
+    EditDeviceSettings(mode, {DMORIENT_LANDSCAPE, 40000, 65536 + 300});
+    EXPECT_EQ(mode.dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(mode.dmPrintQuality, -25536);
+    EXPECT_EQ(mode.dmYResolution, 300);
+    EXPECT_EQ(mode.dmFields, static_cast<DWORD>(DM_COPIES | 0x2401));
+    EXPECT_EQ(mode.dmPaperSize, DMPAPER_A4);
+}
+
+}  // namespace

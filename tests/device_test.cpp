@@ -1,0 +1,360 @@
+// The device pages against Wine's own spooler and PostScript driver, with the test
+// printer that tools/install_printer.exe put into the prefix (tools/lumarel.ppd).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/pages.h"
+#include "app/sheet.h"
+#include "device/device_pages.h"
+#include "device/printer_access.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "tests/support/device_page_helpers.h"
+#include "tests/support/dialog_driver.h"
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/modeless_sheet.h"
+#include "tests/support/registry_fixture.h"
+#include "tests/support/test_printer.h"
+
+namespace {
+
+const std::wstring LongPaperName = L"Lumarel Continuous Banner Paper 4 x 10in";
+
+class WinePrinterTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        ASSERT_EQ(LoadSettings(), 1);
+        CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
+        saved_ = StoredDeviceMode();
+        ASSERT_FALSE(saved_.empty()) << "the test printer is not installed";
+    }
+    void TearDown() override {
+        StoreDeviceMode(saved_);
+        RegistryTest::TearDown();
+    }
+    static DEVMODEW Stored() { return StoredDeviceModeFields(); }
+
+private:
+    std::vector<BYTE> saved_;
+};
+
+// ---------------------------------------------------------------------------
+
+class SpoolerAccess : public WinePrinterTest {};
+
+TEST_F(SpoolerAccess, CapabilityListsComeFromTheDriver) {
+    EXPECT_EQ(ReadPaperNumbers(), (std::vector<WORD>{DMPAPER_A4, DMPAPER_LETTER, DMPAPER_A5, DMPAPER_LEGAL, 256}));
+    EXPECT_EQ(ReadPaperNames(),
+              (std::vector<std::wstring>{L"A4", L"US Letter", L"A5", L"US Legal", LongPaperName}));
+    std::vector<POINT> sizes = ReadPaperSizes();
+    ASSERT_EQ(sizes.size(), 5u);
+    EXPECT_EQ(sizes[0].x, 2100);
+    EXPECT_EQ(sizes[0].y, 2970);
+    EXPECT_EQ(sizes[1].x, 2159);
+    EXPECT_EQ(sizes[1].y, 2794);
+    std::vector<ResolutionPair> resolutions = ReadResolutions();
+    ASSERT_EQ(resolutions.size(), 4u);
+    EXPECT_EQ(resolutions[2].horizontal, 204);
+    EXPECT_EQ(resolutions[2].vertical, 98);
+    EXPECT_EQ(resolutions[3].vertical, 196);
+}
+
+TEST_F(SpoolerAccess, DeviceModeAndFormsAreRead) {
+    UniquePrinter printer = OpenVirtualPrinter(PRINTER_ACCESS_USE);
+    ASSERT_TRUE(printer);
+    MessageBoxWatcher watcher;
+    std::vector<BYTE> mode = ReadDeviceMode(nullptr, printer.get());
+    ASSERT_GE(mode.size(), sizeof(DEVMODEW));
+    EXPECT_EQ(std::wstring(AsDeviceMode(mode)->dmDeviceName), L"Lumarel Printer");
+    EXPECT_EQ(AsDeviceMode(mode)->dmPaperSize, DMPAPER_A4);
+    EXPECT_TRUE(watcher.boxes().empty());
+
+    std::vector<FormEntry> forms = ReadForms(printer.get());
+    ASSERT_FALSE(forms.empty());
+    bool letterSeen = false;
+    for (const FormEntry& form : forms)
+        if (form.name == L"Letter") {
+            letterSeen = true;
+            EXPECT_EQ(form.flags, static_cast<DWORD>(FORM_BUILTIN));
+            EXPECT_EQ(form.size.cx, 215900);
+        }
+    EXPECT_TRUE(letterSeen);
+}
+
+TEST_F(SpoolerAccess, PaperIsWrittenForThisUserAtLevelNine) {
+    ASSERT_GE(WindowsVersion().dwMajorVersion, 5u);
+    EXPECT_TRUE(ApplyPaper(nullptr, 256, LongPaperName.c_str()));
+    DEVMODEW stored = Stored();
+    EXPECT_EQ(stored.dmPaperSize, 256);
+    EXPECT_EQ(std::wstring(stored.dmFormName), LongPaperName.substr(0, 31));
+    EXPECT_NE(stored.dmFields & DM_FORMNAME, 0u);
+    EXPECT_EQ(stored.dmOrientation, DMORIENT_PORTRAIT) << "the rest stays as read";
+}
+
+// ---------------------------------------------------------------------------
+
+class GeneralPageOnWine : public WinePrinterTest {};
+
+TEST_F(GeneralPageOnWine, ShowsTheDriversResolutionsAndWritesTheChange) {
+    MessageBoxWatcher watcher;
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(watcher.boxes().empty());
+    EXPECT_EQ(ComboItems(page, IDC_RESOLUTION_LIST),
+              (std::vector<std::wstring>{L"300 x 300 DPI", L"600 x 600 DPI", L"204 x 98 DPI - Standard FAX mode",
+                                         L"204 x 196 DPI - Fine FAX mode"}));
+    DEVMODEW before = Stored();
+    std::wstring expected = ResolutionText(before.dmPrintQuality, before.dmYResolution);
+    ASSERT_NE(ComboSelection(page, IDC_RESOLUTION_LIST), CB_ERR);
+    EXPECT_EQ(ComboItems(page, IDC_RESOLUTION_LIST)[ComboSelection(page, IDC_RESOLUTION_LIST)], expected);
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT), BST_CHECKED);
+    EXPECT_FALSE(IsControlVisible(page, IDC_DRIVER_PROPERTIES));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_LANDSCAPE));
+
+    ModelessSheet::Click(page, IDC_LANDSCAPE);
+    ChooseComboEntry(page, IDC_RESOLUTION_LIST, 3);
+    EXPECT_EQ(Stored().dmOrientation, DMORIENT_PORTRAIT) << "written before the apply";
+    EXPECT_TRUE(sheet.Apply());
+    DEVMODEW after = Stored();
+    EXPECT_EQ(after.dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(after.dmPrintQuality, 204);
+    EXPECT_EQ(after.dmYResolution, 196);
+    EXPECT_EQ(after.dmPaperSize, before.dmPaperSize);
+    EXPECT_TRUE(watcher.boxes().empty());
+}
+
+TEST_F(GeneralPageOnWine, PictureFollowsTheOrientationCentred) {
+    // As the entry point loads them.
+    PortraitBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_PORTRAIT)));
+    LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
+    ASSERT_TRUE(PortraitBitmap && LandscapeBitmap);
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
+    RECT area;
+    GetClientRect(picture, &area);
+    for (int button : {IDC_LANDSCAPE, IDC_PORTRAIT}) {
+        ModelessSheet::Click(page, button);
+        UpdateWindow(picture);
+        BITMAP size{};
+        HBITMAP shown = button == IDC_PORTRAIT ? PortraitBitmap.get() : LandscapeBitmap.get();
+        GetObjectW(shown, sizeof size, &size);
+        POINT at = CenteredPicturePosition(area, size.bmWidth, size.bmHeight);
+        HDC dc = GetDC(picture);
+        COLORREF corner = GetPixel(dc, area.left, area.top);
+        COLORREF inside = GetPixel(dc, at.x + size.bmWidth / 2, at.y + size.bmHeight / 2);
+        ReleaseDC(picture, dc);
+        EXPECT_EQ(corner, GetSysColor(COLOR_BTNFACE));
+        EXPECT_NE(inside, GetSysColor(COLOR_BTNFACE));
+    }
+    PortraitBitmap.reset();
+    LandscapeBitmap.reset();
+}
+
+// ---------------------------------------------------------------------------
+
+class PaperPageOnWine : public WinePrinterTest {};
+
+TEST_F(PaperPageOnWine, ListsThePapersWithSizesAndKeepsDeleteOffForBuiltInForms) {
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST),
+              (std::vector<std::wstring>{L"A4", L"US Letter", L"A5", L"US Legal", LongPaperName}));
+    EXPECT_EQ(ComboSelection(page, IDC_PAPER_LIST), 0) << "A4 is stored";
+    // A new prefix measures in U.S. units.
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_ENGLISH), BST_CHECKED);
+    EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"8.27");
+    EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"11.69");
+    EXPECT_EQ(ControlText(page, IDC_WIDTH_UNIT), L"in");
+    ModelessSheet::Click(page, IDC_METRIC);
+    EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"210.00");
+    EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"297.00");
+    EXPECT_EQ(ControlText(page, IDC_LENGTH_UNIT), L"mm");
+
+    EXPECT_TRUE(IsControlEnabled(page, IDC_ADD_FORM));
+    for (int index = 0; index < 5; ++index) {
+        ChooseComboEntry(page, IDC_PAPER_LIST, index);
+        EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "paper " << index;
+    }
+    EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"101.60");
+    EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"254.00");
+}
+
+TEST_F(PaperPageOnWine, ChosenPaperIsStoredOnApply) {
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+    EXPECT_EQ(Stored().dmPaperSize, DMPAPER_A4);
+    EXPECT_TRUE(sheet.Apply());
+    DEVMODEW stored = Stored();
+    EXPECT_EQ(stored.dmPaperSize, DMPAPER_LETTER);
+    EXPECT_EQ(std::wstring(stored.dmFormName), L"US Letter");
+    EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM));
+}
+
+// ---------------------------------------------------------------------------
+
+class NewFormOnWine : public WinePrinterTest {
+protected:
+    void SetUp() override {
+        WinePrinterTest::SetUp();
+        dialog_ = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_NEW_FORM), nullptr, NewFormDialogProc, 0);
+        ASSERT_NE(dialog_, nullptr);
+    }
+    void TearDown() override {
+        if (dialog_) DestroyWindow(dialog_);
+        WinePrinterTest::TearDown();
+    }
+    bool Accepts(const wchar_t* name, const wchar_t* width, const wchar_t* length) {
+        TypeInto(dialog_, IDC_FORM_NAME, name);
+        TypeInto(dialog_, IDC_PAPER_WIDTH, width);
+        TypeInto(dialog_, IDC_PAPER_LENGTH, length);
+        return IsControlEnabled(dialog_, IDOK);
+    }
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(NewFormOnWine, StartsInTheLocalesUnitWithOkDisabled) {
+    wchar_t caption[64] = {};
+    GetWindowTextW(dialog_, caption, 64);
+    EXPECT_EQ(std::wstring(caption), L"New Paper Form");
+    EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_ENGLISH), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_METRIC), BST_UNCHECKED);
+    EXPECT_FALSE(IsControlEnabled(dialog_, IDOK));
+    EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_UNIT), L"mm") << "the labels change with the first switch";
+    EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_RANGE), L"[min ... max]");
+}
+
+TEST_F(NewFormOnWine, NamesOfThePrintServersFormsAreTakenCaseSensitively) {
+    ModelessSheet::Click(dialog_, IDC_METRIC);
+    EXPECT_FALSE(Accepts(L"Letter", L"100", L"100"));
+    EXPECT_TRUE(Accepts(L"letter", L"100", L"100"));
+    EXPECT_TRUE(Accepts(L"Letter ", L"100", L"100")) << "spaces count";
+    EXPECT_TRUE(Accepts(L"   ", L"100", L"100"));
+    EXPECT_FALSE(Accepts(L"", L"100", L"100"));
+    TypeInto(dialog_, IDC_FORM_NAME, std::wstring(40, L'x'));
+    EXPECT_EQ(ControlText(dialog_, IDC_FORM_NAME), std::wstring(31, L'x'));
+}
+
+TEST_F(NewFormOnWine, LimitsAreInclusiveInMillimetres) {
+    ModelessSheet::Click(dialog_, IDC_METRIC);
+    EXPECT_TRUE(Accepts(L"Edge", L"25", L"1189"));
+    EXPECT_TRUE(Accepts(L"Edge", L"841", L"25"));
+    EXPECT_FALSE(Accepts(L"Edge", L"24.99", L"100"));
+    EXPECT_FALSE(Accepts(L"Edge", L"100", L"1189.01"));
+    EXPECT_FALSE(Accepts(L"Edge", L"841.01", L"100"));
+    EXPECT_TRUE(Accepts(L"Edge", L"100 mm", L" 100abc"));
+    EXPECT_FALSE(Accepts(L"Edge", L"abc", L"100"));
+    EXPECT_FALSE(Accepts(L"Edge", L"100,5", L"20")) << "the comma ends the number: 20 is too short";
+}
+
+TEST_F(NewFormOnWine, InchesAreJudgedInMillimetresAndHandedBackInThousandths) {
+    ASSERT_EQ(IsDlgButtonChecked(dialog_, IDC_ENGLISH), BST_CHECKED);
+    EXPECT_FALSE(Accepts(L"Inch", L"0.98", L"5"));
+    EXPECT_TRUE(Accepts(L"Inch", L"0.99", L"5"));
+    EXPECT_TRUE(Accepts(L"Inch", L"33.1", L"46.8"));
+    ASSERT_TRUE(Accepts(L"Half Letter", L"8.5", L"11"));
+    NewPaperForm = {};
+    ModelessSheet::Click(dialog_, IDOK);
+    EXPECT_EQ(std::wstring(NewPaperForm.name), L"Half Letter");
+    EXPECT_DOUBLE_EQ(NewPaperForm.width, 215900.0);
+    EXPECT_DOUBLE_EQ(NewPaperForm.length, 279400.0);
+}
+
+TEST_F(NewFormOnWine, SwitchingUnitsConvertsAndRoundsTheEntries) {
+    ModelessSheet::Click(dialog_, IDC_METRIC);
+    Accepts(L"A4 copy", L"210", L"297");
+    ModelessSheet::Click(dialog_, IDC_ENGLISH);
+    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"8.27");
+    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_LENGTH), L"11.69");
+    EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_UNIT), L"in");
+    EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_RANGE), L"[1 ... 33]");
+    EXPECT_EQ(ControlText(dialog_, IDC_LENGTH_RANGE), L"[1 ... 46]");
+    ModelessSheet::Click(dialog_, IDC_ENGLISH);  // the unit already chosen: nothing happens
+    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"8.27");
+    ModelessSheet::Click(dialog_, IDC_METRIC);
+    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"210.06");
+    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_LENGTH), L"296.93");
+    EXPECT_EQ(ControlText(dialog_, IDC_LENGTH_UNIT), L"mm");
+    EXPECT_EQ(ControlText(dialog_, IDC_LENGTH_RANGE), L"[25 ... 1189]");
+    EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_METRIC), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_ENGLISH), BST_UNCHECKED);
+
+    TypeInto(dialog_, IDC_PAPER_WIDTH, L"");
+    ModelessSheet::Click(dialog_, IDC_ENGLISH);
+    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"0.00");
+}
+
+// ---------------------------------------------------------------------------
+// The program run as Windows NT 4.0 (LUMAREL_WINE_VERSION=nt40): the machine-wide
+// device mode, level 2.
+
+class LevelTwoOnWine : public WinePrinterTest {
+protected:
+    void SetUp() override {
+        WinePrinterTest::SetUp();
+        ASSERT_LT(WindowsVersion().dwMajorVersion, 5u) << "run with LUMAREL_WINE_VERSION=nt40";
+        ASSERT_EQ(WindowsVersion().dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
+    }
+};
+
+TEST_F(LevelTwoOnWine, OrientationAndPaperReachThePrinter) {
+    MessageBoxWatcher watcher;
+    ModelessSheet sheet;
+    HWND general = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    EXPECT_FALSE(IsControlVisible(general, IDC_DRIVER_PROPERTIES));
+    ModelessSheet::Click(general, IDC_LANDSCAPE);
+    HWND paper = sheet.ShowPageWith(IDC_PAPER_LIST);
+    ASSERT_NE(paper, nullptr);
+    ChooseComboEntry(paper, IDC_PAPER_LIST, 2);
+    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(watcher.boxes().empty());
+    DEVMODEW stored = Stored();
+    EXPECT_EQ(stored.dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(stored.dmPaperSize, DMPAPER_A5);
+    EXPECT_EQ(std::wstring(stored.dmFormName), L"A5");
+}
+
+// ---------------------------------------------------------------------------
+// The program run as Windows 98 (LUMAREL_WINE_VERSION=win98).
+
+class Windows98OnWine : public WinePrinterTest {
+protected:
+    void SetUp() override {
+        WinePrinterTest::SetUp();
+        ASSERT_EQ(WindowsVersion().dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS))
+            << "run with LUMAREL_WINE_VERSION=win98";
+    }
+};
+
+TEST_F(Windows98OnWine, GeneralPageOffersTheDriversOwnDialogInstead) {
+    MessageBoxWatcher watcher;
+    ModelessSheet sheet({0, 0, WindowsVersion().dwPlatformId, 0, 0, 0});
+    EXPECT_EQ(sheet.ShowPageWith(IDC_PAPER_LIST), nullptr) << "no Paper page outside Windows NT";
+    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(watcher.boxes().empty());
+    EXPECT_TRUE(IsControlVisible(page, IDC_DRIVER_PROPERTIES));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_DRIVER_PROPERTIES));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_PORTRAIT));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_LANDSCAPE));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_RESOLUTION_LIST));
+    EXPECT_EQ(ComboItems(page, IDC_RESOLUTION_LIST).size(), 4u);
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT), BST_CHECKED) << "the stored settings are shown";
+}
+
+TEST_F(Windows98OnWine, DeviceSettingsAreNotWritten) {
+    DEVMODEW before = Stored();
+    ApplyDeviceSettings({DMORIENT_LANDSCAPE, 204, 98});
+    DEVMODEW after = Stored();
+    EXPECT_EQ(after.dmOrientation, before.dmOrientation);
+    EXPECT_EQ(after.dmPrintQuality, before.dmPrintQuality);
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// An in-memory print server in place of device/spooler.cpp, for what Wine's spooler
+// cannot show: user forms (Wine's AddFormW and DeleteFormW do nothing), the right to
+// administer the printer, and spooler failures with given error codes.
+#pragma once
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+struct DoublePaper {
+    WORD number;
+    std::wstring name;  // up to 64 units; 64 leave no terminator in DC_PAPERNAMES
+    POINT size;         // tenths of a millimetre
+};
+
+struct DoubleForm {
+    std::wstring name;
+    DWORD flags;
+    SIZEL size;  // thousandths of a millimetre
+    RECTL imageableArea;
+};
+
+struct PrintServerDouble {
+    // The printer.
+    std::vector<DoublePaper> driverPapers;
+    std::vector<std::pair<LONG, LONG>> resolutions;
+    DEVMODEW deviceMode;  // the stored one
+    // The driver lists the print server's user forms after its own papers, numbered
+    // from 0x100 on in the order of the forms.
+    bool driverListsUserForms = true;
+    std::vector<DoubleForm> forms;
+
+    // Refusals: an open asking for any of these access bits fails with ERROR_ACCESS_DENIED.
+    ACCESS_MASK refusedAccess = 0;
+    // A call named here ("GetPrinter", "SetPrinter", "DocumentProperties", "AddForm",
+    // "DeleteForm", "GetForm", "EnumForms") fails and leaves this code as the last error.
+    std::map<std::string, DWORD> failures;
+    // Odd driver answers: lists shorter than the paper numbers (-1: as long), a
+    // resolution count of its own, sizes of zero for GetPrinter and GetForm.
+    int paperNameCount = -1;
+    int paperSizeCount = -1;
+    int resolutionCountOverride = 0;
+    bool useResolutionCountOverride = false;
+    bool zeroPrinterInfoSize = false;
+    bool zeroFormSize = false;
+    // What the driver's own printer-properties dialog stores when it runs.
+    std::function<void(DEVMODEW&)> driverDialog;
+
+    // What the code under test did.
+    std::vector<ACCESS_MASK> opens;
+    std::set<HANDLE> openHandles;
+    std::vector<DWORD> writtenLevels;
+    int driverDialogRuns = 0;
+};
+
+// The one print server of the test program.
+PrintServerDouble& PrintServer();
+
+// A printer with A4 (9), US Letter (1) and A5 (11), resolutions 300 x 300 and
+// 600 x 600, A4 stored in portrait at 600 x 600; built-in forms "A4", "Letter" and
+// "A5" and the user form "Lumarel Label" (listed by the driver as paper 0x100).
+void ResetPrintServer();
+
+// The papers the driver lists now: its own, then the user forms when it lists them.
+std::vector<DoublePaper> ListedPapers();
+
+const DoubleForm* FindForm(const std::wstring& name);
