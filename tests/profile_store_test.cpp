@@ -451,7 +451,9 @@ TEST_F(ProfileStoreTest, ADamagedCountReadsOnlyTheValuesPresentWhateverTheirCase
         EXPECT_EQ(80, Settings.Profiles.At(last).jpegQuality);
         EXPECT_STREQ(L"", Settings.Profiles.At(3).author);
         // Reading all 220,000 names one by one takes several seconds under Wine.
-        if (!otherName) EXPECT_LT(seconds, 3.0);
+        if (!otherName) {
+            EXPECT_LT(seconds, 3.0);
+        }
     }
 }
 

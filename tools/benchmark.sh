@@ -16,6 +16,12 @@ if [ ! -f "$prefix/.complete" ]; then
     touch "$prefix/.complete"
 fi
 export WINEPREFIX="$prefix"
+# properties.exe starts against the test printer, as a user's would against the real one.
+"$WINE64" "$build/install_printer.exe" >"$CACHE_ROOT/bench-install.log" 2>&1 || {
+    cat "$CACHE_ROOT/bench-install.log" >&2
+    echo "Installing the test printer failed" >&2
+    exit 1
+}
 
 echo "machine: $(nproc) cores, $(uname -m), $(date -u +%Y-%m-%d)"
 for arch in x64 x86; do

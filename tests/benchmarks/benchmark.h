@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class Stopwatch {
@@ -34,5 +35,6 @@ PairTimes MeasurePairs(int pairs, const std::function<double()>& subject, const 
 // Prints the two medians, the median of the per-pair ratios and whether it meets `goal`.
 void Report(const char* what, const char* against, const PairTimes& times, double goal);
 
-void RunStartupBenchmark(int pairs);
+// `arguments` are passed to properties.exe (as /nogeneral).
+void RunStartupBenchmark(int pairs, const std::wstring& arguments);
 void RunStoreBenchmark(int pairs);

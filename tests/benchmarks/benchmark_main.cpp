@@ -1,6 +1,6 @@
 // Reports how the program's start-up and profile store compare with their plainest
 // equivalents. A report, not a test: the goals are printed, never enforced.
-//   benchmarks [startup|store] [--pairs N]
+//   benchmarks [startup|store] [--pairs N] [--args "switches for properties.exe"]
 #include "tests/benchmarks/benchmark.h"
 
 #include <algorithm>
@@ -45,13 +45,15 @@ void Report(const char* what, const char* against, const PairTimes& times, doubl
 int wmain(int argc, wchar_t** argv) {
     bool startup = true, store = true;
     int pairs = 15;
+    std::wstring arguments;
     for (int index = 1; index < argc; ++index) {
         if (!wcscmp(argv[index], L"startup")) store = false;
         else if (!wcscmp(argv[index], L"store")) startup = false;
+        else if (!wcscmp(argv[index], L"--args") && index + 1 < argc) arguments = argv[++index];
         else if (!wcscmp(argv[index], L"--pairs") && index + 1 < argc) pairs = std::max(15, _wtoi(argv[++index]));
     }
     std::printf("median of %d alternating pairs after a warm-up\n", pairs);
-    if (startup) RunStartupBenchmark(pairs);
+    if (startup) RunStartupBenchmark(pairs, arguments);
     if (store) RunStoreBenchmark(pairs);
     return 0;
 }
