@@ -36,8 +36,11 @@ std::vector<PageSlot> PresentPages(const SheetConditions& conditions);
 // The page the sheet opens on: the last viewed one when it is in range, else the first.
 int StartPage(int lastViewedPage, int pageCount);
 
-// Takes the "?" button off the sheet and centres it, in the sheet's dialog template
-// (a DLGTEMPLATEEX when its second word is 0xFFFF, else a DLGTEMPLATE).
+// Clears the `remove` bits and sets the `add` bits of the style in a sheet's dialog
+// template (a DLGTEMPLATEEX when its second word is 0xFFFF, else a DLGTEMPLATE).
+void ChangeTemplateStyle(void* dialogTemplate, DWORD remove, DWORD add);
+
+// Takes the "?" button off the sheet and centres it, in the sheet's dialog template.
 void AdjustSheetTemplate(void* dialogTemplate);
 
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam);
