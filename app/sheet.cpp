@@ -168,6 +168,18 @@ INT_PTR AcceptApply(HWND page) {
     return TRUE;
 }
 
+INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)()) {
+    switch (notification.code) {
+        case PSN_SETACTIVE:
+            RecordLastViewedPage(page);
+            return FALSE;
+        case PSN_APPLY:
+            apply();
+            return AcceptApply(page);
+    }
+    return FALSE;
+}
+
 // The module that holds this code and its resources, also when another process has
 // loaded properties.exe to call the export.
 extern "C" IMAGE_DOS_HEADER __ImageBase;

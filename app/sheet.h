@@ -64,5 +64,8 @@ void RecordLastViewedPage(HWND page);
 void MarkPageChanged(HWND page, bool& changedFlag);
 // For the pages: accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
+// For the settings pages: PSN_SETACTIVE records the page as viewed last; PSN_APPLY
+// runs `apply` and is accepted. Other notifications are left alone (FALSE).
+INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)());
 
 extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper);

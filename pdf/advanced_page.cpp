@@ -131,11 +131,7 @@ INT_PTR CALLBACK AdvancedPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
             OnAdvancedCommand(page, LOWORD(wParam), HIWORD(wParam));
             return FALSE;
         case WM_NOTIFY:
-            if (reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY) {
-                SetWindowLongPtrW(page, DWLP_MSGRESULT, ApplyAdvancedPage(page));
-                return TRUE;
-            }
-            return FALSE;
+            return OnProfilePageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyAdvancedPage);
     }
     return FALSE;
 }

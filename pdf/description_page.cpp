@@ -65,14 +65,8 @@ INT_PTR CALLBACK DescriptionPageProc(HWND page, UINT message, WPARAM, LPARAM lPa
         case WM_INITDIALOG:
             InitDescriptionPage(page);
             return TRUE;
-        case WM_COMMAND:
-            return FALSE;
         case WM_NOTIFY:
-            if (reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY) {
-                SetWindowLongPtrW(page, DWLP_MSGRESULT, ApplyDescriptionPage(page));
-                return TRUE;
-            }
-            return FALSE;
+            return OnProfilePageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyDescriptionPage);
     }
     return FALSE;
 }

@@ -191,15 +191,7 @@ INT_PTR CALLBACK PdfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
         case WM_COMMAND:
             return OnPdfCommand(page, LOWORD(wParam), HIWORD(wParam));
         case WM_NOTIFY:
-            switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-                case PSN_SETACTIVE:
-                    RecordLastViewedPage(page);
-                    return FALSE;
-                case PSN_APPLY:
-                    ApplyPdfPage();
-                    return AcceptApply(page);
-            }
-            return FALSE;
+            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyPdfPage);
     }
     return FALSE;
 }

@@ -51,6 +51,12 @@ int CALLBACK ProfileSheetCallback(HWND, UINT message, LPARAM lParam) {
     return 0;
 }
 
+INT_PTR OnProfilePageNotify(HWND page, const NMHDR& notification, LRESULT (*apply)(HWND page)) {
+    if (notification.code != PSN_APPLY) return FALSE;
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, apply(page));
+    return TRUE;
+}
+
 int JpegQualityItem(int quality) {
     if (quality < 0 || quality > MaxJpegQuality || quality % JpegQualityStep != 0) return -1;
     return quality / JpegQualityStep;

@@ -17,6 +17,10 @@ bool RunProfileProperties(HWND owner);
 // Wipes EditedProfile (it may hold passwords) and leaves the defaults in it.
 void DiscardEditedProfile();
 
+// For the sheet's pages: answers PSN_APPLY with `result` (PSNRET_NOERROR, or
+// PSNRET_INVALID to keep the sheet open on the page); other notifications get FALSE.
+INT_PTR OnProfilePageNotify(HWND page, const NMHDR& notification, LRESULT (*apply)(HWND page));
+
 int CALLBACK ProfileSheetCallback(HWND sheet, UINT message, LPARAM lParam);
 INT_PTR CALLBACK DescriptionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK SecurityPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

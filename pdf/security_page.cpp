@@ -79,9 +79,10 @@ void OnSecurityClick(HWND page, int controlId) {
 }
 
 // The passwords are taken whether their edits are enabled or not.
-void ApplySecurityPage(HWND page) {
+LRESULT ApplySecurityPage(HWND page) {
     GetDlgItemTextW(page, IDC_USER_PASSWORD, EditedProfile.userPassword, ARRAYSIZE(EditedProfile.userPassword));
     GetDlgItemTextW(page, IDC_OWNER_PASSWORD, EditedProfile.ownerPassword, ARRAYSIZE(EditedProfile.ownerPassword));
+    return PSNRET_NOERROR;
 }
 
 }  // namespace
@@ -95,12 +96,7 @@ INT_PTR CALLBACK SecurityPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
             if (HIWORD(wParam) == BN_CLICKED) OnSecurityClick(page, LOWORD(wParam));
             return FALSE;
         case WM_NOTIFY:
-            if (reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY) {
-                ApplySecurityPage(page);
-                SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-                return TRUE;
-            }
-            return FALSE;
+            return OnProfilePageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplySecurityPage);
     }
     return FALSE;
 }
