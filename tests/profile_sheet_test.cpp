@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -43,6 +44,25 @@ TEST(JpegQuality, AcceptedAreNumbersFromZeroToHundred) {
     EXPECT_FALSE(IsAcceptedJpegQuality(true, 101));
     EXPECT_FALSE(IsAcceptedJpegQuality(true, -1));
     EXPECT_FALSE(IsAcceptedJpegQuality(false, 0)) << "a text that is no number is no quality";
+}
+
+TEST(ProfileSheetCallback, TakesOnlyTheHelpButtonOffTheTemplate) {
+    unsigned char extended[32] = {};
+    const WORD header[2] = {1, 0xFFFF};  // dlgVer, signature
+    std::memcpy(extended, header, sizeof header);
+    DWORD style = WS_POPUP | WS_CAPTION | DS_CONTEXTHELP | DS_MODALFRAME;
+    std::memcpy(extended + 12, &style, sizeof style);
+    EXPECT_EQ(ProfileSheetCallback(nullptr, PSCB_PRECREATE, reinterpret_cast<LPARAM>(extended)), 0);
+    std::memcpy(&style, extended + 12, sizeof style);
+    EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | DS_MODALFRAME)) << "not centred either";
+
+    unsigned char plain[32] = {};
+    style = WS_POPUP | DS_CONTEXTHELP;
+    std::memcpy(plain, &style, sizeof style);
+    EXPECT_EQ(ProfileSheetCallback(nullptr, PSCB_PRECREATE, reinterpret_cast<LPARAM>(plain)), 0);
+    std::memcpy(&style, plain, sizeof style);
+    EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP));
+    EXPECT_EQ(ProfileSheetCallback(nullptr, PSCB_INITIALIZED, 0), 0);
 }
 
 // --- Driving the sheet --------------------------------------------------------------------
