@@ -10,7 +10,7 @@
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "tests/support/device_page_helpers.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/modeless_sheet.h"
@@ -74,9 +74,9 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
         ModelessSheet sheet;
         HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "A4 is a built-in form";
-        ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+        ChooseComboItem(page, IDC_PAPER_LIST, 3);
         EXPECT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM)) << "Lumarel Label is a user form";
-        ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+        ChooseComboItem(page, IDC_PAPER_LIST, 1);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "no form is named \"US Letter\"";
         EXPECT_TRUE(IsControlEnabled(page, IDC_ADD_FORM));
     }
@@ -86,7 +86,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
     {
         ModelessSheet sheet;
         HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-        ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+        ChooseComboItem(page, IDC_PAPER_LIST, 1);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM));
     }
     PrintServer().driverListsUserForms = true;
@@ -97,7 +97,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     EXPECT_FALSE(IsControlEnabled(page, IDC_ADD_FORM));
     EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM));
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "a user form, but no right to administer";
     EXPECT_TRUE(IsControlEnabled(page, IDC_PAPER_LIST));
 }
@@ -105,7 +105,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
 TEST_F(PaperPageTest, ChosenPaperIsWrittenOnApplyAtLevelNineKeepingTheRest) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+    ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(PrintServer().writtenLevels.empty()) << "written before the apply";
     EXPECT_TRUE(sheet.Apply());
@@ -131,7 +131,7 @@ TEST_F(PaperPageTest, NameLongerThanAFormNameIsCutToThirtyOneUnits) {
     PrintServer().driverPapers.push_back({256, name, {1016, 2540}});
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST)[3], name);
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(StoredFormName(), name.substr(0, 31));
@@ -139,9 +139,9 @@ TEST_F(PaperPageTest, NameLongerThanAFormNameIsCutToThirtyOneUnits) {
 }
 
 void FillNewForm(HWND dialog, const wchar_t* name, const wchar_t* width, const wchar_t* length) {
-    TypeInto(dialog, IDC_FORM_NAME, name);
-    TypeInto(dialog, IDC_PAPER_WIDTH, width);
-    TypeInto(dialog, IDC_PAPER_LENGTH, length);
+    ReplaceText(GetDlgItem(dialog, IDC_FORM_NAME), name);
+    ReplaceText(GetDlgItem(dialog, IDC_PAPER_WIDTH), width);
+    ReplaceText(GetDlgItem(dialog, IDC_PAPER_LENGTH), length);
 }
 
 void AcceptMetricForm(HWND dialog, const wchar_t* name, const wchar_t* width, const wchar_t* length) {
@@ -213,7 +213,7 @@ TEST_F(PaperPageTest, CancelledDialogAddsNothing) {
 TEST_F(PaperPageTest, RefusedAddIsReportedAndTheListIsNotReread) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 2);
+    ChooseComboItem(page, IDC_PAPER_LIST, 2);
     PrintServer().failures["AddForm"] = ERROR_NOT_ENOUGH_MEMORY;
     MessageBoxWatcher watcher;
     ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) { AcceptMetricForm(dialog, L"Big", L"800", L"1000"); });
@@ -229,7 +229,7 @@ TEST_F(PaperPageTest, EveryRefillSelectsTheStoredPaperAgain) {
     PrintServer().driverListsUserForms = false;
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 2);
+    ChooseComboItem(page, IDC_PAPER_LIST, 2);
     ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); });
     ModelessSheet::Click(page, IDC_ADD_FORM);
     ASSERT_NE(FindForm(L"Unlisted"), nullptr);
@@ -269,7 +269,7 @@ TEST_F(PaperPageTest, DeletingAnotherFormKeepsTheStoredPaper) {
     PrintServer().forms.push_back({L"Second Label", FORM_USER, {50000, 50000}, {0, 0, 50000, 50000}});
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 4);
+    ChooseComboItem(page, IDC_PAPER_LIST, 4);
     ModelessSheet::Click(page, IDC_DELETE_FORM);
     EXPECT_EQ(FindForm(L"Second Label"), nullptr);
     EXPECT_NE(FindForm(L"Lumarel Label"), nullptr);
@@ -281,7 +281,7 @@ TEST_F(PaperPageTest, DeletingAnotherFormKeepsTheStoredPaper) {
 TEST_F(PaperPageTest, RefusedDeleteIsReported) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     PrintServer().failures["DeleteForm"] = ERROR_ACCESS_DENIED;
     MessageBoxWatcher watcher;
     ModelessSheet::Click(page, IDC_DELETE_FORM);
@@ -313,7 +313,7 @@ TEST_F(PaperPageTest, ShortNameAndSizeListsAreNeverReadPast) {
     ModelessSheet::Click(page, IDC_METRIC);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST), (std::vector<std::wstring>{L"A4", L"US Letter", L"", L""}));
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"210.00");
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"");
     EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"");
     EXPECT_TRUE(sheet.Apply());
@@ -336,7 +336,7 @@ TEST_F(PaperPageTest, NameFillingAllSixtyFourUnitsEndsThere) {
 TEST_F(PaperPageTest, FormOfZeroSizeAfterTheWriteDisablesDelete) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     ASSERT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM));
     PrintServer().zeroFormSize = true;
     EXPECT_TRUE(sheet.Apply());
@@ -350,7 +350,7 @@ TEST_F(PaperPageTest, PrinterInformationOfZeroSizeSelectsNothingAndWritesNothing
     ModelessSheet sheet({1, 0, VER_PLATFORM_WIN32_NT, 0, 0, 0});
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     EXPECT_EQ(ComboSelection(page, IDC_PAPER_LIST), CB_ERR) << "no stored paper is known";
-    ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+    ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_TRUE(sheet.Apply());
     EXPECT_TRUE(PrintServer().writtenLevels.empty());
     EXPECT_TRUE(watcher.boxes().empty());
@@ -368,7 +368,7 @@ TEST_F(NewFormDialogTest, FormsAreReadAfreshOnEveryChange) {
     FillNewForm(dialog, L"Mine", L"100", L"100");
     EXPECT_TRUE(IsControlEnabled(dialog, IDOK));
     PrintServer().forms.push_back({L"Mine", FORM_USER, {1, 1}, {0, 0, 1, 1}});
-    TypeInto(dialog, IDC_PAPER_LENGTH, L"101");
+    ReplaceText(GetDlgItem(dialog, IDC_PAPER_LENGTH), L"101");
     EXPECT_FALSE(IsControlEnabled(dialog, IDOK));
     DestroyWindow(dialog);
     EXPECT_TRUE(PrintServer().openHandles.empty());
@@ -381,7 +381,7 @@ TEST_F(NewFormDialogTest, UnreachablePrinterOnlyRefusesAnEmptyName) {
     ModelessSheet::Click(dialog, IDC_METRIC);
     FillNewForm(dialog, L"A4", L"210", L"297");
     EXPECT_TRUE(IsControlEnabled(dialog, IDOK)) << "no forms are known";
-    TypeInto(dialog, IDC_FORM_NAME, L"");
+    ReplaceText(GetDlgItem(dialog, IDC_FORM_NAME), L"");
     EXPECT_FALSE(IsControlEnabled(dialog, IDOK));
     DestroyWindow(dialog);
 }
@@ -432,7 +432,7 @@ TEST_F(GeneralPageTest, ChangesAreWrittenOnceOnApplyKeepingTheRest) {
     ModelessSheet::Click(page, IDC_LANDSCAPE);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_LANDSCAPE), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT), BST_UNCHECKED);
-    ChooseComboEntry(page, IDC_RESOLUTION_LIST, 2);
+    ChooseComboItem(page, IDC_RESOLUTION_LIST, 2);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(PrintServer().writtenLevels.empty());
     EXPECT_TRUE(sheet.Apply());
@@ -568,7 +568,7 @@ TEST_F(LevelTwoWrite, OrientationAndPaperAreWrittenMachineWideWithFullAccess) {
     HWND general = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
     ModelessSheet::Click(general, IDC_LANDSCAPE);
     HWND paper = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(paper, IDC_PAPER_LIST, 2);
+    ChooseComboItem(paper, IDC_PAPER_LIST, 2);
     PrintServer().opens.clear();
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(PrintServer().writtenLevels, (std::vector<DWORD>{2, 2}));

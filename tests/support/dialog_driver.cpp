@@ -38,8 +38,3 @@ void CALLBACK ModalDialogDriver::RunScript(HWND, UINT, UINT_PTR timer, DWORD) {
     driver->script_(driver->dialog_);
 }
 
-void TypeInto(HWND dialog, int editId, const std::wstring& text) {
-    HWND edit = GetDlgItem(dialog, editId);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-}

@@ -26,5 +26,3 @@ private:
     bool ran_ = false;
 };
 
-// Types text into an edit as the keyboard would, so that its length limit holds.
-void TypeInto(HWND dialog, int editId, const std::wstring& text);
