@@ -168,13 +168,13 @@ INT_PTR AcceptApply(HWND page) {
     return TRUE;
 }
 
-INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)()) {
+INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)(HWND page)) {
     switch (notification.code) {
         case PSN_SETACTIVE:
             RecordLastViewedPage(page);
             return FALSE;
         case PSN_APPLY:
-            apply();
+            apply(page);
             return AcceptApply(page);
     }
     return FALSE;

@@ -66,6 +66,6 @@ void MarkPageChanged(HWND page, bool& changedFlag);
 INT_PTR AcceptApply(HWND page);
 // For the settings pages: PSN_SETACTIVE records the page as viewed last; PSN_APPLY
 // runs `apply` and is accepted. Other notifications are left alone (FALSE).
-INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)());
+INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)(HWND page));
 
 extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper);

@@ -17,7 +17,7 @@ void OnEmfClicked(HWND page) {
     MarkPageChanged(page, EmfPageChanged);
 }
 
-void ApplyEmfPage() {
+void ApplyEmfPage(HWND) {
     if (!EmfPageChanged) return;
     UniqueRegKey key;
     if (CreateUserKeyOrReport(key)) WriteDwordValue(key.get(), L"EMF: Enabled", Settings.EmfEnabled);

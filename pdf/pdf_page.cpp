@@ -165,7 +165,7 @@ INT_PTR OnPdfCommand(HWND page, int controlId, int code) {
     return FALSE;
 }
 
-void ApplyPdfPage() {
+void ApplyPdfPage(HWND) {
     if (!PdfPageChanged) return;
     UniqueRegKey key;
     if (CreateUserKeyOrReport(key)) {
