@@ -11,7 +11,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_input.h"
-#include "tests/support/dialog_driver.h"
+#include "tests/support/modal_sheet_script.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/print_server_double.h"
@@ -154,14 +154,14 @@ TEST_F(PaperPageTest, AddedFormGoesToThePrintServerAtOnceAndIsSelected) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     {
-        ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) {
+        ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) {
             // A new prefix measures in U.S. units: the dialog starts in inches.
             EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_ENGLISH), BST_CHECKED);
             FillNewForm(dialog, L"Photo 4x6", L"4", L"6");
             ModelessSheet::Click(dialog, IDOK);
-        });
+        }});
         ModelessSheet::Click(page, IDC_ADD_FORM);
-        ASSERT_TRUE(driver.ran());
+        ASSERT_TRUE(driver.sheetsSeen() == 1);
     }
     const DoubleForm* form = FindForm(L"Photo 4x6");
     ASSERT_NE(form, nullptr);
@@ -186,10 +186,9 @@ TEST_F(PaperPageTest, AddedFormGoesToThePrintServerAtOnceAndIsSelected) {
 TEST_F(PaperPageTest, MillimetresBecomeWholeThousandthsTruncated) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ModalDialogDriver driver(L"New Paper Form",
-                             [](HWND dialog) { AcceptMetricForm(dialog, L"Odd", L"100.0004", L"25.0009"); });
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Odd", L"100.0004", L"25.0009"); }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
-    ASSERT_TRUE(driver.ran());
+    ASSERT_TRUE(driver.sheetsSeen() == 1);
     const DoubleForm* form = FindForm(L"Odd");
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->size.cx, 100000);
@@ -200,12 +199,12 @@ TEST_F(PaperPageTest, CancelledDialogAddsNothing) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     size_t before = PrintServer().forms.size();
-    ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) {
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) {
         FillNewForm(dialog, L"Never", L"10", L"10");
         ModelessSheet::Click(dialog, IDCANCEL);
-    });
+    }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
-    ASSERT_TRUE(driver.ran());
+    ASSERT_TRUE(driver.sheetsSeen() == 1);
     EXPECT_EQ(PrintServer().forms.size(), before);
     EXPECT_FALSE(sheet.ApplyEnabled());
 }
@@ -216,7 +215,7 @@ TEST_F(PaperPageTest, RefusedAddIsReportedAndTheListIsNotReread) {
     ChooseComboItem(page, IDC_PAPER_LIST, 2);
     PrintServer().failures["AddForm"] = ERROR_NOT_ENOUGH_MEMORY;
     MessageBoxWatcher watcher;
-    ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) { AcceptMetricForm(dialog, L"Big", L"800", L"1000"); });
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Big", L"800", L"1000"); }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].text, ErrorText(L"Failed to add new form.", ERROR_NOT_ENOUGH_MEMORY));
@@ -230,7 +229,7 @@ TEST_F(PaperPageTest, EveryRefillSelectsTheStoredPaperAgain) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     ChooseComboItem(page, IDC_PAPER_LIST, 2);
-    ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); });
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
     ASSERT_NE(FindForm(L"Unlisted"), nullptr);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST).size(), 3u) << "this driver does not list user forms";
@@ -241,7 +240,7 @@ TEST_F(PaperPageTest, AddOfAFormTheDriverDoesNotListIsNoChange) {
     PrintServer().driverListsUserForms = false;
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); });
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
     ASSERT_NE(FindForm(L"Unlisted"), nullptr);
     EXPECT_FALSE(sheet.ApplyEnabled());

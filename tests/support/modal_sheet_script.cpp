@@ -57,8 +57,9 @@ void CALLBACK ModalSheetScript::OnTimer(HWND sheet, UINT, UINT_PTR id, DWORD) {
         script->stepsRun_ = 0;
     }
     if (id == GuardTimer) {
-        ADD_FAILURE() << "the script's steps have run but the sheet is still open: cancelled";
-        PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        ADD_FAILURE() << "the script's steps have run but the window is still open: cancelled";
+        // Cancel, as a sheet and a dialog both understand it.
+        PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
         return;
     }
     if (script->stepsRun_ < script->steps_.size()) {

@@ -2,7 +2,7 @@
 // call that opens it does not return until the sheet has ended, so the test hands
 // over its steps beforehand; they run inside the sheet's own message loop, one step
 // per timer tick, so that whatever a step started (a refused OK, a page change) has
-// been handled before the next step runs.
+// been handled before the next step runs. A modal dialog is driven the same way.
 #pragma once
 
 #include <windows.h>
