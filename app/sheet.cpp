@@ -29,7 +29,7 @@ const PageTableRow PageTable[] = {
     {SheetPage::Paper, IDD_PAPER_PAGE, PaperPageProc, L"Paper"},
     {SheetPage::Agent, IDD_AGENT_PAGE, nullptr, L"Agent"},
     {SheetPage::Emf, IDD_EMF_PAGE, EmfPageProc, L"EMF"},
-    {SheetPage::Pdf, IDD_PDF_PAGE, nullptr, L"PDF"},
+    {SheetPage::Pdf, IDD_PDF_PAGE, PdfPageProc, L"PDF"},
     {SheetPage::About, IDD_ABOUT_PAGE, AboutPageProc, L"About"},
 };
 
@@ -84,16 +84,18 @@ int StartPage(int lastViewedPage, int pageCount) {
     return (lastViewedPage >= 0 && lastViewedPage < pageCount) ? lastViewedPage : 0;
 }
 
-void AdjustSheetTemplate(void* dialogTemplate) {
+void ChangeTemplateStyle(void* dialogTemplate, DWORD remove, DWORD add) {
     auto* bytes = static_cast<unsigned char*>(dialogTemplate);
     WORD signature;
     std::memcpy(&signature, bytes + 2, sizeof signature);
     unsigned char* styleField = bytes + (signature == 0xFFFF ? 12 : 0);
     DWORD style;
     std::memcpy(&style, styleField, sizeof style);
-    style = (style & ~static_cast<DWORD>(DS_CONTEXTHELP)) | DS_CENTER;
+    style = (style & ~remove) | add;
     std::memcpy(styleField, &style, sizeof style);
 }
+
+void AdjustSheetTemplate(void* dialogTemplate) { ChangeTemplateStyle(dialogTemplate, DS_CONTEXTHELP, DS_CENTER); }
 
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
     switch (message) {
@@ -164,6 +166,18 @@ INT_PTR AcceptApply(HWND page) {
     SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
     SendMessageW(GetParent(page), PSM_UNCHANGED, reinterpret_cast<WPARAM>(page), 0);
     return TRUE;
+}
+
+INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)(HWND page)) {
+    switch (notification.code) {
+        case PSN_SETACTIVE:
+            RecordLastViewedPage(page);
+            return FALSE;
+        case PSN_APPLY:
+            apply(page);
+            return AcceptApply(page);
+    }
+    return FALSE;
 }
 
 // The module that holds this code and its resources, also when another process has

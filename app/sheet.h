@@ -36,8 +36,11 @@ std::vector<PageSlot> PresentPages(const SheetConditions& conditions);
 // The page the sheet opens on: the last viewed one when it is in range, else the first.
 int StartPage(int lastViewedPage, int pageCount);
 
-// Takes the "?" button off the sheet and centres it, in the sheet's dialog template
-// (a DLGTEMPLATEEX when its second word is 0xFFFF, else a DLGTEMPLATE).
+// Clears the `remove` bits and sets the `add` bits of the style in a sheet's dialog
+// template (a DLGTEMPLATEEX when its second word is 0xFFFF, else a DLGTEMPLATE).
+void ChangeTemplateStyle(void* dialogTemplate, DWORD remove, DWORD add);
+
+// Takes the "?" button off the sheet and centres it, in the sheet's dialog template.
 void AdjustSheetTemplate(void* dialogTemplate);
 
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam);
@@ -61,5 +64,8 @@ void RecordLastViewedPage(HWND page);
 void MarkPageChanged(HWND page, bool& changedFlag);
 // For the pages: accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
+// For the settings pages: PSN_SETACTIVE records the page as viewed last; PSN_APPLY
+// runs `apply` and is accepted. Other notifications are left alone (FALSE).
+INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)(HWND page));
 
 extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper);

@@ -135,7 +135,7 @@ void OnDriverProperties(HWND page) {
     InvalidateRect(GetDlgItem(page, IDC_ORIENTATION_PICTURE), nullptr, TRUE);
 }
 
-void ApplyGeneralPage() {
+void ApplyGeneralPage(HWND) {
     if (!GeneralPageChanged) return;
     ApplyDeviceSettings(GeneralSettings);
     // A failed write is reported once and not retried by the next apply.
@@ -169,15 +169,7 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             }
             return FALSE;
         case WM_NOTIFY:
-            switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-                case PSN_SETACTIVE:
-                    RecordLastViewedPage(page);
-                    return FALSE;
-                case PSN_APPLY:
-                    ApplyGeneralPage();
-                    return AcceptApply(page);
-            }
-            return FALSE;
+            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyGeneralPage);
         case WM_DESTROY:
             Resolutions.clear();
             return FALSE;

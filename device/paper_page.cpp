@@ -198,15 +198,7 @@ INT_PTR CALLBACK PaperPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             }
             return FALSE;
         case WM_NOTIFY:
-            switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-                case PSN_SETACTIVE:
-                    RecordLastViewedPage(page);
-                    return FALSE;
-                case PSN_APPLY:
-                    ApplyPaperPage(page);
-                    return AcceptApply(page);
-            }
-            return FALSE;
+            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyPaperPage);
         case WM_DESTROY:
             FreePaperLists();
             return FALSE;

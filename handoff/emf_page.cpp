@@ -17,7 +17,7 @@ void OnEmfClicked(HWND page) {
     MarkPageChanged(page, EmfPageChanged);
 }
 
-void ApplyEmfPage() {
+void ApplyEmfPage(HWND) {
     if (!EmfPageChanged) return;
     UniqueRegKey key;
     if (CreateUserKeyOrReport(key)) WriteDwordValue(key.get(), L"EMF: Enabled", Settings.EmfEnabled);
@@ -36,15 +36,7 @@ INT_PTR CALLBACK EmfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
             if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_EMF_SAVE) OnEmfClicked(page);
             return FALSE;
         case WM_NOTIFY:
-            switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-                case PSN_SETACTIVE:
-                    RecordLastViewedPage(page);
-                    return FALSE;
-                case PSN_APPLY:
-                    ApplyEmfPage();
-                    return AcceptApply(page);
-            }
-            return FALSE;
+            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyEmfPage);
     }
     return FALSE;
 }

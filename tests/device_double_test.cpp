@@ -10,8 +10,8 @@
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "tests/support/device_page_helpers.h"
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
+#include "tests/support/modal_sheet_script.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/print_server_double.h"
@@ -74,9 +74,9 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
         ModelessSheet sheet;
         HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "A4 is a built-in form";
-        ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+        ChooseComboItem(page, IDC_PAPER_LIST, 3);
         EXPECT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM)) << "Lumarel Label is a user form";
-        ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+        ChooseComboItem(page, IDC_PAPER_LIST, 1);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "no form is named \"US Letter\"";
         EXPECT_TRUE(IsControlEnabled(page, IDC_ADD_FORM));
     }
@@ -86,7 +86,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
     {
         ModelessSheet sheet;
         HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-        ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+        ChooseComboItem(page, IDC_PAPER_LIST, 1);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM));
     }
     PrintServer().driverListsUserForms = true;
@@ -97,7 +97,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     EXPECT_FALSE(IsControlEnabled(page, IDC_ADD_FORM));
     EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM));
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "a user form, but no right to administer";
     EXPECT_TRUE(IsControlEnabled(page, IDC_PAPER_LIST));
 }
@@ -105,7 +105,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
 TEST_F(PaperPageTest, ChosenPaperIsWrittenOnApplyAtLevelNineKeepingTheRest) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+    ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(PrintServer().writtenLevels.empty()) << "written before the apply";
     EXPECT_TRUE(sheet.Apply());
@@ -131,7 +131,7 @@ TEST_F(PaperPageTest, NameLongerThanAFormNameIsCutToThirtyOneUnits) {
     PrintServer().driverPapers.push_back({256, name, {1016, 2540}});
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST)[3], name);
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(StoredFormName(), name.substr(0, 31));
@@ -139,9 +139,9 @@ TEST_F(PaperPageTest, NameLongerThanAFormNameIsCutToThirtyOneUnits) {
 }
 
 void FillNewForm(HWND dialog, const wchar_t* name, const wchar_t* width, const wchar_t* length) {
-    TypeInto(dialog, IDC_FORM_NAME, name);
-    TypeInto(dialog, IDC_PAPER_WIDTH, width);
-    TypeInto(dialog, IDC_PAPER_LENGTH, length);
+    ReplaceText(GetDlgItem(dialog, IDC_FORM_NAME), name);
+    ReplaceText(GetDlgItem(dialog, IDC_PAPER_WIDTH), width);
+    ReplaceText(GetDlgItem(dialog, IDC_PAPER_LENGTH), length);
 }
 
 void AcceptMetricForm(HWND dialog, const wchar_t* name, const wchar_t* width, const wchar_t* length) {
@@ -154,14 +154,14 @@ TEST_F(PaperPageTest, AddedFormGoesToThePrintServerAtOnceAndIsSelected) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     {
-        ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) {
+        ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) {
             // A new prefix measures in U.S. units: the dialog starts in inches.
             EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_ENGLISH), BST_CHECKED);
             FillNewForm(dialog, L"Photo 4x6", L"4", L"6");
             ModelessSheet::Click(dialog, IDOK);
-        });
+        }});
         ModelessSheet::Click(page, IDC_ADD_FORM);
-        ASSERT_TRUE(driver.ran());
+        ASSERT_TRUE(driver.sheetsSeen() == 1);
     }
     const DoubleForm* form = FindForm(L"Photo 4x6");
     ASSERT_NE(form, nullptr);
@@ -186,10 +186,9 @@ TEST_F(PaperPageTest, AddedFormGoesToThePrintServerAtOnceAndIsSelected) {
 TEST_F(PaperPageTest, MillimetresBecomeWholeThousandthsTruncated) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ModalDialogDriver driver(L"New Paper Form",
-                             [](HWND dialog) { AcceptMetricForm(dialog, L"Odd", L"100.0004", L"25.0009"); });
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Odd", L"100.0004", L"25.0009"); }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
-    ASSERT_TRUE(driver.ran());
+    ASSERT_TRUE(driver.sheetsSeen() == 1);
     const DoubleForm* form = FindForm(L"Odd");
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->size.cx, 100000);
@@ -200,12 +199,12 @@ TEST_F(PaperPageTest, CancelledDialogAddsNothing) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     size_t before = PrintServer().forms.size();
-    ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) {
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) {
         FillNewForm(dialog, L"Never", L"10", L"10");
         ModelessSheet::Click(dialog, IDCANCEL);
-    });
+    }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
-    ASSERT_TRUE(driver.ran());
+    ASSERT_TRUE(driver.sheetsSeen() == 1);
     EXPECT_EQ(PrintServer().forms.size(), before);
     EXPECT_FALSE(sheet.ApplyEnabled());
 }
@@ -213,10 +212,10 @@ TEST_F(PaperPageTest, CancelledDialogAddsNothing) {
 TEST_F(PaperPageTest, RefusedAddIsReportedAndTheListIsNotReread) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 2);
+    ChooseComboItem(page, IDC_PAPER_LIST, 2);
     PrintServer().failures["AddForm"] = ERROR_NOT_ENOUGH_MEMORY;
     MessageBoxWatcher watcher;
-    ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) { AcceptMetricForm(dialog, L"Big", L"800", L"1000"); });
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Big", L"800", L"1000"); }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].text, ErrorText(L"Failed to add new form.", ERROR_NOT_ENOUGH_MEMORY));
@@ -229,8 +228,8 @@ TEST_F(PaperPageTest, EveryRefillSelectsTheStoredPaperAgain) {
     PrintServer().driverListsUserForms = false;
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 2);
-    ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); });
+    ChooseComboItem(page, IDC_PAPER_LIST, 2);
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
     ASSERT_NE(FindForm(L"Unlisted"), nullptr);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST).size(), 3u) << "this driver does not list user forms";
@@ -241,7 +240,7 @@ TEST_F(PaperPageTest, AddOfAFormTheDriverDoesNotListIsNoChange) {
     PrintServer().driverListsUserForms = false;
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ModalDialogDriver driver(L"New Paper Form", [](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); });
+    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); }});
     ModelessSheet::Click(page, IDC_ADD_FORM);
     ASSERT_NE(FindForm(L"Unlisted"), nullptr);
     EXPECT_FALSE(sheet.ApplyEnabled());
@@ -269,7 +268,7 @@ TEST_F(PaperPageTest, DeletingAnotherFormKeepsTheStoredPaper) {
     PrintServer().forms.push_back({L"Second Label", FORM_USER, {50000, 50000}, {0, 0, 50000, 50000}});
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 4);
+    ChooseComboItem(page, IDC_PAPER_LIST, 4);
     ModelessSheet::Click(page, IDC_DELETE_FORM);
     EXPECT_EQ(FindForm(L"Second Label"), nullptr);
     EXPECT_NE(FindForm(L"Lumarel Label"), nullptr);
@@ -281,7 +280,7 @@ TEST_F(PaperPageTest, DeletingAnotherFormKeepsTheStoredPaper) {
 TEST_F(PaperPageTest, RefusedDeleteIsReported) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     PrintServer().failures["DeleteForm"] = ERROR_ACCESS_DENIED;
     MessageBoxWatcher watcher;
     ModelessSheet::Click(page, IDC_DELETE_FORM);
@@ -313,7 +312,7 @@ TEST_F(PaperPageTest, ShortNameAndSizeListsAreNeverReadPast) {
     ModelessSheet::Click(page, IDC_METRIC);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST), (std::vector<std::wstring>{L"A4", L"US Letter", L"", L""}));
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"210.00");
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"");
     EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"");
     EXPECT_TRUE(sheet.Apply());
@@ -336,7 +335,7 @@ TEST_F(PaperPageTest, NameFillingAllSixtyFourUnitsEndsThere) {
 TEST_F(PaperPageTest, FormOfZeroSizeAfterTheWriteDisablesDelete) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 3);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);
     ASSERT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM));
     PrintServer().zeroFormSize = true;
     EXPECT_TRUE(sheet.Apply());
@@ -350,7 +349,7 @@ TEST_F(PaperPageTest, PrinterInformationOfZeroSizeSelectsNothingAndWritesNothing
     ModelessSheet sheet({1, 0, VER_PLATFORM_WIN32_NT, 0, 0, 0});
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
     EXPECT_EQ(ComboSelection(page, IDC_PAPER_LIST), CB_ERR) << "no stored paper is known";
-    ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+    ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_TRUE(sheet.Apply());
     EXPECT_TRUE(PrintServer().writtenLevels.empty());
     EXPECT_TRUE(watcher.boxes().empty());
@@ -368,7 +367,7 @@ TEST_F(NewFormDialogTest, FormsAreReadAfreshOnEveryChange) {
     FillNewForm(dialog, L"Mine", L"100", L"100");
     EXPECT_TRUE(IsControlEnabled(dialog, IDOK));
     PrintServer().forms.push_back({L"Mine", FORM_USER, {1, 1}, {0, 0, 1, 1}});
-    TypeInto(dialog, IDC_PAPER_LENGTH, L"101");
+    ReplaceText(GetDlgItem(dialog, IDC_PAPER_LENGTH), L"101");
     EXPECT_FALSE(IsControlEnabled(dialog, IDOK));
     DestroyWindow(dialog);
     EXPECT_TRUE(PrintServer().openHandles.empty());
@@ -381,7 +380,7 @@ TEST_F(NewFormDialogTest, UnreachablePrinterOnlyRefusesAnEmptyName) {
     ModelessSheet::Click(dialog, IDC_METRIC);
     FillNewForm(dialog, L"A4", L"210", L"297");
     EXPECT_TRUE(IsControlEnabled(dialog, IDOK)) << "no forms are known";
-    TypeInto(dialog, IDC_FORM_NAME, L"");
+    ReplaceText(GetDlgItem(dialog, IDC_FORM_NAME), L"");
     EXPECT_FALSE(IsControlEnabled(dialog, IDOK));
     DestroyWindow(dialog);
 }
@@ -432,7 +431,7 @@ TEST_F(GeneralPageTest, ChangesAreWrittenOnceOnApplyKeepingTheRest) {
     ModelessSheet::Click(page, IDC_LANDSCAPE);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_LANDSCAPE), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT), BST_UNCHECKED);
-    ChooseComboEntry(page, IDC_RESOLUTION_LIST, 2);
+    ChooseComboItem(page, IDC_RESOLUTION_LIST, 2);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(PrintServer().writtenLevels.empty());
     EXPECT_TRUE(sheet.Apply());
@@ -568,7 +567,7 @@ TEST_F(LevelTwoWrite, OrientationAndPaperAreWrittenMachineWideWithFullAccess) {
     HWND general = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
     ModelessSheet::Click(general, IDC_LANDSCAPE);
     HWND paper = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(paper, IDC_PAPER_LIST, 2);
+    ChooseComboItem(paper, IDC_PAPER_LIST, 2);
     PrintServer().opens.clear();
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(PrintServer().writtenLevels, (std::vector<DWORD>{2, 2}));

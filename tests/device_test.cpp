@@ -12,8 +12,7 @@
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "tests/support/device_page_helpers.h"
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
@@ -117,7 +116,7 @@ TEST_F(GeneralPageOnWine, ShowsTheDriversResolutionsAndWritesTheChange) {
     EXPECT_TRUE(IsControlEnabled(page, IDC_LANDSCAPE));
 
     ModelessSheet::Click(page, IDC_LANDSCAPE);
-    ChooseComboEntry(page, IDC_RESOLUTION_LIST, 3);
+    ChooseComboItem(page, IDC_RESOLUTION_LIST, 3);
     EXPECT_EQ(Stored().dmOrientation, DMORIENT_PORTRAIT) << "written before the apply";
     EXPECT_TRUE(sheet.Apply());
     DEVMODEW after = Stored();
@@ -179,7 +178,7 @@ TEST_F(PaperPageOnWine, ListsThePapersWithSizesAndKeepsDeleteOffForBuiltInForms)
 
     EXPECT_TRUE(IsControlEnabled(page, IDC_ADD_FORM));
     for (int index = 0; index < 5; ++index) {
-        ChooseComboEntry(page, IDC_PAPER_LIST, index);
+        ChooseComboItem(page, IDC_PAPER_LIST, index);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "paper " << index;
     }
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"101.60");
@@ -189,7 +188,7 @@ TEST_F(PaperPageOnWine, ListsThePapersWithSizesAndKeepsDeleteOffForBuiltInForms)
 TEST_F(PaperPageOnWine, ChosenPaperIsStoredOnApply) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ChooseComboEntry(page, IDC_PAPER_LIST, 1);
+    ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_EQ(Stored().dmPaperSize, DMPAPER_A4);
     EXPECT_TRUE(sheet.Apply());
     DEVMODEW stored = Stored();
@@ -212,9 +211,9 @@ protected:
         WinePrinterTest::TearDown();
     }
     bool Accepts(const wchar_t* name, const wchar_t* width, const wchar_t* length) {
-        TypeInto(dialog_, IDC_FORM_NAME, name);
-        TypeInto(dialog_, IDC_PAPER_WIDTH, width);
-        TypeInto(dialog_, IDC_PAPER_LENGTH, length);
+        ReplaceText(GetDlgItem(dialog_, IDC_FORM_NAME), name);
+        ReplaceText(GetDlgItem(dialog_, IDC_PAPER_WIDTH), width);
+        ReplaceText(GetDlgItem(dialog_, IDC_PAPER_LENGTH), length);
         return IsControlEnabled(dialog_, IDOK);
     }
     HWND dialog_ = nullptr;
@@ -238,7 +237,7 @@ TEST_F(NewFormOnWine, NamesOfThePrintServersFormsAreTakenCaseSensitively) {
     EXPECT_TRUE(Accepts(L"Letter ", L"100", L"100")) << "spaces count";
     EXPECT_TRUE(Accepts(L"   ", L"100", L"100"));
     EXPECT_FALSE(Accepts(L"", L"100", L"100"));
-    TypeInto(dialog_, IDC_FORM_NAME, std::wstring(40, L'x'));
+    ReplaceText(GetDlgItem(dialog_, IDC_FORM_NAME), std::wstring(40, L'x'));
     EXPECT_EQ(ControlText(dialog_, IDC_FORM_NAME), std::wstring(31, L'x'));
 }
 
@@ -286,7 +285,7 @@ TEST_F(NewFormOnWine, SwitchingUnitsConvertsAndRoundsTheEntries) {
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_METRIC), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_ENGLISH), BST_UNCHECKED);
 
-    TypeInto(dialog_, IDC_PAPER_WIDTH, L"");
+    ReplaceText(GetDlgItem(dialog_, IDC_PAPER_WIDTH), L"");
     ModelessSheet::Click(dialog_, IDC_ENGLISH);
     EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"0.00");
 }
@@ -312,7 +311,7 @@ TEST_F(LevelTwoOnWine, OrientationAndPaperReachThePrinter) {
     ModelessSheet::Click(general, IDC_LANDSCAPE);
     HWND paper = sheet.ShowPageWith(IDC_PAPER_LIST);
     ASSERT_NE(paper, nullptr);
-    ChooseComboEntry(paper, IDC_PAPER_LIST, 2);
+    ChooseComboItem(paper, IDC_PAPER_LIST, 2);
     EXPECT_TRUE(sheet.Apply());
     EXPECT_TRUE(watcher.boxes().empty());
     DEVMODEW stored = Stored();

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "tests/support/dialog_input.h"
+
 namespace {
 constexpr int ApplyButtonId = 0x3021;  // the sheet's Apply button
 }
@@ -28,20 +30,9 @@ ModelessSheet::~ModelessSheet() {
 }
 
 HWND ModelessSheet::ShowPageWith(int controlId) {
-    for (int index = 0;; ++index) {
-        HWND page = reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_INDEXTOHWND, index, 0));
-        if (!page) {
-            // Pages are created when first shown: select each to find the one asked for.
-            if (!SendMessageW(sheet_, PSM_SETCURSEL, index, 0)) return nullptr;
-            page = CurrentPage();
-        }
-        if (!page) return nullptr;
-        if (GetDlgItem(page, controlId)) {
-            SendMessageW(sheet_, PSM_SETCURSEL, index, 0);
-            PumpMessages();
-            return page;
-        }
-    }
+    HWND page = ShowSheetPageWith(sheet_, controlId);
+    PumpMessages();
+    return page;
 }
 
 int ModelessSheet::IndexOf(HWND page) const {

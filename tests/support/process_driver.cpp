@@ -26,13 +26,8 @@ bool IsSheet(HWND window) {
     return ClassOf(window) == L"#32770" && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr) != nullptr;
 }
 
-// SendMessage that cannot block the test on a hung program.
 std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!window) return std::nullopt;
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, SendTimeoutMs, &result))
-        return std::nullopt;
-    return static_cast<LRESULT>(result);
+    return SendWithTimeout(window, message, wParam, lParam);
 }
 
 struct EnumRequest {
@@ -49,6 +44,27 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
 }
 
 }  // namespace
+
+std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!window) return std::nullopt;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, SendTimeoutMs, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
+
+std::wstring RemoteText(HWND window) {
+    wchar_t text[2048] = {};
+    // WM_GETTEXT is carried across processes with its buffer, unlike GetWindowText.
+    if (!SendWithTimeout(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text))) return L"<no answer>";
+    return text;
+}
+
+bool PostTyping(HWND edit, const std::wstring& text) {
+    for (wchar_t c : text)
+        if (!PostMessageW(edit, WM_CHAR, c, 1)) return false;
+    return true;
+}
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -134,7 +150,8 @@ void ProgramUnderTest::poll() {
             }
         } else if (IsSheet(window)) {
             sheetSeen_ = true;
-            sheet_ = window;
+            // The first sheet is the program's; a sheet it opens later is not.
+            if (!sheet_ || !IsWindow(sheet_)) sheet_ = window;
         }
     }
 }
@@ -214,6 +231,24 @@ bool ProgramUnderTest::pressButton(int button) {
 bool ProgramUnderTest::clickControl(int controlId) {
     HWND control = GetDlgItem(currentPage(), controlId);
     return Send(control, BM_CLICK, 0, 0).has_value();
+}
+
+bool ProgramUnderTest::postClick(int controlId) {
+    HWND control = GetDlgItem(currentPage(), controlId);
+    return control && PostMessageW(control, BM_CLICK, 0, 0) != 0;
+}
+
+HWND ProgramUnderTest::waitForWindowTitled(const std::wstring& title, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            poll();
+            for (HWND window : topLevelWindows())
+                if (IsWindowVisible(window) && TextOf(window) == title) found = window;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
 }
 
 std::optional<LRESULT> ProgramUnderTest::checkState(int controlId) const {

@@ -25,6 +25,16 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // The directory of the running test program, with a trailing backslash.
 std::wstring TestProgramDirectory();
 
+// SendMessage to another process's window that cannot block the test on a hung
+// program: nothing when the window does not answer in time.
+std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A window's text, asked of the window itself (an edit's or combo box's contents too).
+std::wstring RemoteText(HWND window);
+
+// Types `text` into an edit of another process, one posted WM_CHAR per character.
+bool PostTyping(HWND edit, const std::wstring& text);
+
 class ProgramUnderTest {
 public:
     // Starts properties.exe from the test program's directory with `commandTail`.
@@ -69,8 +79,14 @@ public:
     // only some time after this returns (wait for its result).
     bool pressButton(int button);
 
+    // A visible top-level window of the process with this exact title (a nested sheet,
+    // say). Null on timeout.
+    HWND waitForWindowTitled(const std::wstring& title, DWORD timeoutMs = WindowTimeoutMs);
+
     // Controls of the current page.
     bool clickControl(int controlId);
+    // A click that may open a modal window: queued, so this returns at once.
+    bool postClick(int controlId);
     std::optional<LRESULT> checkState(int controlId) const;
 
 private:

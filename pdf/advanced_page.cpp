@@ -1,0 +1,137 @@
+// "Advanced": compression, JPEG quality, PDF version, page layout and mode.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "pdf/profile_sheet.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int ImagesCompressionJpeg = 1;
+
+struct ChoiceList {
+    int controlId;
+    int PdfProfile::*field;
+    const wchar_t* const* items;
+    int itemCount;
+};
+
+const wchar_t* const PageLayouts[] = {L"Single Page", L"Continuous", L"Facing", L"Continuous - Facing"};
+const wchar_t* const PageModes[] = {L"Normal", L"Outlines", L"Thumbnails", L"Full Screen"};
+const wchar_t* const DocumentCompressions[] = {L"None", L"Flate"};
+const wchar_t* const ImagesCompressions[] = {L"Flate", L"JPEG", L"CCITT3", L"CCITT32d", L"CCITT4"};
+const wchar_t* const PdfVersions[] = {L"v1.3 (Acrobat 4.xx)", L"v1.4 (Acrobat 5.xx)"};
+
+// The drop-down lists: an item's position is the stored value.
+const ChoiceList ChoiceLists[] = {
+    {IDC_PAGE_LAYOUT, &PdfProfile::pageLayout, PageLayouts, ARRAYSIZE(PageLayouts)},
+    {IDC_PAGE_MODE, &PdfProfile::pageMode, PageModes, ARRAYSIZE(PageModes)},
+    {IDC_DOCUMENT_COMPRESSION, &PdfProfile::documentCompression, DocumentCompressions,
+     ARRAYSIZE(DocumentCompressions)},
+    {IDC_IMAGES_COMPRESSION, &PdfProfile::imagesCompression, ImagesCompressions, ARRAYSIZE(ImagesCompressions)},
+    {IDC_PDF_VERSION, &PdfProfile::pdfVersion, PdfVersions, ARRAYSIZE(PdfVersions)},
+};
+
+void EnableJpegQuality(HWND page, bool enabled) {
+    EnableWindow(GetDlgItem(page, IDC_JPEG_QUALITY), enabled ? TRUE : FALSE);
+}
+
+void ShowJpegQuality(HWND page, int quality) {
+    int item = JpegQualityItem(quality);
+    if (item >= 0) {
+        SendDlgItemMessageW(page, IDC_JPEG_QUALITY, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    } else {
+        // Also a stored number outside 0 to 100 is shown as it is, so that OK does not
+        // take an empty box for a quality.
+        wchar_t text[16];
+        _snwprintf(text, ARRAYSIZE(text), L"%d", quality);
+        text[ARRAYSIZE(text) - 1] = L'\0';
+        SetDlgItemTextW(page, IDC_JPEG_QUALITY, text);
+    }
+}
+
+void InitAdvancedPage(HWND page) {
+    for (const ChoiceList& list : ChoiceLists) {
+        for (int i = 0; i < list.itemCount; ++i)
+            SendDlgItemMessageW(page, list.controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.items[i]));
+    }
+    for (int quality = 0; quality <= MaxJpegQuality; quality += JpegQualityStep) {
+        wchar_t text[8];
+        _snwprintf(text, ARRAYSIZE(text), L"%d", quality);
+        text[ARRAYSIZE(text) - 1] = L'\0';
+        SendDlgItemMessageW(page, IDC_JPEG_QUALITY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    // A stored value without an item selects nothing and stays as it is.
+    for (const ChoiceList& list : ChoiceLists)
+        SendDlgItemMessageW(page, list.controlId, CB_SETCURSEL, static_cast<WPARAM>(EditedProfile.*list.field), 0);
+    ShowJpegQuality(page, EditedProfile.jpegQuality);
+    EnableJpegQuality(page, EditedProfile.imagesCompression != 0);
+    CheckDlgButton(page, IDC_ALTERNATE_EMF, static_cast<UINT>(EditedProfile.alternateEmfRendering));
+}
+
+void OnChoiceMade(HWND page, int controlId) {
+    LRESULT position = SendDlgItemMessageW(page, controlId, CB_GETCURSEL, 0, 0);
+    if (position == CB_ERR) return;
+    if (controlId == IDC_JPEG_QUALITY) {
+        EditedProfile.jpegQuality = static_cast<int>(position) * JpegQualityStep;
+        return;
+    }
+    for (const ChoiceList& list : ChoiceLists) {
+        if (list.controlId == controlId) EditedProfile.*list.field = static_cast<int>(position);
+    }
+    // Once chosen here, the CCITT methods take no quality.
+    if (controlId == IDC_IMAGES_COMPRESSION)
+        EnableJpegQuality(page, EditedProfile.imagesCompression == ImagesCompressionJpeg);
+}
+
+// The box's text as a quality; false when it is no number from 0 to 100.
+bool ReadJpegQuality(HWND page, int& quality) {
+    BOOL isNumber = FALSE;
+    quality = static_cast<int>(GetDlgItemInt(page, IDC_JPEG_QUALITY, &isNumber, TRUE));
+    return IsAcceptedJpegQuality(isNumber != FALSE, quality);
+}
+
+void OnJpegQualityTyped(HWND page) {
+    int quality;
+    // The text stays as typed; OK will not accept it.
+    EditedProfile.jpegQuality = ReadJpegQuality(page, quality) ? quality : FallbackJpegQuality;
+}
+
+LRESULT ApplyAdvancedPage(HWND page) {
+    int quality;
+    if (ReadJpegQuality(page, quality)) {
+        EditedProfile.jpegQuality = quality;
+        return PSNRET_NOERROR;
+    }
+    EditedProfile.jpegQuality = FallbackJpegQuality;
+    ShowJpegQuality(page, FallbackJpegQuality);
+    return PSNRET_INVALID;
+}
+
+void OnAdvancedCommand(HWND page, int controlId, int code) {
+    if (code == CBN_SELENDOK) {
+        OnChoiceMade(page, controlId);
+    } else if (code == CBN_EDITCHANGE && controlId == IDC_JPEG_QUALITY) {
+        OnJpegQualityTyped(page);
+    } else if (code == BN_CLICKED && controlId == IDC_ALTERNATE_EMF) {
+        EditedProfile.alternateEmfRendering = IsDlgButtonChecked(page, IDC_ALTERNATE_EMF) == BST_CHECKED ? 1 : 0;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AdvancedPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitAdvancedPage(page);
+            return TRUE;
+        case WM_COMMAND:
+            OnAdvancedCommand(page, LOWORD(wParam), HIWORD(wParam));
+            return FALSE;
+        case WM_NOTIFY:
+            return OnProfilePageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyAdvancedPage);
+    }
+    return FALSE;
+}

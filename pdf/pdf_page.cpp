@@ -1,0 +1,197 @@
+// The PDF page: "Save to PDF", two options for every profile, and the list of PDF
+// profiles with New, Edit and Delete. Everything is kept in memory until the sheet
+// applies; then the four "PDF: " values and the whole profile list are written.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/messages.h"
+#include "app/pages.h"
+#include "app/sheet.h"
+#include "pdf/profile_sheet.h"
+#include "pdf/profile_store.h"
+#include "res/resource.h"
+#include "settings/registry.h"
+#include "settings/settings.h"
+
+namespace {
+
+bool PdfPageChanged = false;
+
+enum class ProfileAction { New, Edit };
+
+// The controls that "Save to PDF" governs; Edit and Delete also need a profile.
+const int PdfOptionControls[] = {IDC_PDF_SEPARATE, IDC_PDF_NO_EMBED_FONTS, IDC_PDF_PROFILES_GROUP,
+                                 IDC_PDF_PROFILE_LIST, IDC_PDF_NEW};
+const int ProfileControls[] = {IDC_PDF_EDIT, IDC_PDF_DELETE};
+
+LRESULT SendToList(HWND page, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendDlgItemMessageW(page, IDC_PDF_PROFILE_LIST, message, wParam, lParam);
+}
+
+void UpdatePdfControls(HWND page) {
+    // Any non-zero value shows a ticked box, so it counts as on here too.
+    const bool pdfOn = Settings.PdfEnabled != 0;
+    for (int controlId : PdfOptionControls) EnableWindow(GetDlgItem(page, controlId), pdfOn ? TRUE : FALSE);
+    const bool haveProfile = pdfOn && Settings.Profiles.Count() > 0;
+    for (int controlId : ProfileControls) EnableWindow(GetDlgItem(page, controlId), haveProfile ? TRUE : FALSE);
+}
+
+void FillProfileList(HWND page) {
+    for (int index = 0; index < Settings.Profiles.Count(); ++index)
+        SendToList(page, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Settings.Profiles.At(index).name));
+}
+
+void SelectCurrentProfile(HWND page) { SendToList(page, LB_SETCURSEL, static_cast<WPARAM>(Settings.CurrentProfile)); }
+
+void InitPdfPage(HWND page) {
+    PdfPageChanged = false;
+    CheckDlgButton(page, IDC_PDF_SAVE, Settings.PdfEnabled);
+    CheckDlgButton(page, IDC_PDF_SEPARATE, Settings.PdfSeparate);
+    CheckDlgButton(page, IDC_PDF_NO_EMBED_FONTS, Settings.PdfDoNotEmbedFonts);
+    UpdatePdfControls(page);
+    FillProfileList(page);
+    SelectCurrentProfile(page);
+}
+
+DWORD CheckStateOf(HWND page, int controlId) { return IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0; }
+
+// False when there was no memory for it; the user has been told.
+bool MergeNewProfile(HWND page) {
+    if (!Settings.Profiles.Append(EditedProfile)) {
+        ShowErrorBox(L"Failed to add the new profile.", ERROR_NOT_ENOUGH_MEMORY, nullptr);
+        return false;
+    }
+    Settings.CurrentProfile = Settings.Profiles.Count() - 1;
+    SendToList(page, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(EditedProfile.name));
+    SelectCurrentProfile(page);
+    return true;
+}
+
+void MergeEditedProfile(HWND page) {
+    Settings.Profiles.At(Settings.CurrentProfile) = EditedProfile;
+    HWND list = GetDlgItem(page, IDC_PDF_PROFILE_LIST);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    FillProfileList(page);
+    SelectCurrentProfile(page);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// New and Edit: the sheet works on a copy that only OK merges into the list.
+void RunProfileSheet(HWND page, ProfileAction action) {
+    // After a deletion the current index may name no profile (one past the end, or an
+    // empty list): there is nothing to edit then until the user picks an entry.
+    if (action == ProfileAction::Edit && !Settings.Profiles.Contains(Settings.CurrentProfile)) return;
+
+    DiscardEditedProfile();
+    if (action == ProfileAction::Edit) EditedProfile = Settings.Profiles.At(Settings.CurrentProfile);
+    // Owned by the main sheet as a whole: disabling only the page would leave the main
+    // sheet's OK and Cancel usable while the profile is being edited.
+    if (RunProfileProperties(GetAncestor(page, GA_ROOT))) {
+        bool merged = true;
+        if (action == ProfileAction::New)
+            merged = MergeNewProfile(page);
+        else
+            MergeEditedProfile(page);
+        if (merged) {
+            UpdatePdfControls(page);
+            MarkPageChanged(page, PdfPageChanged);
+        }
+    }
+    DiscardEditedProfile();
+}
+
+void DeleteSelectedProfile(HWND page) {
+    LRESULT selected = SendToList(page, LB_GETCURSEL);
+    if (selected == LB_ERR) return;
+    if (ShowPrinterMessage(L"Do you want to delete selected profile?", page, MB_YESNO) != IDYES) return;
+    if (!Settings.Profiles.Remove(static_cast<int>(selected))) return;
+    SendToList(page, LB_DELETESTRING, static_cast<WPARAM>(selected));
+    // CurrentProfile stays: it now names the profile that moved up, or none.
+    UpdatePdfControls(page);
+    MarkPageChanged(page, PdfPageChanged);
+}
+
+void OnProfileSelected(HWND page) {
+    LRESULT selected = SendToList(page, LB_GETCURSEL);
+    if (selected == LB_ERR || selected == Settings.CurrentProfile) return;
+    Settings.CurrentProfile = static_cast<int>(selected);
+    MarkPageChanged(page, PdfPageChanged);
+}
+
+void OnPdfClick(HWND page, int controlId) {
+    switch (controlId) {
+        case IDC_PDF_SAVE:
+            Settings.PdfEnabled = CheckStateOf(page, IDC_PDF_SAVE);
+            UpdatePdfControls(page);
+            MarkPageChanged(page, PdfPageChanged);
+            break;
+        case IDC_PDF_SEPARATE:
+            Settings.PdfSeparate = CheckStateOf(page, IDC_PDF_SEPARATE);
+            MarkPageChanged(page, PdfPageChanged);
+            break;
+        case IDC_PDF_NO_EMBED_FONTS:
+            Settings.PdfDoNotEmbedFonts = CheckStateOf(page, IDC_PDF_NO_EMBED_FONTS);
+            MarkPageChanged(page, PdfPageChanged);
+            break;
+        case IDC_PDF_NEW:
+            RunProfileSheet(page, ProfileAction::New);
+            break;
+        case IDC_PDF_EDIT:
+            RunProfileSheet(page, ProfileAction::Edit);
+            break;
+        case IDC_PDF_DELETE:
+            DeleteSelectedProfile(page);
+            break;
+    }
+}
+
+INT_PTR OnPdfCommand(HWND page, int controlId, int code) {
+    switch (code) {
+        case BN_CLICKED:
+            OnPdfClick(page, controlId);
+            return FALSE;
+        case LBN_SELCHANGE:
+            if (controlId == IDC_PDF_PROFILE_LIST) OnProfileSelected(page);
+            return FALSE;
+        case LBN_DBLCLK:
+            if (controlId != IDC_PDF_PROFILE_LIST) return FALSE;
+            // A double-click on an entry is "Edit".
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_PDF_EDIT, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_PDF_EDIT)));
+            return TRUE;
+    }
+    return FALSE;
+}
+
+void ApplyPdfPage(HWND) {
+    if (!PdfPageChanged) return;
+    UniqueRegKey key;
+    if (CreateUserKeyOrReport(key)) {
+        WriteDwordValue(key.get(), L"PDF: Enabled", Settings.PdfEnabled);
+        WriteDwordValue(key.get(), L"PDF: Separate", Settings.PdfSeparate);
+        // No control edits it: written back as it was loaded.
+        WriteTextValue(key.get(), L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
+        WriteDwordValue(key.get(), L"PDF: Do not embed fonts", Settings.PdfDoNotEmbedFonts);
+    }
+    key.reset();
+    // The profiles live under a key of their own: saved even when the user key failed.
+    SavePdfProfiles();
+    PdfPageChanged = false;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK PdfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitPdfPage(page);
+            return TRUE;
+        case WM_COMMAND:
+            return OnPdfCommand(page, LOWORD(wParam), HIWORD(wParam));
+        case WM_NOTIFY:
+            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyPdfPage);
+    }
+    return FALSE;
+}

@@ -1,0 +1,102 @@
+// "Security": passwords, allowed actions and the encryption level of the profile.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "pdf/password_cipher.h"
+#include "pdf/profile_sheet.h"
+#include "res/resource.h"
+
+namespace {
+
+struct SecurityFlag {
+    int controlId;
+    int PdfProfile::*field;
+};
+
+// The check boxes and the flag each one shows.
+const SecurityFlag SecurityFlags[] = {
+    {IDC_SECURITY_ENABLE, &PdfProfile::securityEnabled},
+    {IDC_USER_PASSWORD_ENABLE, &PdfProfile::userPasswordEnabled},
+    {IDC_OWNER_PASSWORD_ENABLE, &PdfProfile::ownerPasswordEnabled},
+    {IDC_ALLOW_COPYING, &PdfProfile::allowCopying},
+    {IDC_ALLOW_COMMENTING, &PdfProfile::allowCommenting},
+    {IDC_ALLOW_CHANGING, &PdfProfile::allowChanging},
+    {IDC_ALLOW_PRINTING, &PdfProfile::allowPrinting},
+};
+
+// Everything that "Enable PDF Security" governs, the password edits aside.
+const int SecuredControls[] = {IDC_USER_PASSWORD_ENABLE, IDC_OWNER_PASSWORD_ENABLE, IDC_ALLOW_COPYING,
+                               IDC_ALLOW_COMMENTING,     IDC_ALLOW_CHANGING,        IDC_ALLOW_PRINTING,
+                               IDC_ENCRYPTION_LOW,       IDC_ENCRYPTION_HIGH};
+
+void EnableControl(HWND page, int controlId, bool enabled) {
+    EnableWindow(GetDlgItem(page, controlId), enabled ? TRUE : FALSE);
+}
+
+void UpdatePasswordEdits(HWND page) {
+    const bool secured = EditedProfile.securityEnabled == 1;
+    EnableControl(page, IDC_USER_PASSWORD, secured && EditedProfile.userPasswordEnabled == 1);
+    EnableControl(page, IDC_OWNER_PASSWORD, secured && EditedProfile.ownerPasswordEnabled == 1);
+}
+
+void UpdateSecurityControls(HWND page) {
+    for (int controlId : SecuredControls) EnableControl(page, controlId, EditedProfile.securityEnabled == 1);
+    UpdatePasswordEdits(page);
+}
+
+// A stored level other than 0 or 1 checks neither button.
+void ShowEncryptionLevel(HWND page) {
+    CheckDlgButton(page, IDC_ENCRYPTION_LOW, EditedProfile.encryptionLevel == 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_ENCRYPTION_HIGH, EditedProfile.encryptionLevel == 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void InitSecurityPage(HWND page) {
+    const int passwordLimit = static_cast<int>(PasswordUnits) - 1;
+    SendDlgItemMessageW(page, IDC_USER_PASSWORD, EM_LIMITTEXT, passwordLimit, 0);
+    SendDlgItemMessageW(page, IDC_OWNER_PASSWORD, EM_LIMITTEXT, passwordLimit, 0);
+    SetDlgItemTextW(page, IDC_USER_PASSWORD, EditedProfile.userPassword);
+    SetDlgItemTextW(page, IDC_OWNER_PASSWORD, EditedProfile.ownerPassword);
+    for (const SecurityFlag& flag : SecurityFlags)
+        CheckDlgButton(page, flag.controlId, static_cast<UINT>(EditedProfile.*flag.field));
+    ShowEncryptionLevel(page);
+    UpdateSecurityControls(page);
+}
+
+void OnSecurityClick(HWND page, int controlId) {
+    for (const SecurityFlag& flag : SecurityFlags) {
+        if (flag.controlId != controlId) continue;
+        EditedProfile.*flag.field = IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0;
+        if (controlId == IDC_SECURITY_ENABLE)
+            UpdateSecurityControls(page);
+        else
+            UpdatePasswordEdits(page);
+        return;
+    }
+    if (controlId == IDC_ENCRYPTION_LOW || controlId == IDC_ENCRYPTION_HIGH) {
+        EditedProfile.encryptionLevel = controlId == IDC_ENCRYPTION_HIGH ? 1 : 0;
+        ShowEncryptionLevel(page);
+    }
+}
+
+// The passwords are taken whether their edits are enabled or not.
+LRESULT ApplySecurityPage(HWND page) {
+    GetDlgItemTextW(page, IDC_USER_PASSWORD, EditedProfile.userPassword, ARRAYSIZE(EditedProfile.userPassword));
+    GetDlgItemTextW(page, IDC_OWNER_PASSWORD, EditedProfile.ownerPassword, ARRAYSIZE(EditedProfile.ownerPassword));
+    return PSNRET_NOERROR;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SecurityPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitSecurityPage(page);
+            return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) OnSecurityClick(page, LOWORD(wParam));
+            return FALSE;
+        case WM_NOTIFY:
+            return OnProfilePageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplySecurityPage);
+    }
+    return FALSE;
+}

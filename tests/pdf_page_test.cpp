@@ -1,0 +1,439 @@
+// The PDF page in a live sheet: its check boxes and enabling rule, the profile list
+// with New, Edit and Delete, and what an apply writes to the registry.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "pdf/profile_store.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "tests/support/dialog_input.h"
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/pdf_page_fixture.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+std::optional<DWORD> UserDword(const wchar_t* name) { return ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, name); }
+
+std::optional<DWORD> ProfilesDword(const wchar_t* name) {
+    return ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, name);
+}
+
+std::wstring StoredText(const wchar_t* path, const std::wstring& name) {
+    auto value = ReadStored(HKEY_CURRENT_USER, path, name.c_str());
+    if (!value || value->type != REG_SZ || value->bytes.size() < sizeof(wchar_t)) return L"<missing>";
+    return std::wstring(reinterpret_cast<const wchar_t*>(value->bytes.data()), value->bytes.size() / 2 - 1);
+}
+
+std::wstring StoredProfileName(int index) { return StoredText(UserProfilesPath, ProfileValueName(index, L"Profile name")); }
+
+bool UserKeyExists() {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, UserKeyPath, 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+    RegCloseKey(raw);
+    return true;
+}
+
+const int GovernedControls[] = {IDC_PDF_SEPARATE, IDC_PDF_NO_EMBED_FONTS, IDC_PDF_PROFILES_GROUP,
+                                IDC_PDF_PROFILE_LIST, IDC_PDF_NEW, IDC_PDF_EDIT, IDC_PDF_DELETE};
+
+// --- Showing and enabling ---------------------------------------------------------
+
+TEST_F(PdfPageTest, ShowsTheLoadedValuesAndTheProfilesUnsortedWithTheCurrentSelected) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Separate", 1);
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Do not embed fonts", 0);
+    StoreProfiles({L"Zeta", L"alpha", L"Mid"}, 2);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    EXPECT_EQ(IsDlgButtonChecked(page(), IDC_PDF_SAVE), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(page(), IDC_PDF_SEPARATE), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(page(), IDC_PDF_NO_EMBED_FONTS), BST_UNCHECKED);
+    EXPECT_EQ(Entries(), (Names{L"Zeta", L"alpha", L"Mid"}));
+    EXPECT_EQ(Selection(), 2);
+    for (int id : GovernedControls) EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_FALSE(sheet().ApplyEnabled());
+    EXPECT_EQ(GetWindowLongW(list(), GWL_STYLE) & LBS_SORT, 0);
+}
+
+TEST_F(PdfPageTest, SaveToPdfGovernsEveryOtherControl) {
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    EXPECT_TRUE(Enabled(IDC_PDF_SAVE));
+    for (int id : GovernedControls) EXPECT_FALSE(Enabled(id)) << id;
+
+    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    EXPECT_EQ(Settings.PdfEnabled, 1u);
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    for (int id : GovernedControls) EXPECT_TRUE(Enabled(id)) << id;
+
+    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    EXPECT_EQ(Settings.PdfEnabled, 0u);
+    for (int id : GovernedControls) EXPECT_FALSE(Enabled(id)) << id;
+}
+
+TEST_F(PdfPageTest, OptionBoxesChangeTheirSettings) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ModelessSheet::Click(page(), IDC_PDF_SEPARATE);
+    EXPECT_EQ(Settings.PdfSeparate, 1u);
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    ModelessSheet::Click(page(), IDC_PDF_NO_EMBED_FONTS);
+    EXPECT_EQ(Settings.PdfDoNotEmbedFonts, 1u);
+}
+
+// --- Choosing the current profile ------------------------------------------------
+
+TEST_F(PdfPageTest, ClickingAnotherEntryMakesItCurrentAndTheCurrentOneChangesNothing) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"One", L"Two", L"Three"}, 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+
+    ClickListEntry(list(), 1);
+    EXPECT_EQ(Settings.CurrentProfile, 1);
+    EXPECT_FALSE(sheet().ApplyEnabled()) << "the entry already current is no change";
+
+    ClickListEntry(list(), 2);
+    EXPECT_EQ(Selection(), 2);
+    EXPECT_EQ(Settings.CurrentProfile, 2);
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ProfilesDword(L"Current profile"), 2u);
+}
+
+// --- New and Edit ------------------------------------------------------------------
+
+TEST_F(PdfPageTest, ConfirmedNewAddsTheEntryAtTheBottomSelectedAndCurrent) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"Screen", L"Archive"}, 0);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Aardvark"), PressOk()}), 1);
+    EXPECT_EQ(Entries(), (Names{L"Screen", L"Archive", L"Aardvark"}));
+    EXPECT_EQ(Selection(), 2);
+    EXPECT_EQ(Settings.CurrentProfile, 2);
+    EXPECT_TRUE(Enabled(IDC_PDF_EDIT));
+    EXPECT_TRUE(Enabled(IDC_PDF_DELETE));
+    EXPECT_TRUE(sheet().ApplyEnabled());
+
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ProfilesDword(L"Profiles count"), 3u);
+    EXPECT_EQ(ProfilesDword(L"Current profile"), 2u);
+    EXPECT_EQ(StoredProfileName(2), L"Aardvark");
+    EXPECT_EQ(ProfilesDword(ProfileValueName(2, L"JPEG Quality").c_str()), 80u) << "a new profile has the defaults";
+}
+
+TEST_F(PdfPageTest, CancelledNewLeavesNoTrace) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"Screen", L"Archive"}, 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Gone"), PressCancel()}), 1);
+    EXPECT_EQ(Entries(), (Names{L"Screen", L"Archive"}));
+    EXPECT_EQ(Settings.Profiles.Count(), 2);
+    EXPECT_EQ(Selection(), 1);
+    EXPECT_EQ(Settings.CurrentProfile, 1);
+    EXPECT_FALSE(sheet().ApplyEnabled());
+
+    // The next New starts from the defaults again, not from what was cancelled.
+    std::wstring shownName = L"<not shown>";
+    ClickAndDriveProfileSheet(IDC_PDF_NEW, {[&](HWND s) {
+                                                shownName = ControlText(ShowSheetPageWith(s, IDC_PROFILE_NAME),
+                                                                        IDC_PROFILE_NAME);
+                                            },
+                                            PressCancel()});
+    EXPECT_EQ(shownName, L"");
+}
+
+TEST_F(PdfPageTest, ConfirmedEditThatRenamesKeepsThePositionAndSelection) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"One", L"Two", L"Three"}, 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+
+    std::wstring shownName;
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {[&](HWND s) {
+                                                           shownName = ControlText(
+                                                               ShowSheetPageWith(s, IDC_PROFILE_NAME), IDC_PROFILE_NAME);
+                                                       },
+                                                       TypeProfileName(L"Deux"), PressOk()}),
+              1);
+    EXPECT_EQ(shownName, L"Two");
+    EXPECT_EQ(Entries(), (Names{L"One", L"Deux", L"Three"}));
+    EXPECT_EQ(Selection(), 1);
+    EXPECT_EQ(Settings.CurrentProfile, 1);
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(StoredProfileName(1), L"Deux");
+    EXPECT_EQ(ProfilesDword(L"Profiles count"), 3u);
+}
+
+TEST_F(PdfPageTest, CancelledEditChangesNothing) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"One", L"Two"}, 0);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ClickAndDriveProfileSheet(IDC_PDF_EDIT, {TypeProfileName(L"Changed"), PressCancel()});
+    EXPECT_EQ(Entries(), (Names{L"One", L"Two"}));
+    EXPECT_STREQ(Settings.Profiles.At(0).name, L"One");
+    EXPECT_FALSE(sheet().ApplyEnabled());
+}
+
+TEST_F(PdfPageTest, DoubleClickOnAnEntryEditsThatEntry) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"One", L"Two", L"Three"}, 0);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    std::wstring shownName;
+    EXPECT_EQ(DoubleClickAndDriveProfileSheet(2, {[&](HWND s) {
+                                                      shownName = ControlText(ShowSheetPageWith(s, IDC_PROFILE_NAME),
+                                                                              IDC_PROFILE_NAME);
+                                                  },
+                                                  TypeProfileName(L"Drei"), PressOk()}),
+              1);
+    EXPECT_EQ(shownName, L"Three");
+    EXPECT_EQ(Entries(), (Names{L"One", L"Two", L"Drei"}));
+    EXPECT_EQ(Selection(), 2);
+}
+
+TEST_F(PdfPageTest, TheMainSheetIsDisabledWhileAProfileIsEdited) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    bool mainEnabled = true;
+    HWND owner = nullptr;
+    ClickAndDriveProfileSheet(IDC_PDF_EDIT, {[&](HWND s) {
+                                                 mainEnabled = IsWindowEnabled(sheet().window()) != FALSE;
+                                                 owner = GetWindow(s, GW_OWNER);
+                                             },
+                                             PressCancel()});
+    EXPECT_FALSE(mainEnabled) << "the main sheet's OK and Cancel must not work meanwhile";
+    EXPECT_EQ(owner, sheet().window());
+    EXPECT_TRUE(IsWindowEnabled(sheet().window()));
+}
+
+// --- Delete ----------------------------------------------------------------------------
+
+TEST_F(PdfPageTest, DeleteAsksFirstAndNoKeepsTheProfile) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"One", L"Two"}, 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    MessageBoxWatcher watcher;
+    watcher.answerWith(IDNO);
+    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
+    EXPECT_EQ(watcher.boxes()[0].text, L"Do you want to delete selected profile?");
+    EXPECT_EQ(Entries(), (Names{L"One", L"Two"}));
+    EXPECT_FALSE(sheet().ApplyEnabled());
+}
+
+TEST_F(PdfPageTest, DeleteRemovesTheSelectedEntryAndLeavesNoSelection) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"One", L"Two", L"Three"}, 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    MessageBoxWatcher watcher;
+    watcher.answerWith(IDYES);
+    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    EXPECT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(Entries(), (Names{L"One", L"Three"}));
+    EXPECT_EQ(Selection(), LB_ERR);
+    EXPECT_EQ(Settings.CurrentProfile, 1) << "now names the profile that moved up";
+    EXPECT_TRUE(sheet().ApplyEnabled());
+
+    // Without a selection, Delete does nothing and asks nothing.
+    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    EXPECT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(Entries(), (Names{L"One", L"Three"}));
+
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ProfilesDword(L"Profiles count"), 2u);
+    EXPECT_EQ(StoredProfileName(1), L"Three");
+}
+
+TEST_F(PdfPageTest, DeletingTheOnlyProfileDisablesEditAndDeleteAlsoAfterSaveToPdfOffAndOn) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ASSERT_EQ(Entries(), (Names{L"Default"}));
+    MessageBoxWatcher watcher;
+    watcher.answerWith(IDYES);
+    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_FALSE(Enabled(IDC_PDF_EDIT));
+    EXPECT_FALSE(Enabled(IDC_PDF_DELETE));
+    EXPECT_TRUE(Enabled(IDC_PDF_NEW));
+
+    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    EXPECT_EQ(Settings.PdfEnabled, 1u);
+    EXPECT_TRUE(Enabled(IDC_PDF_NEW));
+    EXPECT_FALSE(Enabled(IDC_PDF_EDIT));
+    EXPECT_FALSE(Enabled(IDC_PDF_DELETE));
+
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ProfilesDword(L"Profiles count"), 0u);
+
+    // A new profile brings them back.
+    ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Fresh"), PressOk()});
+    EXPECT_EQ(Entries(), (Names{L"Fresh"}));
+    EXPECT_EQ(Settings.CurrentProfile, 0);
+    EXPECT_TRUE(Enabled(IDC_PDF_EDIT));
+    EXPECT_TRUE(Enabled(IDC_PDF_DELETE));
+}
+
+// After deleting the last entry the current index lies past the end; with an empty
+// list it names nothing. Edit, by button or double-click, then opens nothing.
+TEST_F(PdfPageTest, EditWithoutACurrentProfileOpensNothing) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"One", L"Two"}, 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    MessageBoxWatcher watcher;
+    watcher.answerWith(IDYES);
+    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    ASSERT_EQ(Settings.CurrentProfile, 1);
+    ASSERT_EQ(Settings.Profiles.Count(), 1);
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {PressOk()}), 0);
+    EXPECT_EQ(Entries(), (Names{L"One"}));
+
+    // Picking the entry makes it current, and Edit works again.
+    ClickListEntry(list(), 0);
+    EXPECT_EQ(Settings.CurrentProfile, 0);
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {PressCancel()}), 1);
+
+    ClickListEntry(list(), 0);
+    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    ASSERT_TRUE(Entries().empty());
+    EXPECT_EQ(DoubleClickAndDriveProfileSheet(0, {PressOk()}), 0);
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_EQ(Settings.Profiles.Count(), 0);
+}
+
+// --- Apply -------------------------------------------------------------------------------
+
+TEST_F(PdfPageTest, ApplyWritesTheFourValuesAndTheExcludedFontsUnchanged) {
+    SetText(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"PDF: Exclude fonts", L"Wingdings;Symbol");
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    ModelessSheet::Click(page(), IDC_PDF_NO_EMBED_FONTS);
+    EXPECT_FALSE(UserKeyExists()) << "nothing is written before the apply";
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_FALSE(sheet().ApplyEnabled());
+
+    EXPECT_EQ(UserDword(L"PDF: Enabled"), 1u);
+    EXPECT_EQ(UserDword(L"PDF: Separate"), 0u);
+    EXPECT_EQ(UserDword(L"PDF: Do not embed fonts"), 1u);
+    auto fonts = ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts");
+    ASSERT_TRUE(fonts.has_value());
+    EXPECT_EQ(fonts->type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(fonts->bytes.size(), (std::wstring(L"Wingdings;Symbol").size() + 1) * sizeof(wchar_t));
+    EXPECT_EQ(StoredText(UserKeyPath, L"PDF: Exclude fonts"), L"Wingdings;Symbol");
+    // The profiles go with them: the single default one.
+    EXPECT_EQ(ProfilesDword(L"Profiles count"), 1u);
+    EXPECT_EQ(StoredProfileName(0), L"Default");
+}
+
+TEST_F(PdfPageTest, ApplyWithoutChangesOnThisPageWritesNothing) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 7);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ClickListEntry(list(), 0);  // the current entry: no change
+    // Another page's change makes the sheet apply.
+    HWND emf = sheet().ShowPageWith(IDC_EMF_SAVE);
+    ASSERT_NE(emf, nullptr);
+    ModelessSheet::Click(emf, IDC_EMF_SAVE);
+    EXPECT_TRUE(sheet().Apply());
+
+    EXPECT_EQ(UserDword(L"EMF: Enabled"), 1u);
+    EXPECT_EQ(UserDword(L"PDF: Enabled"), 7u);
+    EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Separate").has_value());
+    EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts").has_value());
+    EXPECT_FALSE(ProfilesDword(L"Profiles count").has_value()) << "no profiles were saved";
+}
+
+TEST_F(PdfPageTest, RefusedUserKeyStillSavesTheProfiles) {
+    StoreProfiles({L"Kept"}, 0);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
+    MessageBoxWatcher watcher;
+    EXPECT_TRUE(sheet().Apply()) << "the apply still succeeds";
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].text,
+              L"Failed to create/open registry key\nHKCU\\Software\\LumarelPrinter\nError # 5: " + SystemText(5));
+    EXPECT_FALSE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(watcher.boxes().size(), 1u) << "a second apply without a change does not retry";
+    RestoreAccess(HKEY_CURRENT_USER, UserKeyPath);
+
+    EXPECT_FALSE(UserDword(L"PDF: Enabled").has_value());
+    EXPECT_EQ(ProfilesDword(L"Profiles count"), 1u);
+    EXPECT_EQ(StoredProfileName(0), L"Kept");
+}
+
+TEST_F(PdfPageTest, RefusedUserAndProfileKeysGiveOneBoxEach) {
+    StoreProfiles({L"Kept"}, 0);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    DenyAccess(HKEY_CURRENT_USER, UserProfilesPath);
+    DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
+    MessageBoxWatcher watcher;
+    EXPECT_TRUE(sheet().Apply());
+    ASSERT_EQ(watcher.boxes().size(), 2u);
+    EXPECT_EQ(watcher.boxes()[0].text,
+              L"Failed to create/open registry key\nHKCU\\Software\\LumarelPrinter\nError # 5: " + SystemText(5));
+    EXPECT_EQ(watcher.boxes()[1].text,
+              L"Failed to create/open registry key\nHKCU\\Software\\LumarelPrinter\\PDF Profiles\nError # 5: " +
+                  SystemText(5));
+    EXPECT_FALSE(sheet().ApplyEnabled());
+}
+
+TEST_F(PdfPageTest, PasswordsAreNeverStoredInClearText) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    const std::wstring password = L"Sesame-42";
+    ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Locked"),
+                                            [&](HWND s) {
+                                                HWND security = ShowSheetPageWith(s, IDC_SECURITY_ENABLE);
+                                                ReplaceText(GetDlgItem(security, IDC_USER_PASSWORD), password);
+                                                ReplaceText(GetDlgItem(security, IDC_OWNER_PASSWORD), password);
+                                            },
+                                            PressOk()});
+    EXPECT_TRUE(sheet().Apply());
+
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, UserProfilesPath, 0, KEY_READ, &raw), ERROR_SUCCESS);
+    UniqueRegKey key(raw);
+    const std::string needle(reinterpret_cast<const char*>(password.data()), password.size() * sizeof(wchar_t));
+    int values = 0;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256, type = 0, size = 0;
+        BYTE data[4096];
+        size = sizeof data;
+        if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+        ++values;
+        std::string bytes(reinterpret_cast<const char*>(data), size);
+        EXPECT_EQ(bytes.find(needle), std::string::npos) << "clear password in " << std::string(name, name + nameLength);
+    }
+    EXPECT_GT(values, 20);
+    auto blob = ReadStored(HKEY_CURRENT_USER, UserProfilesPath, ProfileValueName(1, L"User password").c_str());
+    ASSERT_TRUE(blob.has_value());
+    EXPECT_EQ(blob->type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(blob->bytes.size(), 64u);
+}
+
+// --- In the sheet ----------------------------------------------------------------------
+
+TEST_F(PdfPageTest, BecomingActiveRecordsTheIndex) {
+    Settings.LastViewedPage = 99;
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    EXPECT_EQ(Settings.LastViewedPage, sheet().IndexOf(page()));
+}
+
+TEST_F(PdfPageTest, HiddenPageIsNotInTheSheet) {
+    ASSERT_EQ(LoadSettings(), 1);
+    ModelessSheet hidden({0, 0, VER_PLATFORM_WIN32_NT, 0, 0, 1});
+    EXPECT_EQ(hidden.ShowPageWith(IDC_PDF_SAVE), nullptr);
+}
+
+}  // namespace

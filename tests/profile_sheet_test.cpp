@@ -1,0 +1,505 @@
+// The "PDF Profile Properties" sheet, opened from the PDF page with New or Edit and
+// driven while it runs: its frame, every control of its three pages, and what reaches
+// the profile list on OK.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "pdf/profile_sheet.h"
+#include "pdf/profile_store.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "tests/support/dialog_input.h"
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/pdf_page_fixture.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+using Step = ModalSheetScript::Step;
+
+// --- The JPEG quality rules on their own -----------------------------------------------
+
+TEST(JpegQuality, OnlyTheTensFromZeroToHundredHaveAnItem) {
+    EXPECT_EQ(JpegQualityItem(0), 0);
+    EXPECT_EQ(JpegQualityItem(80), 8);
+    EXPECT_EQ(JpegQualityItem(100), 10);
+    EXPECT_EQ(JpegQualityItem(85), -1);
+    EXPECT_EQ(JpegQualityItem(1), -1);
+    EXPECT_EQ(JpegQualityItem(110), -1);
+    EXPECT_EQ(JpegQualityItem(-10), -1);
+    EXPECT_EQ(JpegQualityItem(-5), -1);
+}
+
+TEST(JpegQuality, AcceptedAreNumbersFromZeroToHundred) {
+    EXPECT_TRUE(IsAcceptedJpegQuality(true, 0));
+    EXPECT_TRUE(IsAcceptedJpegQuality(true, 100));
+    EXPECT_TRUE(IsAcceptedJpegQuality(true, 55));
+    EXPECT_FALSE(IsAcceptedJpegQuality(true, 101));
+    EXPECT_FALSE(IsAcceptedJpegQuality(true, -1));
+    EXPECT_FALSE(IsAcceptedJpegQuality(false, 0)) << "a text that is no number is no quality";
+}
+
+TEST(ProfileSheetCallback, TakesOnlyTheHelpButtonOffTheTemplate) {
+    unsigned char extended[32] = {};
+    const WORD header[2] = {1, 0xFFFF};  // dlgVer, signature
+    std::memcpy(extended, header, sizeof header);
+    DWORD style = WS_POPUP | WS_CAPTION | DS_CONTEXTHELP | DS_MODALFRAME;
+    std::memcpy(extended + 12, &style, sizeof style);
+    EXPECT_EQ(ProfileSheetCallback(nullptr, PSCB_PRECREATE, reinterpret_cast<LPARAM>(extended)), 0);
+    std::memcpy(&style, extended + 12, sizeof style);
+    EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | DS_MODALFRAME)) << "not centred either";
+
+    unsigned char plain[32] = {};
+    style = WS_POPUP | DS_CONTEXTHELP;
+    std::memcpy(plain, &style, sizeof style);
+    EXPECT_EQ(ProfileSheetCallback(nullptr, PSCB_PRECREATE, reinterpret_cast<LPARAM>(plain)), 0);
+    std::memcpy(&style, plain, sizeof style);
+    EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP));
+    EXPECT_EQ(ProfileSheetCallback(nullptr, PSCB_INITIALIZED, 0), 0);
+}
+
+// --- Driving the sheet --------------------------------------------------------------------
+
+class ProfileSheetTest : public PdfPageTest {
+protected:
+    void SetUp() override {
+        PdfPageTest::SetUp();
+        SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    }
+
+    // Edits the only profile, stored with `setup` applied over a named default.
+    int EditStoredProfile(const std::vector<std::pair<const wchar_t*, DWORD>>& numbers, std::vector<Step> steps) {
+        StoreProfiles({L"Stored"}, 0);
+        for (const auto& number : numbers)
+            SetDword(HKEY_CURRENT_USER, UserProfilesPath, ProfileValueName(0, number.first).c_str(), number.second);
+        if (!OpenPdfPage()) return -1;
+        return ClickAndDriveProfileSheet(IDC_PDF_EDIT, std::move(steps));
+    }
+
+    const PdfProfile& Profile(int index) const { return Settings.Profiles.At(index); }
+};
+
+// A step that runs `check` on the page holding `controlId`.
+Step OnPage(int controlId, std::function<void(HWND page)> check) {
+    return [controlId, check](HWND sheet) { check(ShowSheetPageWith(sheet, controlId)); };
+}
+
+bool IsEnabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
+int CurSel(HWND page, int id) { return static_cast<int>(SendDlgItemMessageW(page, id, CB_GETCURSEL, 0, 0)); }
+LONG StyleOf(HWND page, int id) { return GetWindowLongW(GetDlgItem(page, id), GWL_STYLE); }
+
+std::wstring ClassOf(HWND page, int id) {
+    wchar_t name[64] = {};
+    GetClassNameW(GetDlgItem(page, id), name, 64);
+    return name;
+}
+
+TEST_F(ProfileSheetTest, FrameHasThreePagesOkAndCancelButNoApplyOrHelp) {
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    std::vector<std::wstring> tabs;
+    HWND current = nullptr, description = nullptr;
+    bool applyShown = true, helpShown = true, contextHelp = true, okShown = false, cancelShown = false;
+    ClickAndDriveProfileSheet(IDC_PDF_NEW, {[&](HWND s) {
+                                                HWND tab = FindWindowExW(s, nullptr, WC_TABCONTROLW, nullptr);
+                                                for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
+                                                    wchar_t text[64] = {};
+                                                    TCITEMW item{};
+                                                    item.mask = TCIF_TEXT;
+                                                    item.pszText = text;
+                                                    item.cchTextMax = 64;
+                                                    TabCtrl_GetItem(tab, i, &item);
+                                                    tabs.push_back(text);
+                                                }
+                                                current = PropSheet_GetCurrentPageHwnd(s);
+                                                description = PropSheet_IndexToHwnd(s, 0);
+                                                auto shown = [s](int id) {
+                                                    HWND b = GetDlgItem(s, id);
+                                                    return b && IsWindowVisible(b);
+                                                };
+                                                applyShown = shown(0x3021);
+                                                helpShown = shown(IDHELP);
+                                                okShown = shown(IDOK);
+                                                cancelShown = shown(IDCANCEL);
+                                                contextHelp = (GetWindowLongW(s, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) != 0;
+                                            },
+                                            PressCancel()});
+    EXPECT_EQ(tabs, (Names{L"Description", L"Security", L"Advanced"}));
+    EXPECT_NE(current, nullptr);
+    EXPECT_EQ(current, description) << "opens on Description";
+    EXPECT_TRUE(okShown);
+    EXPECT_TRUE(cancelShown);
+    EXPECT_FALSE(applyShown);
+    EXPECT_FALSE(helpShown);
+    EXPECT_FALSE(contextHelp);
+}
+
+TEST_F(ProfileSheetTest, DescriptionControlsAndLimits) {
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ClickAndDriveProfileSheet(
+        IDC_PDF_NEW, {OnPage(IDC_PROFILE_NAME,
+                             [](HWND p) {
+                                 const struct {
+                                     int id;
+                                     LRESULT limit;
+                                 } edits[] = {{IDC_PROFILE_NAME, 127},
+                                              {IDC_PROFILE_TITLE, 255},
+                                              {IDC_PROFILE_AUTHOR, 255},
+                                              {IDC_PROFILE_SUBJECT, 255},
+                                              {IDC_PROFILE_KEYWORDS, 511}};
+                                 for (const auto& e : edits) {
+                                     EXPECT_EQ(ClassOf(p, e.id), L"Edit") << e.id;
+                                     EXPECT_EQ(SendDlgItemMessageW(p, e.id, EM_GETLIMITTEXT, 0, 0), e.limit) << e.id;
+                                     EXPECT_NE(StyleOf(p, e.id) & ES_AUTOHSCROLL, 0) << e.id;
+                                 }
+                                 const LONG keywords = StyleOf(p, IDC_PROFILE_KEYWORDS);
+                                 EXPECT_NE(keywords & ES_MULTILINE, 0);
+                                 EXPECT_NE(keywords & ES_WANTRETURN, 0);
+                                 EXPECT_NE(keywords & ES_AUTOVSCROLL, 0);
+                                 EXPECT_NE(keywords & WS_VSCROLL, 0);
+                                 EXPECT_EQ(StyleOf(p, IDC_PROFILE_NAME) & ES_MULTILINE, 0);
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_NAME_LABEL), L"Profile name:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_INFO_GROUP), L"Document info");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_TITLE_LABEL), L"Title:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_AUTHOR_LABEL), L"Author:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_SUBJECT_LABEL), L"Subject:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_KEYWORDS_LABEL), L"Keywords:");
+                                 // Typing stops at the limit.
+                                 TypeText(GetDlgItem(p, IDC_PROFILE_NAME), std::wstring(140, L'n'));
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_NAME).size(), 127u);
+                             }),
+                      PressCancel()});
+}
+
+TEST_F(ProfileSheetTest, OkWithAnEmptyNameIsRefusedOnTheDescriptionPage) {
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    MessageBoxWatcher watcher;
+    HWND shownAfterRefusal = nullptr, description = nullptr;
+    ModalSheetScript script(ProfileSheetCaption,
+                            {[](HWND s) {
+                                 ShowSheetPageWith(s, IDC_ALTERNATE_EMF);  // OK pressed on another page
+                                 PressSheetButton(s, PSBTN_OK);
+                             },
+                             [&](HWND s) {
+                                 shownAfterRefusal = PropSheet_GetCurrentPageHwnd(s);
+                                 description = PropSheet_IndexToHwnd(s, 0);
+                             },
+                             TypeProfileName(L"   "), PressOk()});
+    ModelessSheet::Click(page(), IDC_PDF_NEW);
+    EXPECT_EQ(script.stepsRun(), 4u) << "the refused OK ended the sheet";
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
+    EXPECT_EQ(watcher.boxes()[0].text, L"Please enter the profile name.");
+    EXPECT_EQ(shownAfterRefusal, description);
+    EXPECT_EQ(Entries(), (Names{L"Default", L"   "})) << "a name of spaces is a name";
+}
+
+TEST_F(ProfileSheetTest, DescriptionTextsReachTheProfileWithTheirLineBreaks) {
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ClickAndDriveProfileSheet(IDC_PDF_NEW, {OnPage(IDC_PROFILE_NAME,
+                                                   [](HWND p) {
+                                                       TypeText(GetDlgItem(p, IDC_PROFILE_NAME), L"Report");
+                                                       TypeText(GetDlgItem(p, IDC_PROFILE_TITLE), L"Q3 figures");
+                                                       TypeText(GetDlgItem(p, IDC_PROFILE_AUTHOR), L"Ilse Varga");
+                                                       TypeText(GetDlgItem(p, IDC_PROFILE_SUBJECT), L"Sales");
+                                                       TypeText(GetDlgItem(p, IDC_PROFILE_KEYWORDS), L"north\rsouth");
+                                                   }),
+                                            PressOk()});
+    ASSERT_EQ(Settings.Profiles.Count(), 2);
+    EXPECT_STREQ(Profile(1).name, L"Report");
+    EXPECT_STREQ(Profile(1).title, L"Q3 figures");
+    EXPECT_STREQ(Profile(1).author, L"Ilse Varga");
+    EXPECT_STREQ(Profile(1).subject, L"Sales");
+    EXPECT_STREQ(Profile(1).keywords, L"north\r\nsouth");
+
+    // Edit shows them again.
+    std::wstring keywords;
+    ClickAndDriveProfileSheet(IDC_PDF_EDIT, {OnPage(IDC_PROFILE_KEYWORDS,
+                                                    [&](HWND p) { keywords = ControlText(p, IDC_PROFILE_KEYWORDS); }),
+                                             PressCancel()});
+    EXPECT_EQ(keywords, L"north\r\nsouth");
+}
+
+TEST_F(ProfileSheetTest, SecurityControlsShowTheStoredFlags) {
+    EditStoredProfile({{L"Security enabled", 1},
+                       {L"User password enabled", 1},
+                       {L"Owner password enabled", 0},
+                       {L"Allow copying", 1},
+                       {L"Allow printing", 1},
+                       {L"Encryption Level", 1}},
+                      {OnPage(IDC_SECURITY_ENABLE,
+                              [](HWND p) {
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_SECURITY_ENABLE), BST_CHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_USER_PASSWORD_ENABLE), BST_CHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_OWNER_PASSWORD_ENABLE), BST_UNCHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ALLOW_COPYING), BST_CHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ALLOW_COMMENTING), BST_UNCHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ALLOW_CHANGING), BST_UNCHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ALLOW_PRINTING), BST_CHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_LOW), BST_UNCHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_CHECKED);
+                                  EXPECT_TRUE(IsEnabled(p, IDC_USER_PASSWORD));
+                                  EXPECT_FALSE(IsEnabled(p, IDC_OWNER_PASSWORD));
+                                  for (int id : {IDC_USER_PASSWORD, IDC_OWNER_PASSWORD}) {
+                                      EXPECT_NE(StyleOf(p, id) & ES_PASSWORD, 0) << id;
+                                      EXPECT_EQ(SendDlgItemMessageW(p, id, EM_GETLIMITTEXT, 0, 0), 31) << id;
+                                  }
+                                  for (int id : {IDC_ENCRYPTION_LOW, IDC_ENCRYPTION_HIGH})
+                                      EXPECT_EQ(StyleOf(p, id) & BS_TYPEMASK, BS_RADIOBUTTON) << id;
+                                  EXPECT_EQ(ControlText(p, IDC_ALLOWED_ACTIONS_GROUP), L"Allowed Actions");
+                                  EXPECT_EQ(ControlText(p, IDC_ENCRYPTION_GROUP), L"Encryption Level");
+                                  EXPECT_EQ(ControlText(p, IDC_ALLOW_COMMENTING), L"Form Filling, Signing, Commenting");
+                                  EXPECT_EQ(ControlText(p, IDC_ENCRYPTION_HIGH), L"High (128-bit RC4)");
+                              }),
+                       PressCancel()});
+}
+
+TEST_F(ProfileSheetTest, SecurityOffDisablesEverythingButTheGroupBoxes) {
+    const int governed[] = {IDC_USER_PASSWORD_ENABLE, IDC_USER_PASSWORD,    IDC_OWNER_PASSWORD_ENABLE,
+                            IDC_OWNER_PASSWORD,       IDC_ALLOW_COPYING,    IDC_ALLOW_COMMENTING,
+                            IDC_ALLOW_CHANGING,       IDC_ALLOW_PRINTING,   IDC_ENCRYPTION_LOW,
+                            IDC_ENCRYPTION_HIGH};
+    EditStoredProfile(
+        {{L"Security enabled", 0}, {L"User password enabled", 1}, {L"Owner password enabled", 0}},
+        {OnPage(IDC_SECURITY_ENABLE,
+                [&](HWND p) {
+                    for (int id : governed) EXPECT_FALSE(IsEnabled(p, id)) << id;
+                    EXPECT_TRUE(IsEnabled(p, IDC_ALLOWED_ACTIONS_GROUP));
+                    EXPECT_TRUE(IsEnabled(p, IDC_ENCRYPTION_GROUP));
+
+                    // On: the password edits follow their own boxes.
+                    ModelessSheet::Click(p, IDC_SECURITY_ENABLE);
+                    EXPECT_EQ(EditedProfile.securityEnabled, 1);
+                    EXPECT_TRUE(IsEnabled(p, IDC_USER_PASSWORD));
+                    EXPECT_FALSE(IsEnabled(p, IDC_OWNER_PASSWORD));
+                    EXPECT_TRUE(IsEnabled(p, IDC_ALLOW_PRINTING));
+                    EXPECT_TRUE(IsEnabled(p, IDC_ENCRYPTION_HIGH));
+
+                    ModelessSheet::Click(p, IDC_OWNER_PASSWORD_ENABLE);
+                    EXPECT_EQ(EditedProfile.ownerPasswordEnabled, 1);
+                    EXPECT_TRUE(IsEnabled(p, IDC_OWNER_PASSWORD));
+                    ModelessSheet::Click(p, IDC_USER_PASSWORD_ENABLE);
+                    EXPECT_EQ(EditedProfile.userPasswordEnabled, 0);
+                    EXPECT_FALSE(IsEnabled(p, IDC_USER_PASSWORD));
+
+                    ModelessSheet::Click(p, IDC_SECURITY_ENABLE);
+                    for (int id : governed) EXPECT_FALSE(IsEnabled(p, id)) << id;
+                }),
+         PressOk()});
+    EXPECT_EQ(Profile(0).securityEnabled, 0);
+    EXPECT_EQ(Profile(0).userPasswordEnabled, 0);
+    EXPECT_EQ(Profile(0).ownerPasswordEnabled, 1);
+}
+
+TEST_F(ProfileSheetTest, AStoredEncryptionLevelOfTwoChecksNeitherUntilOneIsClicked) {
+    EditStoredProfile({{L"Security enabled", 1}, {L"Encryption Level", 2}},
+                      {OnPage(IDC_SECURITY_ENABLE,
+                              [](HWND p) {
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_LOW), BST_UNCHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_UNCHECKED);
+                                  ModelessSheet::Click(p, IDC_ENCRYPTION_HIGH);
+                                  EXPECT_EQ(EditedProfile.encryptionLevel, 1);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_CHECKED);
+                                  ModelessSheet::Click(p, IDC_ENCRYPTION_LOW);
+                                  EXPECT_EQ(EditedProfile.encryptionLevel, 0);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_LOW), BST_CHECKED);
+                                  EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_UNCHECKED);
+                              }),
+                       PressOk()});
+    EXPECT_EQ(Profile(0).encryptionLevel, 0);
+}
+
+TEST_F(ProfileSheetTest, PasswordsAreLimitedAndTakenEvenFromDisabledEdits) {
+    EditStoredProfile({{L"Security enabled", 1}, {L"User password enabled", 1}},
+                      {OnPage(IDC_SECURITY_ENABLE,
+                              [](HWND p) {
+                                  TypeText(GetDlgItem(p, IDC_USER_PASSWORD), std::wstring(40, L'u'));
+                                  EXPECT_EQ(ControlText(p, IDC_USER_PASSWORD).size(), 31u);
+                                  TypeText(GetDlgItem(p, IDC_OWNER_PASSWORD), L"owner");
+                                  ModelessSheet::Click(p, IDC_SECURITY_ENABLE);  // both edits disabled now
+                              }),
+                       PressOk()});
+    EXPECT_EQ(std::wstring(Profile(0).userPassword), std::wstring(31, L'u'));
+    EXPECT_STREQ(Profile(0).ownerPassword, L"owner");
+    EXPECT_EQ(Profile(0).securityEnabled, 0);
+}
+
+TEST_F(ProfileSheetTest, AdvancedListsHoldTheirItemsInOrderAndShowTheStoredChoices) {
+    EditStoredProfile(
+        {{L"Page Layout", 3}, {L"Page Mode", 2}, {L"Document Compression", 0}, {L"Images Compression", 1},
+         {L"JPEG Quality", 80}, {L"PDF Version", 1}, {L"Alternate EMF Rendering", 1}},
+        {OnPage(IDC_ALTERNATE_EMF,
+                [](HWND p) {
+                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_PAGE_LAYOUT)),
+                              (Names{L"Single Page", L"Continuous", L"Facing", L"Continuous - Facing"}));
+                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_PAGE_MODE)),
+                              (Names{L"Normal", L"Outlines", L"Thumbnails", L"Full Screen"}));
+                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_DOCUMENT_COMPRESSION)), (Names{L"None", L"Flate"}));
+                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_IMAGES_COMPRESSION)),
+                              (Names{L"Flate", L"JPEG", L"CCITT3", L"CCITT32d", L"CCITT4"}));
+                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_JPEG_QUALITY)),
+                              (Names{L"0", L"10", L"20", L"30", L"40", L"50", L"60", L"70", L"80", L"90", L"100"}));
+                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_PDF_VERSION)),
+                              (Names{L"v1.3 (Acrobat 4.xx)", L"v1.4 (Acrobat 5.xx)"}));
+                    for (int id : {IDC_PAGE_LAYOUT, IDC_PAGE_MODE, IDC_DOCUMENT_COMPRESSION, IDC_IMAGES_COMPRESSION,
+                                   IDC_PDF_VERSION}) {
+                        EXPECT_EQ(StyleOf(p, id) & 3, CBS_DROPDOWNLIST) << id;
+                        EXPECT_EQ(StyleOf(p, id) & CBS_SORT, 0) << id;
+                    }
+                    EXPECT_EQ(StyleOf(p, IDC_JPEG_QUALITY) & 3, CBS_DROPDOWN);
+                    EXPECT_NE(StyleOf(p, IDC_ALTERNATE_EMF) & BS_LEFTTEXT, 0);
+                    EXPECT_EQ(ControlText(p, IDC_IMAGES_COMPRESSION_LABEL), L"Images Compression");
+                    EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY_LABEL), L"JPEG Quality");
+
+                    EXPECT_EQ(CurSel(p, IDC_PAGE_LAYOUT), 3);
+                    EXPECT_EQ(CurSel(p, IDC_PAGE_MODE), 2);
+                    EXPECT_EQ(CurSel(p, IDC_DOCUMENT_COMPRESSION), 0);
+                    EXPECT_EQ(CurSel(p, IDC_IMAGES_COMPRESSION), 1);
+                    EXPECT_EQ(CurSel(p, IDC_JPEG_QUALITY), 8) << "80 selects its item";
+                    EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY), L"80");
+                    EXPECT_TRUE(IsEnabled(p, IDC_JPEG_QUALITY));
+                    EXPECT_EQ(CurSel(p, IDC_PDF_VERSION), 1);
+                    EXPECT_EQ(IsDlgButtonChecked(p, IDC_ALTERNATE_EMF), BST_CHECKED);
+
+                    ChooseComboItem(p, IDC_PAGE_LAYOUT, 0);
+                    ChooseComboItem(p, IDC_PAGE_MODE, 3);
+                    ChooseComboItem(p, IDC_DOCUMENT_COMPRESSION, 1);
+                    ChooseComboItem(p, IDC_PDF_VERSION, 0);
+                    ChooseComboItem(p, IDC_JPEG_QUALITY, 3);
+                    ModelessSheet::Click(p, IDC_ALTERNATE_EMF);
+                }),
+         PressOk()});
+    EXPECT_EQ(Profile(0).pageLayout, 0);
+    EXPECT_EQ(Profile(0).pageMode, 3);
+    EXPECT_EQ(Profile(0).documentCompression, 1);
+    EXPECT_EQ(Profile(0).pdfVersion, 0);
+    EXPECT_EQ(Profile(0).jpegQuality, 30);
+    EXPECT_EQ(Profile(0).alternateEmfRendering, 0);
+}
+
+TEST_F(ProfileSheetTest, StoredValuesWithoutAnItemSelectNothingAndAreKept) {
+    EditStoredProfile({{L"Page Layout", 7}, {L"Page Mode", 0xFFFFFFFF}, {L"PDF Version", 2}},
+                      {OnPage(IDC_ALTERNATE_EMF,
+                              [](HWND p) {
+                                  EXPECT_EQ(CurSel(p, IDC_PAGE_LAYOUT), CB_ERR);
+                                  EXPECT_EQ(CurSel(p, IDC_PAGE_MODE), CB_ERR);
+                                  EXPECT_EQ(CurSel(p, IDC_PDF_VERSION), CB_ERR);
+                              }),
+                       PressOk()});
+    EXPECT_EQ(Profile(0).pageLayout, 7);
+    EXPECT_EQ(Profile(0).pageMode, -1);
+    EXPECT_EQ(Profile(0).pdfVersion, 2);
+}
+
+TEST_F(ProfileSheetTest, JpegQualityFollowsTheImagesCompression) {
+    EditStoredProfile({{L"Images Compression", 2}},
+                      {OnPage(IDC_ALTERNATE_EMF,
+                              [](HWND p) {
+                                  EXPECT_TRUE(IsEnabled(p, IDC_JPEG_QUALITY)) << "stored CCITT3 opens enabled";
+                                  ChooseComboItem(p, IDC_IMAGES_COMPRESSION, 4);
+                                  EXPECT_EQ(EditedProfile.imagesCompression, 4);
+                                  EXPECT_FALSE(IsEnabled(p, IDC_JPEG_QUALITY)) << "chosen CCITT4 disables it";
+                                  ChooseComboItem(p, IDC_IMAGES_COMPRESSION, 1);
+                                  EXPECT_TRUE(IsEnabled(p, IDC_JPEG_QUALITY));
+                                  ChooseComboItem(p, IDC_IMAGES_COMPRESSION, 0);
+                                  EXPECT_FALSE(IsEnabled(p, IDC_JPEG_QUALITY));
+                              }),
+                       PressOk()});
+    EXPECT_EQ(Profile(0).imagesCompression, 0);
+}
+
+TEST_F(ProfileSheetTest, AQualityOfEightyFiveIsShownAsText) {
+    EditStoredProfile({{L"JPEG Quality", 85}}, {OnPage(IDC_ALTERNATE_EMF,
+                                                       [](HWND p) {
+                                                           EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY), L"85");
+                                                           EXPECT_EQ(CurSel(p, IDC_JPEG_QUALITY), CB_ERR);
+                                                       }),
+                                                PressOk()});
+    EXPECT_EQ(Profile(0).jpegQuality, 85);
+}
+
+TEST_F(ProfileSheetTest, TypedQualityOutOfRangeIsReplacedByEightyAndKeepsTheSheetOpen) {
+    HWND advanced = nullptr, shownAfterRefusal = nullptr;
+    std::wstring textAfterRefusal;
+    int qualityWhileTyped = -1;
+    int seen = EditStoredProfile(
+        {{L"Images Compression", 1}},
+        {OnPage(IDC_ALTERNATE_EMF,
+                [&](HWND p) {
+                    advanced = p;
+                    ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"150");
+                    qualityWhileTyped = EditedProfile.jpegQuality;
+                    ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"45");
+                    EXPECT_EQ(EditedProfile.jpegQuality, 45);
+                    ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"150");
+                }),
+         [](HWND s) {
+             ShowSheetPageWith(s, IDC_PROFILE_NAME);  // OK from Description: the sheet goes back to Advanced
+             PressSheetButton(s, PSBTN_OK);
+         },
+         [&](HWND s) {
+             shownAfterRefusal = PropSheet_GetCurrentPageHwnd(s);
+             textAfterRefusal = ControlText(advanced, IDC_JPEG_QUALITY);
+             ReplaceText(GetDlgItem(advanced, IDC_JPEG_QUALITY), L"0");
+         },
+         PressOk()});
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(qualityWhileTyped, 80) << "a typed 150 gives 80 at once";
+    EXPECT_EQ(shownAfterRefusal, advanced);
+    EXPECT_EQ(textAfterRefusal, L"80");
+    EXPECT_EQ(Profile(0).jpegQuality, 0) << "0 is accepted";
+}
+
+TEST_F(ProfileSheetTest, StoredQualityOutOfRangeIsShownAndNotTakenForZero) {
+    HWND advanced = nullptr;
+    std::wstring shown, afterRefusal;
+    EditStoredProfile({{L"JPEG Quality", 150}},
+                      {OnPage(IDC_ALTERNATE_EMF,
+                              [&](HWND p) {
+                                  advanced = p;
+                                  shown = ControlText(p, IDC_JPEG_QUALITY);
+                              }),
+                       PressOk(), [&](HWND) { afterRefusal = ControlText(advanced, IDC_JPEG_QUALITY); }, PressOk()});
+    EXPECT_EQ(shown, L"150");
+    EXPECT_EQ(afterRefusal, L"80");
+    EXPECT_EQ(Profile(0).jpegQuality, 80);
+}
+
+TEST_F(ProfileSheetTest, TextThatIsNoNumberIsNoQuality) {
+    std::wstring afterRefusal;
+    HWND advanced = nullptr;
+    EditStoredProfile({{L"Images Compression", 1}},
+                      {OnPage(IDC_ALTERNATE_EMF,
+                              [&](HWND p) {
+                                  advanced = p;
+                                  ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"");
+                                  EXPECT_EQ(EditedProfile.jpegQuality, 80);
+                              }),
+                       PressOk(), [&](HWND) { afterRefusal = ControlText(advanced, IDC_JPEG_QUALITY); }, PressOk()});
+    EXPECT_EQ(afterRefusal, L"80");
+    EXPECT_EQ(Profile(0).jpegQuality, 80);
+}
+
+TEST_F(ProfileSheetTest, PagesNeverShownKeepTheProfilesValues) {
+    EditStoredProfile({{L"Encryption Level", 2}, {L"JPEG Quality", 150}, {L"Page Layout", 7}},
+                      {TypeProfileName(L"Renamed"), PressOk()});
+    EXPECT_STREQ(Profile(0).name, L"Renamed");
+    EXPECT_EQ(Profile(0).encryptionLevel, 2);
+    EXPECT_EQ(Profile(0).jpegQuality, 150);
+    EXPECT_EQ(Profile(0).pageLayout, 7);
+}
+
+TEST_F(ProfileSheetTest, ASheetEndedByQuitConfirmsNothing) {
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Never"), [](HWND) { PostQuitMessage(0); }});
+    EXPECT_EQ(Entries(), (Names{L"Default"}));
+    EXPECT_FALSE(sheet().ApplyEnabled());
+}
+
+}  // namespace
