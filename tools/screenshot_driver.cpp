@@ -1,0 +1,148 @@
+// Opens properties.exe (from this program's directory) and saves a picture of every
+// page of its sheet and of the two nested dialogs as BMP files in the directory given:
+//   screenshot_driver.exe <output directory>
+// Run on a real or virtual screen (tools/screenshots.sh).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "app/handles.h"
+#include "res/resource.h"
+#include "tests/support/process_driver.h"
+
+namespace {
+
+constexpr DWORD SettleMs = 600;  // for a page change or a new window to be painted
+
+std::wstring OutputDirectory;
+int PicturesSaved = 0;
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[256] = L"";
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// "PDF Profile Properties" -> "pdf-profile-properties".
+std::wstring FileNamePart(const std::wstring& text) {
+    std::wstring part;
+    for (wchar_t c : text) {
+        if (iswalnum(c)) part += static_cast<wchar_t>(towlower(c));
+        else if (!part.empty() && part.back() != L'-') part += L'-';
+    }
+    while (!part.empty() && part.back() == L'-') part.pop_back();
+    return part;
+}
+
+bool SaveBitmap(HBITMAP bitmap, HDC dc, int width, int height, const std::wstring& path) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::vector<BYTE> pixels(stride * static_cast<DWORD>(height));
+    if (!GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+                   DIB_RGB_COLORS))
+        return false;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out) return false;
+    bool written = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&header, sizeof header, 1, out) == 1 &&
+                   fwrite(pixels.data(), pixels.size(), 1, out) == 1;
+    return fclose(out) == 0 && written;
+}
+
+// The window as it is drawn, frame included. Read through the window's own DC: Wine
+// keeps each top-level window's pixels with the window, not in the screen's DC.
+bool Capture(HWND window, const std::wstring& name) {
+    // Wholly on the screen: Wine keeps no pixels for parts outside it.
+    SetWindowPos(window, HWND_TOP, 16, 16, 0, 0, SWP_NOSIZE);
+    SetForegroundWindow(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(SettleMs);
+    RECT area{};
+    GetWindowRect(window, &area);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(screen);
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+    bool saved = false;
+    {
+        SelectedObject selected(memory, bitmap.get());
+        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    }
+    std::wstring path = OutputDirectory + L"\\" + name + L".bmp";
+    saved = SaveBitmap(bitmap.get(), memory, width, height, path);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    if (saved) {
+        ++PicturesSaved;
+        std::printf("%ls\n", path.c_str());
+    }
+    return saved;
+}
+
+// Every page of a sheet in turn, named after `prefix` and the page's title.
+void CaptureSheetPages(HWND sheet, const std::wstring& prefix) {
+    for (int index = 0; SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); ++index) {
+        HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        wchar_t number[8];
+        swprintf(number, 8, L"%d", index + 1);
+        Capture(sheet, prefix + number + L"-" + FileNamePart(WindowText(page)));
+    }
+}
+
+// Clicks a page's button that opens a modal window, takes its pictures and cancels it.
+void CaptureNestedWindow(ProgramUnderTest& program, int buttonId, const std::wstring& title, bool isSheet) {
+    if (program.selectPageWithControl(buttonId) < 0 || !program.postClick(buttonId)) {
+        std::printf("no page with button %d\n", buttonId);
+        return;
+    }
+    HWND window = program.waitForWindowTitled(title);
+    if (!window) {
+        std::printf("\"%ls\" did not open\n", title.c_str());
+        return;
+    }
+    if (isSheet)
+        CaptureSheetPages(window, FileNamePart(title) + L"-");
+    else
+        Capture(window, FileNamePart(title));
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    WaitUntil([&] { return !IsWindow(window); }, WindowTimeoutMs);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::printf("usage: screenshot_driver <output directory>\n");
+        return 2;
+    }
+    OutputDirectory = argv[1];
+    ProgramUnderTest program;
+    HWND sheet = program.waitForSheet();
+    if (!sheet) {
+        std::printf("the sheet did not open\n");
+        return 1;
+    }
+    CaptureSheetPages(sheet, L"sheet-");
+    // "New" works while "Save to PDF" is on; Cancel at the end forgets the tick.
+    if (program.selectPageWithControl(IDC_PDF_SAVE) >= 0 && program.checkState(IDC_PDF_SAVE) == BST_UNCHECKED)
+        program.clickControl(IDC_PDF_SAVE);
+    CaptureNestedWindow(program, IDC_PDF_NEW, L"PDF Profile Properties", true);
+    CaptureNestedWindow(program, IDC_ADD_FORM, L"New Paper Form", false);
+    program.selectPage(0);
+    program.pressButton(PSBTN_CANCEL);
+    program.waitForExit();
+    return PicturesSaved ? 0 : 1;
+}
