@@ -42,6 +42,15 @@ bool ValidateNewForm(HWND dialog) {
     return acceptable;
 }
 
+// The unit and range labels of the edits.
+void ShowUnitLabels(HWND dialog, bool english) {
+    const wchar_t* unit = english ? L"in" : L"mm";
+    SetDlgItemTextW(dialog, IDC_WIDTH_UNIT, unit);
+    SetDlgItemTextW(dialog, IDC_LENGTH_UNIT, unit);
+    SetDlgItemTextW(dialog, IDC_WIDTH_RANGE, english ? L"[1 ... 33]" : L"[25 ... 841]");
+    SetDlgItemTextW(dialog, IDC_LENGTH_RANGE, english ? L"[1 ... 46]" : L"[25 ... 1189]");
+}
+
 // Converts the entered sizes to the other unit, rounded to two decimals as shown.
 void ConvertFormUnits(HWND dialog, bool toEnglish) {
     double width = EntryNumber(dialog, IDC_PAPER_WIDTH);
@@ -53,11 +62,7 @@ void ConvertFormUnits(HWND dialog, bool toEnglish) {
         width *= 25.4;
         length *= 25.4;
     }
-    const wchar_t* unit = toEnglish ? L"in" : L"mm";
-    SetDlgItemTextW(dialog, IDC_WIDTH_UNIT, unit);
-    SetDlgItemTextW(dialog, IDC_LENGTH_UNIT, unit);
-    SetDlgItemTextW(dialog, IDC_WIDTH_RANGE, toEnglish ? L"[1 ... 33]" : L"[25 ... 841]");
-    SetDlgItemTextW(dialog, IDC_LENGTH_RANGE, toEnglish ? L"[1 ... 46]" : L"[25 ... 1189]");
+    ShowUnitLabels(dialog, toEnglish);
     SetDlgItemTextW(dialog, IDC_PAPER_WIDTH, FormatLength(width).c_str());
     SetDlgItemTextW(dialog, IDC_PAPER_LENGTH, FormatLength(length).c_str());
 }
@@ -72,6 +77,8 @@ void InitNewFormDialog(HWND dialog) {
     SendDlgItemMessageW(dialog, IDC_FORM_NAME, EM_LIMITTEXT, EntryUnits - 1, 0);
     NewFormUnits = UserMeasurementSystem(NewFormUnits);
     ShowUnits(dialog);
+    // Labelled from the start: "mm" beside sizes read as inches would mislead.
+    ShowUnitLabels(dialog, NewFormUnits == EnglishUnits);
     ValidateNewForm(dialog);
 }
 

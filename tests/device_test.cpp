@@ -226,8 +226,24 @@ TEST_F(NewFormOnWine, StartsInTheLocalesUnitWithOkDisabled) {
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_ENGLISH), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_METRIC), BST_UNCHECKED);
     EXPECT_FALSE(IsControlEnabled(dialog_, IDOK));
-    EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_UNIT), L"mm") << "the labels change with the first switch";
-    EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_RANGE), L"[min ... max]");
+    // Labelled for the unit it starts in, not the template's "mm" and "[min ... max]".
+    EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_UNIT), L"in");
+    EXPECT_EQ(ControlText(dialog_, IDC_LENGTH_UNIT), L"in");
+    EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_RANGE), L"[1 ... 33]");
+    EXPECT_EQ(ControlText(dialog_, IDC_LENGTH_RANGE), L"[1 ... 46]");
+}
+
+TEST_F(NewFormOnWine, AMetricUserStartsInMillimetresWithTheirLabels) {
+    ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IMEASURE, L"0"));
+    HWND metric = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_NEW_FORM), nullptr, NewFormDialogProc, 0);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IMEASURE, L"1");
+    ASSERT_NE(metric, nullptr);
+    EXPECT_EQ(IsDlgButtonChecked(metric, IDC_METRIC), BST_CHECKED);
+    EXPECT_EQ(ControlText(metric, IDC_WIDTH_UNIT), L"mm");
+    EXPECT_EQ(ControlText(metric, IDC_LENGTH_UNIT), L"mm");
+    EXPECT_EQ(ControlText(metric, IDC_WIDTH_RANGE), L"[25 ... 841]");
+    EXPECT_EQ(ControlText(metric, IDC_LENGTH_RANGE), L"[25 ... 1189]");
+    DestroyWindow(metric);
 }
 
 TEST_F(NewFormOnWine, NamesOfThePrintServersFormsAreTakenCaseSensitively) {
