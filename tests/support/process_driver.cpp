@@ -219,3 +219,25 @@ bool ProgramUnderTest::clickControl(int controlId) {
 std::optional<LRESULT> ProgramUnderTest::checkState(int controlId) const {
     return Send(GetDlgItem(currentPage(), controlId), BM_GETCHECK, 0, 0);
 }
+
+bool ProgramUnderTest::typeText(int controlId, const std::wstring& text) {
+    HWND edit = GetDlgItem(currentPage(), controlId);
+    if (!Send(edit, EM_SETSEL, 0, -1)) return false;
+    for (wchar_t c : text)
+        if (!Send(edit, WM_CHAR, c, 1)) return false;
+    return true;
+}
+
+bool ProgramUnderTest::chooseListEntry(int controlId, int index) {
+    HWND page = currentPage();
+    HWND list = GetDlgItem(page, controlId);
+    if (Send(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != std::optional<LRESULT>(index)) return false;
+    return Send(page, WM_COMMAND, MAKEWPARAM(controlId, CBN_SELENDOK), reinterpret_cast<LPARAM>(list)).has_value();
+}
+
+std::optional<std::wstring> ProgramUnderTest::controlText(int controlId) const {
+    wchar_t text[2048] = {};
+    auto copied = Send(GetDlgItem(currentPage(), controlId), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));
+    if (!copied) return std::nullopt;
+    return std::wstring(text);
+}
