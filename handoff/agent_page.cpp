@@ -259,6 +259,11 @@ struct ShellItemListFree {
     }
 };
 
+#ifndef _WIN64
+// The full structure, with the three fields that came with Windows 2000.
+static_assert(sizeof(OPENFILENAMEW) == 88, "OPENFILENAMEW in its full form");
+#endif
+
 constexpr wchar_t ProgramFileFilter[] = L"PE files (*.exe)\0*.exe\0";  // and the literal's own zero
 
 }  // namespace

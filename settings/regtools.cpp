@@ -70,6 +70,16 @@ std::string ToLogBytes(const wchar_t* text) {
     return bytes;
 }
 
+// Logs a failure of the row under `line`, with the thread's last-error value as its
+// code, and leaves that value in place (writing the log may change it). The format
+// takes the root's name, the subkey and the value name, or the first two of them.
+void LogRowFailure(MessageBuffer& message, unsigned line, const wchar_t* format, const RegRecord& row) {
+    const DWORD code = GetLastError();
+    Compose(message, format, reg_root_name(row.root), row.subkey, row.value_name);
+    reg_log_error(line, message, static_cast<int>(code));
+    SetLastError(code);
+}
+
 const char* DayName(WORD day) { return day < 7 ? DayNames[day] : "???"; }
 const char* MonthName(WORD month) { return month >= 1 && month <= 12 ? MonthNames[month - 1] : "???"; }
 
@@ -98,11 +108,7 @@ bool ReadStringRow(RegRecord& row, HKEY key, MessageBuffer& message) {
     if (status == ERROR_SUCCESS) return true;
 
     KeepStatus(status);
-    const DWORD code = GetLastError();
-    Compose(message, L"reg_read_records(): failed to RegQueryValueEx(\"%ls:%ls:%ls\").", reg_root_name(row.root),
-            row.subkey, row.value_name);
-    reg_log_error(QueryValueFailed, message, static_cast<int>(code));
-    SetLastError(code);
+    LogRowFailure(message, QueryValueFailed, L"reg_read_records(): failed to RegQueryValueEx(\"%ls:%ls:%ls\").", row);
     std::free(block);
     row.string_value = nullptr;
     return false;
@@ -153,11 +159,7 @@ int WriteRow(RegRecord& row, HKEY key, MessageBuffer& message) {
         KeepStatus(status);
     }
     // The write failed, or was not tried for an unsupported type.
-    const DWORD code = GetLastError();
-    Compose(message, L"reg_create_records(): failed to RegSetValueEx(\"%ls:%ls:%ls\").", reg_root_name(row.root),
-            row.subkey, row.value_name);
-    reg_log_error(SetValueFailed, message, static_cast<int>(code));
-    SetLastError(code);
+    LogRowFailure(message, SetValueFailed, L"reg_create_records(): failed to RegSetValueEx(\"%ls:%ls:%ls\").", row);
     return failed + 1;
 }
 
@@ -174,12 +176,8 @@ int reg_read_records(RegRecord* table) {
             key.handle = nullptr;
             KeepStatus(status);
             ++failed;
-            if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-                Compose(message, L"reg_read_records(): failed to RegOpenKeyEx(\"%ls:%ls\").", reg_root_name(row->root),
-                        row->subkey);
-                reg_log_error(OpenKeyFailed, message, ERROR_FILE_NOT_FOUND);
-                SetLastError(ERROR_FILE_NOT_FOUND);
-            }
+            if (GetLastError() == ERROR_FILE_NOT_FOUND)
+                LogRowFailure(message, OpenKeyFailed, L"reg_read_records(): failed to RegOpenKeyEx(\"%ls:%ls\").", *row);
             continue;
         }
         switch (row->type) {
@@ -190,10 +188,9 @@ int reg_read_records(RegRecord* table) {
                 if (!ReadDwordRow(*row, key.handle)) ++failed;
                 break;
             default:
-                Compose(message, L"reg_read_records(): unsupporter value type: \"%ls:%ls:%ls\".",
-                        reg_root_name(row->root), row->subkey, row->value_name);
-                reg_log_error(ReadUnsupportedType, message, static_cast<int>(row->type));
                 SetLastError(row->type);
+                LogRowFailure(message, ReadUnsupportedType, L"reg_read_records(): unsupporter value type: \"%ls:%ls:%ls\".",
+                              *row);
                 ++failed;
                 break;
         }
@@ -212,11 +209,7 @@ int reg_create_records(RegRecord* table) {
         if (status != ERROR_SUCCESS) {
             key.handle = nullptr;
             KeepStatus(status);
-            const DWORD code = GetLastError();
-            Compose(message, L"reg_create_records(): failed to RegCreateKeyEx(\"%ls:%ls\").",
-                    reg_root_name(row->root), row->subkey);
-            reg_log_error(CreateKeyFailed, message, static_cast<int>(code));
-            SetLastError(code);
+            LogRowFailure(message, CreateKeyFailed, L"reg_create_records(): failed to RegCreateKeyEx(\"%ls:%ls\").", *row);
             ++failed;
             continue;
         }

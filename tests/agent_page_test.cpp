@@ -1,6 +1,7 @@
 // The Agent page in a live sheet, with the registry read back after each apply.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "handoff/agent_page.h"
@@ -43,23 +44,29 @@ protected:
         ASSERT_EQ(LoadSettings(), 1);
     }
     void TearDown() override {
+        sheet_.reset();
         SetAgentAllocator(nullptr);
         RegistryTest::TearDown();
     }
-    HWND OpenPage(ModelessSheet& sheet) {
-        HWND page = sheet.ShowPageWith(IDC_AGENT_APPLICATION);
-        EXPECT_NE(page, nullptr);
-        return page;
+    // A new sheet (the one before is gone first) on the Agent page, with these user values.
+    HWND Open(const AgentValues* user = nullptr) {
+        sheet_.reset();
+        if (user) SetAgentValues(HKEY_CURRENT_USER, *user);
+        sheet_ = std::make_unique<ModelessSheet>();
+        return sheet_->ShowPageWith(IDC_AGENT_APPLICATION);
     }
+    HWND Open(const AgentValues& user) { return Open(&user); }
+    ModelessSheet& sheet() { return *sheet_; }
+
+private:
+    std::unique_ptr<ModelessSheet> sheet_;
 };
 
 // ---------------------------------------------------------------------------
 // What the page shows
 
 TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
-    SetAgentValues(HKEY_CURRENT_USER, UserValues);
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(Shown(page), UserValues);
     EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"1234");
@@ -69,7 +76,7 @@ TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
     EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
     // Reading the absent machine key would have left its entries in the log.
     EXPECT_FALSE(ErrorLogExists());
-    EXPECT_FALSE(sheet.ApplyEnabled()) << "showing the values is no change";
+    EXPECT_FALSE(sheet().ApplyEnabled()) << "showing the values is no change";
 
     EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION_LABEL), L"Application");
     EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY_LABEL), L"Output directory");
@@ -94,23 +101,34 @@ TEST_F(AgentPageTest, SixUserValuesGiveWayToTheSevenMachineValues) {
     SetAgentValues(HKEY_LOCAL_MACHINE, MachineValues);
 
     MessageBoxWatcher watcher;
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(Shown(page), MachineValues);
     EXPECT_FALSE(Enabled(page, IDC_AGENT_MESSAGE_ID));
     EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_TRUE(watcher.boxes().empty());
 
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), MachineValues);
     EXPECT_EQ(ReadAgentValues(HKEY_LOCAL_MACHINE), MachineValues) << "the machine key is only read";
 }
 
+// ShowProperties may run twice in one process: each page starts from the registry again.
+TEST_F(AgentPageTest, ANewPageReadsTheTablesAgain) {
+    SetAgentValues(HKEY_LOCAL_MACHINE, MachineValues);
+    {
+        HWND page = Open();
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(Shown(page), MachineValues);
+    }
+    HWND page = Open(UserValues);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Shown(page), UserValues) << "the user's table is used again once it is complete";
+}
+
 TEST_F(AgentPageTest, MissingMachineValuesAreReportedAndShownEmpty) {
     MessageBoxWatcher watcher;
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
@@ -119,7 +137,7 @@ TEST_F(AgentPageTest, MissingMachineValuesAreReportedAndShownEmpty) {
     EXPECT_EQ(Shown(page), (AgentValues{L"", 0, L"", 0, L"", 0, L""}));
 
     // The apply still writes all seven, empty as they are.
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), (AgentValues{L"", 0, L"", 0, L"", 0, L""}));
     EXPECT_EQ(watcher.boxes().size(), 1u);
 }
@@ -130,8 +148,7 @@ TEST_F(AgentPageTest, MachineNumbersThatCouldBeReadAreShownWithEmptyTexts) {
     SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Preprocessing: Enabled", 1);
     SetText(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Client Application", L"C:\\partial.exe");
     MessageBoxWatcher watcher;
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(Shown(page), (AgentValues{L"", 1, L"", 0xFFFFFFFF, L"", 1, L""}));
@@ -144,9 +161,7 @@ TEST_F(AgentPageTest, OnlySendMessageEnablesTheMessageTarget) {
     for (DWORD mode : {0u, 1u, 2u, 5u, 0xFFFFFFFFu}) {
         AgentValues values = UserValues;
         values.transferMode = mode;
-        SetAgentValues(HKEY_CURRENT_USER, values);
-        ModelessSheet sheet;
-        HWND page = OpenPage(sheet);
+        HWND page = Open(values);
         ASSERT_NE(page, nullptr);
         EXPECT_EQ(Enabled(page, IDC_AGENT_MESSAGE_ID), mode == 1) << mode;
         EXPECT_EQ(Enabled(page, IDC_AGENT_TITLE), mode == 1) << mode;
@@ -158,16 +173,14 @@ TEST_F(AgentPageTest, OnlySendMessageEnablesTheMessageTarget) {
 TEST_F(AgentPageTest, UnknownTransferModeSurvivesAnApplyUnlessAnEntryIsPicked) {
     AgentValues values = UserValues;
     values.transferMode = 5;
-    SetAgentValues(HKEY_CURRENT_USER, values);
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open(values);
     ASSERT_NE(page, nullptr);
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode"), 5u);
 
     S::Choose(page, IDC_AGENT_MODE, 2);
-    EXPECT_TRUE(sheet.ApplyEnabled());
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode"), 2u);
 }
 
@@ -190,9 +203,7 @@ TEST(MessageIdText, IsReadAsASignedDecimalNumber) {
 }
 
 TEST_F(AgentPageTest, TypedMessageIdIsStoredAsItsNumber) {
-    SetAgentValues(HKEY_CURRENT_USER, UserValues);
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
     struct Case {
         const wchar_t* text;
@@ -200,7 +211,7 @@ TEST_F(AgentPageTest, TypedMessageIdIsStoredAsItsNumber) {
     };
     for (Case c : {Case{L"12abc", 12}, Case{L"abc", 0}, Case{L"  -7", 4294967289u}}) {
         S::Type(page, IDC_AGENT_MESSAGE_ID, c.text);
-        EXPECT_TRUE(sheet.Apply());
+        EXPECT_TRUE(sheet().Apply());
         EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), c.stored) << c.text;
     }
 }
@@ -208,19 +219,15 @@ TEST_F(AgentPageTest, TypedMessageIdIsStoredAsItsNumber) {
 TEST_F(AgentPageTest, LargestStoredMessageIdShowsAsMinusOneAndIsWrittenBackUnchanged) {
     AgentValues values = UserValues;
     values.messageId = 4294967295u;
-    SetAgentValues(HKEY_CURRENT_USER, values);
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open(values);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"-1");
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 4294967295u);
 }
 
 TEST_F(AgentPageTest, ChoosingSendMessageAgainReplacesTypedText) {
-    SetAgentValues(HKEY_CURRENT_USER, UserValues);
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
     S::Type(page, IDC_AGENT_MESSAGE_ID, L"999");
     S::Type(page, IDC_AGENT_TITLE, L"typed title");
@@ -236,7 +243,7 @@ TEST_F(AgentPageTest, ChoosingSendMessageAgainReplacesTypedText) {
     EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"555");
 
     // After an apply the table holds the applied number and no strings any more.
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 555u);
     S::Choose(page, IDC_AGENT_MODE, 1);
     EXPECT_TRUE(Enabled(page, IDC_AGENT_MESSAGE_ID));
@@ -252,21 +259,18 @@ TEST_F(AgentPageTest, EveryEditMarksThePageChanged) {
     SetAgentValues(HKEY_CURRENT_USER, UserValues);
     for (int box : {IDC_AGENT_APPLICATION, IDC_AGENT_DIRECTORY, IDC_AGENT_TITLE, IDC_AGENT_MESSAGE_ID,
                     IDC_AGENT_PREPROCESSOR}) {
-        ModelessSheet sheet;
-        HWND page = OpenPage(sheet);
+        HWND page = Open();
         ASSERT_NE(page, nullptr);
-        ASSERT_FALSE(sheet.ApplyEnabled());
+        ASSERT_FALSE(sheet().ApplyEnabled());
         S::Type(page, box, L"x");
-        EXPECT_TRUE(sheet.ApplyEnabled()) << box;
+        EXPECT_TRUE(sheet().ApplyEnabled()) << box;
     }
 }
 
 TEST_F(AgentPageTest, TwoClicksOnPreprocessingRestoreItButStillMarkAChange) {
     AgentValues values = UserValues;
     values.preprocessing = 0;
-    SetAgentValues(HKEY_CURRENT_USER, values);
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open(values);
     ASSERT_NE(page, nullptr);
     EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
@@ -276,22 +280,20 @@ TEST_F(AgentPageTest, TwoClicksOnPreprocessingRestoreItButStillMarkAChange) {
     S::Click(page, IDC_AGENT_PREPROCESSING);
     EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING), static_cast<UINT>(BST_UNCHECKED));
-    EXPECT_TRUE(sheet.ApplyEnabled());
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled"), 0u);
 
     S::Click(page, IDC_AGENT_PREPROCESSING);
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled"), 1u);
 }
 
 TEST_F(AgentPageTest, EveryApplyWritesAllSevenValuesEvenWithoutEdits) {
-    SetAgentValues(HKEY_CURRENT_USER, UserValues);
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
     DeleteProgramKeys();
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), UserValues);
     auto title = ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"Target window title");
     ASSERT_TRUE(title.has_value());
@@ -299,28 +301,26 @@ TEST_F(AgentPageTest, EveryApplyWritesAllSevenValuesEvenWithoutEdits) {
 
     // The page keeps no changed flag: a second apply writes them all again.
     DeleteProgramKeys();
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), UserValues);
 }
 
 TEST_F(AgentPageTest, TextThatCannotBeTakenKeepsItsStoredValue) {
-    SetAgentValues(HKEY_CURRENT_USER, UserValues);
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
     S::Type(page, IDC_AGENT_APPLICATION, L"C:\\new\\client.exe");
     S::Type(page, IDC_AGENT_MESSAGE_ID, L"4321");
     S::Choose(page, IDC_AGENT_MODE, 2);
 
     SetAgentAllocator([](size_t) -> void* { return nullptr; });
-    EXPECT_TRUE(sheet.Apply()) << "the apply is still accepted";
+    EXPECT_TRUE(sheet().Apply()) << "the apply is still accepted";
     AgentValues expected = UserValues;  // every text as stored before, no empty or cut one
     expected.transferMode = 2;
     expected.messageId = 4321;
     EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), expected);
 
     SetAgentAllocator(nullptr);
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().Apply());
     expected.application = L"C:\\new\\client.exe";
     EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), expected);
 }
@@ -328,10 +328,9 @@ TEST_F(AgentPageTest, TextThatCannotBeTakenKeepsItsStoredValue) {
 TEST_F(AgentPageTest, BecomingActiveRecordsTheIndex) {
     SetAgentValues(HKEY_CURRENT_USER, UserValues);
     Settings.LastViewedPage = 99;
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Settings.LastViewedPage, sheet.IndexOf(page));
+    EXPECT_EQ(Settings.LastViewedPage, sheet().IndexOf(page));
 }
 
 // ---------------------------------------------------------------------------
@@ -389,8 +388,7 @@ protected:
 };
 
 TEST_F(AgentChooserTest, ProgramChosenInTheFileDialogFillsTheBox) {
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
     bool ownerless = false, onlyExe = false, noReadOnly = false;
     ModalDialogDriver driver({[&](HWND dialog) {
@@ -410,15 +408,14 @@ TEST_F(AgentChooserTest, ProgramChosenInTheFileDialogFillsTheBox) {
     EXPECT_TRUE(onlyExe);
     EXPECT_TRUE(noReadOnly);
     EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION), Program);
-    EXPECT_TRUE(sheet.ApplyEnabled());
-    EXPECT_TRUE(sheet.Apply());
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, UserKeyPath, L"Client Application"), std::wstring(Program));
 }
 
 TEST_F(AgentChooserTest, MissingFileIsRefusedAndCancelLeavesTheBoxAlone) {
     MessageBoxWatcher watcher;  // answers the dialog's own complaint
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
     bool stayedOpen = false;
     ModalDialogDriver driver({[&](HWND dialog) {
@@ -434,12 +431,11 @@ TEST_F(AgentChooserTest, MissingFileIsRefusedAndCancelLeavesTheBoxAlone) {
     EXPECT_TRUE(stayedOpen) << "a missing file must not be accepted";
     EXPECT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(S::Text(page, IDC_AGENT_PREPROCESSOR), UserValues.preprocessor);
-    EXPECT_FALSE(sheet.ApplyEnabled()) << "a cancelled choice is no change";
+    EXPECT_FALSE(sheet().ApplyEnabled()) << "a cancelled choice is no change";
 }
 
 TEST_F(AgentChooserTest, FolderChosenInTheBrowserFillsTheBox) {
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
     std::wstring title;
     ModalDialogDriver driver({[&](HWND dialog) {
@@ -453,18 +449,17 @@ TEST_F(AgentChooserTest, FolderChosenInTheBrowserFillsTheBox) {
     EXPECT_FALSE(driver.timedOut());
     EXPECT_EQ(title, L"output directory");
     EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY), L"C:\\tmp\\Agent Client");
-    EXPECT_TRUE(sheet.ApplyEnabled());
+    EXPECT_TRUE(sheet().ApplyEnabled());
 }
 
 TEST_F(AgentChooserTest, CancelledFolderBrowserLeavesTheBoxAlone) {
-    ModelessSheet sheet;
-    HWND page = OpenPage(sheet);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
     ModalDialogDriver driver({[](HWND dialog) { PressDialogButton(dialog, IDCANCEL); }});
     S::Click(page, IDC_AGENT_DIRECTORY_BROWSE);
     EXPECT_TRUE(driver.done());
     EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY), UserValues.directory);
-    EXPECT_FALSE(sheet.ApplyEnabled());
+    EXPECT_FALSE(sheet().ApplyEnabled());
 }
 
 }  // namespace

@@ -43,8 +43,8 @@ BOOL CALLBACK DescribeChild(HWND window, LPARAM lParam) {
 }  // namespace
 
 std::wstring WindowTextOf(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
+    wchar_t text[2048] = {};
+    GetWindowTextW(window, text, 2048);
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "tests/support/process_driver.h"
 
+#include "tests/support/dialog_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,20 +12,8 @@ constexpr DWORD PollIntervalMs = 10;
 // A sent message that the program does not answer in time fails the call, not the run.
 constexpr UINT SendTimeoutMs = 5000;
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[2048] = {};
-    GetWindowTextW(window, text, 2048);
-    return text;
-}
-
 bool IsSheet(HWND window) {
-    return ClassOf(window) == L"#32770" && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr) != nullptr;
+    return ClassNameOf(window) == L"#32770" && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr) != nullptr;
 }
 
 // SendMessage that cannot block the test on a hung program.
@@ -130,7 +120,7 @@ void ProgramUnderTest::poll() {
         if (IsMessageBox(window)) {
             if (std::find(boxHandles_.begin(), boxHandles_.end(), window) == boxHandles_.end()) {
                 boxHandles_.push_back(window);
-                boxes_.push_back({TextOf(window), MessageBoxText(window)});
+                boxes_.push_back({WindowTextOf(window), MessageBoxText(window)});
             }
         } else if (IsSheet(window)) {
             sheetSeen_ = true;
