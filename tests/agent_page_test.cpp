@@ -369,7 +369,8 @@ void TypeFileName(HWND dialog, const wchar_t* path) {
     SetWindowTextW(edit, path);
 }
 
-class AgentChooserTest : public AgentPageTest {
+// Suites named *LiveShellDialog* drive the system's dialogs (see tests/support/test_main.cpp).
+class AgentChooserLiveShellDialogTest : public AgentPageTest {
 protected:
     void SetUp() override {
         AgentPageTest::SetUp();
@@ -387,7 +388,7 @@ protected:
     static constexpr wchar_t Program[] = L"C:\\tmp\\Agent Client\\client.exe";
 };
 
-TEST_F(AgentChooserTest, ProgramChosenInTheFileDialogFillsTheBox) {
+TEST_F(AgentChooserLiveShellDialogTest, ProgramChosenInTheFileDialogFillsTheBox) {
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     bool ownerless = false, onlyExe = false, noReadOnly = false;
@@ -413,7 +414,7 @@ TEST_F(AgentChooserTest, ProgramChosenInTheFileDialogFillsTheBox) {
     EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, UserKeyPath, L"Client Application"), std::wstring(Program));
 }
 
-TEST_F(AgentChooserTest, MissingFileIsRefusedAndCancelLeavesTheBoxAlone) {
+TEST_F(AgentChooserLiveShellDialogTest, MissingFileIsRefusedAndCancelLeavesTheBoxAlone) {
     MessageBoxWatcher watcher;  // answers the dialog's own complaint
     HWND page = Open();
     ASSERT_NE(page, nullptr);
@@ -434,7 +435,7 @@ TEST_F(AgentChooserTest, MissingFileIsRefusedAndCancelLeavesTheBoxAlone) {
     EXPECT_FALSE(sheet().ApplyEnabled()) << "a cancelled choice is no change";
 }
 
-TEST_F(AgentChooserTest, FolderChosenInTheBrowserFillsTheBox) {
+TEST_F(AgentChooserLiveShellDialogTest, FolderChosenInTheBrowserFillsTheBox) {
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     std::wstring title;
@@ -452,7 +453,7 @@ TEST_F(AgentChooserTest, FolderChosenInTheBrowserFillsTheBox) {
     EXPECT_TRUE(sheet().ApplyEnabled());
 }
 
-TEST_F(AgentChooserTest, CancelledFolderBrowserLeavesTheBoxAlone) {
+TEST_F(AgentChooserLiveShellDialogTest, CancelledFolderBrowserLeavesTheBoxAlone) {
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     ModalDialogDriver driver({[](HWND dialog) { PressDialogButton(dialog, IDCANCEL); }});

@@ -82,9 +82,14 @@ ModalDialogDriver::~ModalDialogDriver() {
     ActiveDriver = nullptr;
 }
 
+// Dialogs and message boxes only: tooltips and other popups come and go on their own.
+static bool IsNewDialog(HWND window, const std::set<HWND>& existing) {
+    return !existing.count(window) && IsWindowVisible(window) && ClassNameOf(window) == L"#32770";
+}
+
 HWND ModalDialogDriver::findNewWindow(bool skipPrevious) const {
     for (HWND window : ThreadWindows()) {  // topmost first
-        if (existing_.count(window) || !IsWindowVisible(window)) continue;
+        if (!IsNewDialog(window, existing_)) continue;
         if (skipPrevious && window == previous_) continue;
         return window;
     }
@@ -106,7 +111,8 @@ void CALLBACK ModalDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
         }
     }
     if (GetTickCount64() > driver->deadline_) {
-        if (HWND window = driver->findNewWindow(false)) {
+        for (HWND window : ThreadWindows()) {
+            if (!IsNewDialog(window, driver->existing_)) continue;
             driver->timedOut_ = true;
             PressDialogButton(window, IDCANCEL);
         }

@@ -13,9 +13,9 @@
 class ModalDialogDriver {
 public:
     using Action = std::function<void(HWND dialog)>;
-    // Each step acts on the topmost visible top-level window of this thread that did
-    // not exist when the driver was made and is not the one the step before acted on
-    // (a message box over a dialog, then the dialog again). A window still open after
+    // Each step acts on the topmost visible dialog (or message box) of this thread that
+    // did not exist when the driver was made and is not the one the step before acted on
+    // (a message box over a dialog, then the dialog again). A dialog still open after
     // `timeoutMs` is cancelled.
     explicit ModalDialogDriver(std::vector<Action> steps, DWORD timeoutMs = 15000);
     ~ModalDialogDriver();
