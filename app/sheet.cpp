@@ -27,7 +27,7 @@ struct PageTableRow {
 const PageTableRow PageTable[] = {
     {SheetPage::General, IDD_GENERAL_PAGE, GeneralPageProc, nullptr},
     {SheetPage::Paper, IDD_PAPER_PAGE, PaperPageProc, L"Paper"},
-    {SheetPage::Agent, IDD_AGENT_PAGE, nullptr, L"Agent"},
+    {SheetPage::Agent, IDD_AGENT_PAGE, AgentPageProc, L"Agent"},
     {SheetPage::Emf, IDD_EMF_PAGE, EmfPageProc, L"EMF"},
     {SheetPage::Pdf, IDD_PDF_PAGE, PdfPageProc, L"PDF"},
     {SheetPage::About, IDD_ABOUT_PAGE, AboutPageProc, L"About"},
@@ -157,9 +157,11 @@ void RecordLastViewedPage(HWND page) {
         static_cast<int>(SendMessageW(GetParent(page), PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
 }
 
+void MarkPageChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
+
 void MarkPageChanged(HWND page, bool& changedFlag) {
     changedFlag = true;
-    SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+    MarkPageChanged(page);
 }
 
 INT_PTR AcceptApply(HWND page) {

@@ -62,6 +62,8 @@ void ResetButtonPressReport();
 void RecordLastViewedPage(HWND page);
 // For the pages: remember the change and let the sheet enable Apply.
 void MarkPageChanged(HWND page, bool& changedFlag);
+// For a page that keeps no changed flag: only let the sheet enable Apply.
+void MarkPageChanged(HWND page);
 // For the pages: accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
 // For the settings pages: PSN_SETACTIVE records the page as viewed last; PSN_APPLY

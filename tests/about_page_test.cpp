@@ -23,7 +23,7 @@ TEST(AboutText, VersionThenEmptyLineThenMaker) {
     EXPECT_EQ(ComposeVersionText(L"&&").substr(0, 14), L"Version &&&&\n\n");
 }
 
-class AboutPageTest : public RegistryTest {};
+class AboutPageTest : public InstalledRegistryTest {};
 
 TEST_F(AboutPageTest, ShowsNameVersionAndSite) {
     SetText(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Version", L"3.1 R&D");

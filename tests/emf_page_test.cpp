@@ -8,10 +8,10 @@
 
 namespace {
 
-class EmfPageTest : public RegistryTest {
+class EmfPageTest : public InstalledRegistryTest {
 protected:
     void SetUp() override {
-        RegistryTest::SetUp();
+        InstalledRegistryTest::SetUp();
         ASSERT_EQ(LoadSettings(), 1);
     }
     std::optional<DWORD> StoredEmf() { return ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled"); }

@@ -42,7 +42,7 @@ void CancelAndExpectCleanExit(ProgramUnderTest& program) {
 
 // ---------------------------------------------------------------------------
 
-class SingleInstance : public RegistryTest {};
+class SingleInstance : public InstalledRegistryTest {};
 
 TEST_F(SingleInstance, SecondStartExitsAtOnceAndLeavesTheFirstSheetOpen) {
     ProgramUnderTest first;
@@ -85,7 +85,7 @@ struct DeniedKey {
 
 void PrintTo(const DeniedKey& key, std::ostream* out) { *out << key.name << " key"; }
 
-class RegistryDeniedAtStart : public RegistryTest, public ::testing::WithParamInterface<DeniedKey> {};
+class RegistryDeniedAtStart : public InstalledRegistryTest, public ::testing::WithParamInterface<DeniedKey> {};
 
 TEST_P(RegistryDeniedAtStart, ShowsOneErrorBoxAndExitsWithOneWithoutSheet) {
     DenyAccess(GetParam().root, GetParam().path);
@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------------------
 
-class EmfSetting : public RegistryTest {};
+class EmfSetting : public InstalledRegistryTest {};
 
 // Waits for the sheet, goes to the EMF page, expects the box in state `before` and
 // clicks it, which must turn it over.
@@ -159,6 +159,38 @@ TEST_F(EmfSetting, TickedBoxIsNotStoredOnCancel) {
 }
 
 // ---------------------------------------------------------------------------
+
+class AgentSetting : public InstalledRegistryTest {};
+
+TEST_F(AgentSetting, EditedPathAndModeAreStoredOnOkWithTheOtherValues) {
+    const std::optional<AgentValues> installed = ReadAgentValues(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(installed.has_value());
+    {
+        ProgramUnderTest program;
+        ASSERT_NE(program.waitForSheet(), nullptr);
+        ASSERT_GE(program.selectPageWithControl(IDC_AGENT_APPLICATION), 0);
+        EXPECT_EQ(program.controlText(IDC_AGENT_APPLICATION), installed->application) << "the machine's value";
+        ASSERT_TRUE(program.typeText(IDC_AGENT_APPLICATION, L"D:\\Client App\\run.exe"));
+        ASSERT_TRUE(program.chooseListEntry(IDC_AGENT_MODE, 1));
+        EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), std::nullopt) << "stored before OK";
+        ASSERT_TRUE(program.pressButton(PSBTN_OK));
+        EXPECT_EQ(program.waitForExit(), ExitCode(0));
+        EXPECT_TRUE(program.boxesSeen().empty());
+    }
+    AgentValues expected = *installed;
+    expected.application = L"D:\\Client App\\run.exe";
+    expected.transferMode = 1;
+    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), expected);
+
+    // The next run shows the user's values.
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    ASSERT_GE(program.selectPageWithControl(IDC_AGENT_APPLICATION), 0);
+    EXPECT_EQ(program.controlText(IDC_AGENT_APPLICATION), expected.application);
+    CancelAndExpectCleanExit(program);
+}
+
+// ---------------------------------------------------------------------------
 // The page viewed last is stored whichever button closes the sheet, and the next
 // start opens on it.
 
@@ -170,7 +202,7 @@ struct ClosingCase {
 
 void PrintTo(const ClosingCase& closing, std::ostream* out) { *out << closing.name; }
 
-class LastViewedPage : public RegistryTest, public ::testing::WithParamInterface<ClosingCase> {};
+class LastViewedPage : public InstalledRegistryTest, public ::testing::WithParamInterface<ClosingCase> {};
 
 TEST_P(LastViewedPage, IsStoredWhenTheSheetClosesAndOpenedNextTime) {
     int viewed = -1;
@@ -197,11 +229,12 @@ TEST_P(LastViewedPage, IsStoredWhenTheSheetClosesAndOpenedNextTime) {
 
 INSTANTIATE_TEST_SUITE_P(Closing, LastViewedPage,
                          ::testing::Values(ClosingCase{"AboutThenCancel", IDC_ABOUT_BANNER, PSBTN_CANCEL},
+                                           ClosingCase{"AgentThenCancel", IDC_AGENT_APPLICATION, PSBTN_CANCEL},
                                            ClosingCase{"AboutThenOk", IDC_ABOUT_BANNER, PSBTN_OK},
                                            ClosingCase{"EmfThenCancel", IDC_EMF_SAVE, PSBTN_CANCEL}),
                          [](const ::testing::TestParamInfo<ClosingCase>& info) { return std::string(info.param.name); });
 
-class StoredPageOutOfRange : public RegistryTest, public ::testing::WithParamInterface<DWORD> {};
+class StoredPageOutOfRange : public InstalledRegistryTest, public ::testing::WithParamInterface<DWORD> {};
 
 TEST_P(StoredPageOutOfRange, OpensOnTheFirstPage) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"Last Viewed Page", GetParam());
@@ -216,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(Values, StoredPageOutOfRange, ::testing::Values(99u, 0x
 
 // ---------------------------------------------------------------------------
 
-class CommandLine : public RegistryTest, public ::testing::WithParamInterface<const wchar_t*> {};
+class CommandLine : public InstalledRegistryTest, public ::testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(CommandLine, SwitchesDoNotStopTheSheetFromOpening) {
     ProgramUnderTest program(GetParam());

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/modeless_sheet.h"
+#include "tests/support/registry_fixture.h"
 
 namespace {
 
-TEST(SheetFrame, CallbackGivesTheSheetIconsNoHelpAndCentring) {
+class SheetFrame : public InstalledRegistryTest {};
+
+TEST_F(SheetFrame, CallbackGivesTheSheetIconsNoHelpAndCentring) {
     ModelessSheet sheet;
     EXPECT_NE(SendMessageW(sheet.window(), WM_GETICON, ICON_SMALL, 0), 0);
     EXPECT_NE(SendMessageW(sheet.window(), WM_GETICON, ICON_BIG, 0), 0);

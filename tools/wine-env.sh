@@ -11,6 +11,8 @@ CACHE_ROOT=${XDG_CACHE_HOME:-$HOME/.cache}/lumarel-properties
 # Where 32-bit Wine runs through qemu (tools/x86/enable-x86-wine.sh), its preload library.
 if [ -f "$CACHE_ROOT/x86-shim/lib/i386-linux-gnu/map_noreplace_shim.so" ]; then
     export LD_PRELOAD="$CACHE_ROOT/x86-shim/\$LIB/map_noreplace_shim.so"
+    # Tests that this makes unreliable (Wine's shell dialogs) look for it.
+    export LUMAREL_X86_THROUGH_QEMU=1
 fi
 
 # Can this machine run 32-bit Windows programs? (Needs a kernel with 32-bit support.)

@@ -22,14 +22,16 @@ bool IsMessageBox(HWND window) {
     return std::wstring(className) == L"#32770" && GetDlgItem(window, MessageBoxTextId) != nullptr;
 }
 
-MessageBoxWatcher::MessageBoxWatcher() {
+bool MessageBoxWatcher::AnyActive() { return ActiveWatcher != nullptr; }
+
+MessageBoxWatcher::MessageBoxWatcher() : previous_(ActiveWatcher) {
     ActiveWatcher = this;
     hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
 }
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     UnhookWindowsHookEx(hook_);
-    ActiveWatcher = nullptr;
+    ActiveWatcher = previous_;
 }
 
 LRESULT CALLBACK MessageBoxWatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {

@@ -1,5 +1,6 @@
 // Observes the message boxes that the code under test opens on this thread and
-// answers them, as a user would, through a WH_CBT hook.
+// answers them, as a user would, through a WH_CBT hook. Watchers nest: the one made
+// last sees the boxes until it is gone.
 #pragma once
 
 #include <windows.h>
@@ -22,10 +23,12 @@ public:
     // The button every following box is answered with (IDOK at first).
     void answerWith(int id) { answer_ = id; }
     const std::vector<ObservedBox>& boxes() const { return boxes_; }
+    static bool AnyActive();
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
     HHOOK hook_;
+    MessageBoxWatcher* previous_;
     int answer_ = IDOK;
     std::vector<ObservedBox> boxes_;
 };

@@ -1,5 +1,7 @@
 #include "tests/support/modeless_sheet.h"
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "tests/support/dialog_input.h"
@@ -17,6 +19,7 @@ void PumpMessages() {
 }
 
 ModelessSheet::ModelessSheet(const SheetConditions& conditions, int startPage) {
+    if (!MessageBoxWatcher::AnyActive()) unexpectedBoxes_ = std::make_unique<MessageBoxWatcher>();
     std::vector<HPROPSHEETPAGE> pages = CreatePages(PresentPages(conditions));
     PROPSHEETHEADERW header = MakeSheetHeader(pages, startPage);
     header.dwFlags |= PSH_MODELESS;
@@ -27,6 +30,9 @@ ModelessSheet::ModelessSheet(const SheetConditions& conditions, int startPage) {
 ModelessSheet::~ModelessSheet() {
     if (sheet_) DestroyWindow(sheet_);
     PumpMessages();
+    if (!unexpectedBoxes_) return;
+    for (const ObservedBox& box : unexpectedBoxes_->boxes())
+        ADD_FAILURE() << "unexpected message box: " << std::string(box.text.begin(), box.text.end());
 }
 
 HWND ModelessSheet::ShowPageWith(int controlId) {
@@ -54,4 +60,23 @@ bool ModelessSheet::ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(she
 void ModelessSheet::Click(HWND page, int controlId) {
     SendMessageW(GetDlgItem(page, controlId), BM_CLICK, 0, 0);
     PumpMessages();
+}
+
+void ModelessSheet::Type(HWND page, int controlId, const wchar_t* text) {
+    SetDlgItemTextW(page, controlId, text);
+    PumpMessages();
+}
+
+void ModelessSheet::Choose(HWND page, int controlId, int index) {
+    HWND list = GetDlgItem(page, controlId);
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(controlId, CBN_SELENDOK), reinterpret_cast<LPARAM>(list));
+    PumpMessages();
+}
+
+std::wstring ModelessSheet::Text(HWND page, int controlId) {
+    HWND control = GetDlgItem(page, controlId);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
 }

@@ -5,11 +5,17 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+#include <string>
+
 #include "app/sheet.h"
+#include "tests/support/message_box_watcher.h"
 
 class ModelessSheet {
 public:
-    // All pages that the conditions allow (by default all of them).
+    // All pages that the conditions allow (by default all of them). A message box that
+    // no watcher of the test expects is answered and fails the test, instead of
+    // blocking it.
     explicit ModelessSheet(const SheetConditions& conditions = {0, 0, VER_PLATFORM_WIN32_NT, 0, 0, 0},
                            int startPage = 0);
     ~ModelessSheet();
@@ -26,8 +32,14 @@ public:
     bool ApplyEnabled() const;
     // A click on a button of a page, as the user makes it.
     static void Click(HWND page, int controlId);
+    // Replaces the text of an edit box, as typing over it does (EN_CHANGE included).
+    static void Type(HWND page, int controlId, const wchar_t* text);
+    // Picks an entry of a drop-down list, as the user's choice does (CBN_SELENDOK).
+    static void Choose(HWND page, int controlId, int index);
+    static std::wstring Text(HWND page, int controlId);
 
 private:
+    std::unique_ptr<MessageBoxWatcher> unexpectedBoxes_;
     HWND sheet_ = nullptr;
 };
 

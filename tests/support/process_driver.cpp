@@ -1,5 +1,7 @@
 #include "tests/support/process_driver.h"
 
+#include "tests/support/dialog_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,20 +12,8 @@ constexpr DWORD PollIntervalMs = 10;
 // A sent message that the program does not answer in time fails the call, not the run.
 constexpr UINT SendTimeoutMs = 5000;
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[2048] = {};
-    GetWindowTextW(window, text, 2048);
-    return text;
-}
-
 bool IsSheet(HWND window) {
-    return ClassOf(window) == L"#32770" && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr) != nullptr;
+    return ClassNameOf(window) == L"#32770" && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr) != nullptr;
 }
 
 std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -146,7 +136,7 @@ void ProgramUnderTest::poll() {
         if (IsMessageBox(window)) {
             if (std::find(boxHandles_.begin(), boxHandles_.end(), window) == boxHandles_.end()) {
                 boxHandles_.push_back(window);
-                boxes_.push_back({TextOf(window), MessageBoxText(window)});
+                boxes_.push_back({WindowTextOf(window), MessageBoxText(window)});
             }
         } else if (IsSheet(window)) {
             sheetSeen_ = true;
@@ -244,7 +234,7 @@ HWND ProgramUnderTest::waitForWindowTitled(const std::wstring& title, DWORD time
         [&] {
             poll();
             for (HWND window : topLevelWindows())
-                if (IsWindowVisible(window) && TextOf(window) == title) found = window;
+                if (IsWindowVisible(window) && WindowTextOf(window) == title) found = window;
             return found != nullptr;
         },
         timeoutMs);
@@ -253,4 +243,26 @@ HWND ProgramUnderTest::waitForWindowTitled(const std::wstring& title, DWORD time
 
 std::optional<LRESULT> ProgramUnderTest::checkState(int controlId) const {
     return Send(GetDlgItem(currentPage(), controlId), BM_GETCHECK, 0, 0);
+}
+
+bool ProgramUnderTest::typeText(int controlId, const std::wstring& text) {
+    HWND edit = GetDlgItem(currentPage(), controlId);
+    if (!Send(edit, EM_SETSEL, 0, -1)) return false;
+    for (wchar_t c : text)
+        if (!Send(edit, WM_CHAR, c, 1)) return false;
+    return true;
+}
+
+bool ProgramUnderTest::chooseListEntry(int controlId, int index) {
+    HWND page = currentPage();
+    HWND list = GetDlgItem(page, controlId);
+    if (Send(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != std::optional<LRESULT>(index)) return false;
+    return Send(page, WM_COMMAND, MAKEWPARAM(controlId, CBN_SELENDOK), reinterpret_cast<LPARAM>(list)).has_value();
+}
+
+std::optional<std::wstring> ProgramUnderTest::controlText(int controlId) const {
+    wchar_t text[2048] = {};
+    auto copied = Send(GetDlgItem(currentPage(), controlId), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));
+    if (!copied) return std::nullopt;
+    return std::wstring(text);
 }

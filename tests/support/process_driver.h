@@ -88,6 +88,12 @@ public:
     // A click that may open a modal window: queued, so this returns at once.
     bool postClick(int controlId);
     std::optional<LRESULT> checkState(int controlId) const;
+    // Types over the whole text of an edit box, one character at a time.
+    bool typeText(int controlId, const std::wstring& text);
+    // Picks an entry of a drop-down list as the user's choice does (CBN_SELENDOK).
+    bool chooseListEntry(int controlId, int index);
+    // The text of a control (WM_GETTEXT, which the system carries across processes).
+    std::optional<std::wstring> controlText(int controlId) const;
 
 private:
     std::vector<HWND> topLevelWindows() const;

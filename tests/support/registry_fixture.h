@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,27 @@ struct StoredValue {
 };
 std::optional<StoredValue> ReadStored(HKEY root, const wchar_t* path, const wchar_t* name);
 std::optional<DWORD> ReadStoredDword(HKEY root, const wchar_t* path, const wchar_t* name);  // REG_DWORD only
+// REG_SZ only, without its terminator.
+std::optional<std::wstring> ReadStoredText(HKEY root, const wchar_t* path, const wchar_t* name);
+
+// The Agent page's seven values under root\Software\LumarelPrinter.
+struct AgentValues {
+    std::wstring application;   // "Client Application"
+    DWORD transferMode;         // "Transfer Mode"
+    std::wstring title;         // "Target window title"
+    DWORD messageId;            // "Message ID"
+    std::wstring directory;     // "Output Directory"
+    DWORD preprocessing;        // "Preprocessing: Enabled"
+    std::wstring preprocessor;  // "Preprocessing: Application"
+};
+bool operator==(const AgentValues& a, const AgentValues& b);
+void PrintTo(const AgentValues& values, std::ostream* out);
+void SetAgentValues(HKEY root, const AgentValues& values);
+// All seven with their types (REG_SZ, REG_DWORD), or nothing.
+std::optional<AgentValues> ReadAgentValues(HKEY root);
+// The values a product installation leaves under the machine key, so that the Agent
+// page has defaults to show (without them it reports the missing machine values).
+void InstallMachineAgentValues();
 
 // Gives a key (created if needed) an empty DACL, so that opening it fails with
 // ERROR_ACCESS_DENIED; RestoreAccess puts a DACL back that allows everything.
@@ -41,4 +63,12 @@ class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+};
+
+// A clean registry as a product installation leaves it: the Agent page's machine
+// values are there, so showing that page has nothing to report. For tests of the
+// sheet and the other pages.
+class InstalledRegistryTest : public RegistryTest {
+protected:
+    void SetUp() override;
 };

@@ -1,0 +1,346 @@
+// The Agent page: the client application that printed output is handed to, the output
+// directory, the transfer mode with its target window and message number, and a
+// preprocessing application. The seven values are read and written as record tables:
+// the user's own, or, while the user has not all of them, the machine's.
+#include "handoff/agent_page.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <memory>
+#include <string>
+
+#include "app/messages.h"
+#include "app/pages.h"
+#include "app/sheet.h"
+#include "res/resource.h"
+#include "settings/registry.h"
+#include "settings/regtools.h"
+#include "settings/settings.h"
+
+namespace {
+
+// Rows of both tables, in the order they are read and written.
+enum AgentRow {
+    ClientApplication,
+    TransferMode,
+    TargetWindowTitle,
+    MessageId,
+    OutputDirectory,
+    PreprocessingEnabled,
+    PreprocessingApplication,
+    AgentRowCount
+};
+
+struct RowShape {
+    const wchar_t* name;
+    DWORD type;
+};
+
+const RowShape AgentRows[AgentRowCount] = {
+    {L"Client Application", REG_SZ},
+    {L"Transfer Mode", REG_DWORD},
+    {L"Target window title", REG_SZ},
+    {L"Message ID", REG_DWORD},
+    {L"Output Directory", REG_SZ},
+    {L"Preprocessing: Enabled", REG_DWORD},
+    {L"Preprocessing: Application", REG_SZ},
+};
+
+using AgentTable = RegRecord[AgentRowCount + 1];  // and the terminator
+
+// The entries of the transfer mode list; the stored mode is the entry's index.
+const wchar_t* const TransferModeNames[] = {L"command prompt", L"send message", L"none"};
+constexpr int TransferModeCount = 3;
+constexpr int SendMessageMode = 1;
+
+constexpr size_t SubkeyCapacity = 1024;
+constexpr DWORD TextCapacity = 2048;
+
+wchar_t AgentSubkey[SubkeyCapacity];
+AgentTable AgentUserTable;
+AgentTable AgentMachineTable;
+bool AgentFromUserKey = true;  // false: the page shows the machine table
+int AgentTransferMode = 0;
+// The message number's text, the choosing dialogs' result, and 1102 at apply, in turn.
+wchar_t AgentTextBuffer[TextCapacity];
+
+void* DefaultAllocate(size_t bytes) { return std::malloc(bytes); }
+AgentAllocator Allocate = DefaultAllocate;
+
+// Back to the start state: no strings, every number 0.
+void ResetTable(AgentTable& table, HKEY root) {
+    reg_free_records(table);
+    for (int row = 0; row < AgentRowCount; ++row)
+        table[row] = {root, AgentSubkey, AgentRows[row].name, AgentRows[row].type, 0, nullptr};
+    table[AgentRowCount] = {};
+}
+
+RegRecord* TableInUse() { return AgentFromUserKey ? AgentUserTable : AgentMachineTable; }
+
+const wchar_t* TextOf(const RegRecord& row) { return row.string_value ? row.string_value : L""; }
+
+wchar_t* NewEmptyString() {
+    auto* text = static_cast<wchar_t*>(Allocate(sizeof(wchar_t)));
+    if (text) *text = L'\0';
+    return text;
+}
+
+// The user's values if all seven can be read, else the machine's.
+void ReadAgentTables() {
+    wcsncpy(AgentSubkey, FormatWithKeyName(UserKeyFormat).c_str(), SubkeyCapacity - 1);
+    AgentSubkey[SubkeyCapacity - 1] = L'\0';
+    ResetTable(AgentUserTable, HKEY_CURRENT_USER);
+    ResetTable(AgentMachineTable, HKEY_LOCAL_MACHINE);
+    AgentFromUserKey = true;
+    if (reg_read_records(AgentUserTable) == 0) return;
+
+    // A user table read in part is not mixed with machine values.
+    reg_free_records(AgentUserTable);
+    AgentFromUserKey = false;
+    if (reg_read_records(AgentMachineTable) == 0) return;
+
+    const DWORD code = GetLastError();  // what the last row left
+    reg_free_records(AgentMachineTable);
+    // Values that are simply not there are normal, also on the machine: no box for them.
+    if (code != ERROR_SUCCESS && code != ERROR_FILE_NOT_FOUND)
+        ShowErrorBox(L"Failed to read default printer settings from HKLM.", code, nullptr);
+    for (AgentRow row : {ClientApplication, TargetWindowTitle, OutputDirectory})
+        AgentMachineTable[row].string_value = NewEmptyString();
+}
+
+void ShowMessageTarget(HWND page, const RegRecord* table) {
+    _snwprintf(AgentTextBuffer, TextCapacity, L"%d", static_cast<int>(table[MessageId].dword_value));
+    AgentTextBuffer[TextCapacity - 1] = L'\0';
+    SetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID, AgentTextBuffer);
+    SetDlgItemTextW(page, IDC_AGENT_TITLE, TextOf(table[TargetWindowTitle]));
+}
+
+// The target window and message number belong to the "send message" mode alone.
+void EnableMessageTarget(HWND page, bool enable) {
+    EnableWindow(GetDlgItem(page, IDC_AGENT_MESSAGE_ID), enable);
+    EnableWindow(GetDlgItem(page, IDC_AGENT_TITLE), enable);
+}
+
+bool PreprocessingChecked(HWND page) { return IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING) == BST_CHECKED; }
+
+void EnablePreprocessor(HWND page) {
+    const bool enable = PreprocessingChecked(page);
+    EnableWindow(GetDlgItem(page, IDC_AGENT_PREPROCESSOR), enable);
+    EnableWindow(GetDlgItem(page, IDC_AGENT_PREPROCESSOR_BROWSE), enable);
+}
+
+// True while the page fills its own boxes: the EN_CHANGE that brings is no user's edit.
+bool FillingAgentPage = false;
+
+void InitAgentPage(HWND page) {
+    FillingAgentPage = true;
+    ReadAgentTables();
+    const RegRecord* table = TableInUse();
+
+    SetDlgItemTextW(page, IDC_AGENT_APPLICATION_LABEL, L"Application");
+    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY_LABEL, L"Output directory");
+    SetDlgItemTextW(page, IDC_AGENT_MODE_LABEL, L"Transfer mode");
+    SetDlgItemTextW(page, IDC_AGENT_TITLE_LABEL, L"Title");
+    SetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID_LABEL, L"Message ID");
+
+    SetDlgItemTextW(page, IDC_AGENT_APPLICATION, TextOf(table[ClientApplication]));
+    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, TextOf(table[OutputDirectory]));
+
+    HWND modes = GetDlgItem(page, IDC_AGENT_MODE);
+    for (const wchar_t* name : TransferModeNames) SendMessageW(modes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    AgentTransferMode = static_cast<int>(table[TransferMode].dword_value);
+    // A mode the list does not know leaves it without a selection (and is kept).
+    const bool known = AgentTransferMode >= 0 && AgentTransferMode < TransferModeCount;
+    SendMessageW(modes, CB_SETCURSEL, known ? static_cast<WPARAM>(AgentTransferMode) : static_cast<WPARAM>(-1), 0);
+
+    ShowMessageTarget(page, table);
+    EnableMessageTarget(page, AgentTransferMode == SendMessageMode);
+
+    CheckDlgButton(page, IDC_AGENT_PREPROCESSING, table[PreprocessingEnabled].dword_value ? BST_CHECKED : BST_UNCHECKED);
+    EnablePreprocessor(page);
+    SetDlgItemTextW(page, IDC_AGENT_PREPROCESSOR, TextOf(table[PreprocessingApplication]));
+    FillingAgentPage = false;
+}
+
+void OnTransferModeChosen(HWND page) {
+    AgentTransferMode = static_cast<int>(SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCURSEL, 0, 0));
+    const bool sendMessage = AgentTransferMode == SendMessageMode;
+    // Choosing "send message" shows the stored target again, over whatever was typed.
+    if (sendMessage) ShowMessageTarget(page, TableInUse());
+    EnableMessageTarget(page, sendMessage);
+    MarkPageChanged(page);
+}
+
+void OnPreprocessingClicked(HWND page) {
+    EnablePreprocessor(page);
+    AgentUserTable[PreprocessingEnabled].dword_value = PreprocessingChecked(page) ? 1 : 0;
+    MarkPageChanged(page);
+}
+
+void OnChooseProgram(HWND page, int boxId) {
+    if (!ChooseProgramFile(AgentTextBuffer, TextCapacity)) return;
+    SetDlgItemTextW(page, boxId, AgentTextBuffer);
+    MarkPageChanged(page);
+}
+
+void OnChooseFolder(HWND page) {
+    if (!ChooseOutputFolder(AgentTextBuffer)) return;
+    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, AgentTextBuffer);
+    MarkPageChanged(page);
+}
+
+void OnAgentCommand(HWND page, WORD code, WORD id) {
+    if (code == EN_CHANGE) {
+        if (!FillingAgentPage) MarkPageChanged(page);
+    } else if (code == CBN_SELENDOK && id == IDC_AGENT_MODE) {
+        OnTransferModeChosen(page);
+    } else if (code == BN_CLICKED) {
+        switch (id) {
+            case IDC_AGENT_APPLICATION_BROWSE: OnChooseProgram(page, IDC_AGENT_APPLICATION); break;
+            case IDC_AGENT_DIRECTORY_BROWSE: OnChooseFolder(page); break;
+            case IDC_AGENT_PREPROCESSING: OnPreprocessingClicked(page); break;
+            case IDC_AGENT_PREPROCESSOR_BROWSE: OnChooseProgram(page, IDC_AGENT_PREPROCESSOR); break;
+        }
+    }
+}
+
+// Gives the row a string of its own with the box's whole text. False when no memory
+// could be had; the row then has no string.
+bool TakeBoxText(HWND page, int boxId, RegRecord& row) {
+    std::free(row.string_value);
+    row.string_value = nullptr;
+    HWND box = GetDlgItem(page, boxId);
+    const int length = GetWindowTextLengthW(box);
+    auto* text = static_cast<wchar_t*>(Allocate((static_cast<size_t>(length) + 1) * sizeof(wchar_t)));
+    if (!text) return false;
+    text[0] = L'\0';
+    GetWindowTextW(box, text, length + 1);
+    text[length] = L'\0';
+    row.string_value = text;
+    return true;
+}
+
+// Every apply writes all seven values under the user key, changed or not.
+void ApplyAgentPage(HWND page) {
+    bool taken[AgentRowCount] = {};
+    RegRecord* user = AgentUserTable;
+    taken[ClientApplication] = TakeBoxText(page, IDC_AGENT_APPLICATION, user[ClientApplication]);
+    taken[PreprocessingApplication] = TakeBoxText(page, IDC_AGENT_PREPROCESSOR, user[PreprocessingApplication]);
+    taken[OutputDirectory] = TakeBoxText(page, IDC_AGENT_DIRECTORY, user[OutputDirectory]);
+    user[TransferMode].dword_value = static_cast<DWORD>(AgentTransferMode);
+    taken[TransferMode] = true;
+    taken[TargetWindowTitle] = TakeBoxText(page, IDC_AGENT_TITLE, user[TargetWindowTitle]);
+    wmemset(AgentTextBuffer, L'\0', TextCapacity);
+    GetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID, AgentTextBuffer, TextCapacity);
+    user[MessageId].dword_value = ParseMessageId(AgentTextBuffer);
+    taken[MessageId] = true;
+    user[PreprocessingEnabled].dword_value = PreprocessingChecked(page) ? 1 : 0;
+    taken[PreprocessingEnabled] = true;
+
+    // A text that could not be taken is not written: the stored value is better than
+    // an empty or cut one.
+    AgentTable written = {};
+    int count = 0;
+    for (int row = 0; row < AgentRowCount; ++row)
+        if (taken[row]) written[count++] = user[row];
+    // Failures reach the error log only.
+    reg_create_records(written);
+
+    reg_free_records(AgentUserTable);
+    reg_free_records(AgentMachineTable);
+}
+
+// The item list of a chosen folder, given back to the shell's allocator.
+struct ShellItemListFree {
+    void operator()(ITEMIDLIST* list) const {
+        IMalloc* shellMalloc = nullptr;
+        if (SUCCEEDED(SHGetMalloc(&shellMalloc)) && shellMalloc) {
+            shellMalloc->Free(list);
+            shellMalloc->Release();
+        }
+    }
+};
+
+#ifndef _WIN64
+// The full structure, with the three fields that came with Windows 2000.
+static_assert(sizeof(OPENFILENAMEW) == 88, "OPENFILENAMEW in its full form");
+#endif
+
+constexpr wchar_t ProgramFileFilter[] = L"PE files (*.exe)\0*.exe\0";  // and the literal's own zero
+
+}  // namespace
+
+DWORD ParseMessageId(const wchar_t* text) {
+    long long value = text ? std::wcstoll(text, nullptr, 10) : 0;
+    if (value > INT_MAX) value = INT_MAX;
+    if (value < INT_MIN) value = INT_MIN;
+    return static_cast<DWORD>(static_cast<int>(value));
+}
+
+OPENFILENAMEW ProgramFileRequest(wchar_t* buffer, DWORD capacity) {
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFilter = ProgramFileFilter;
+    request.lpstrFile = buffer;
+    request.nMaxFile = capacity;
+    request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
+    return request;
+}
+
+BROWSEINFOW OutputFolderRequest() {
+    BROWSEINFOW request{};
+    request.lpszTitle = L"output directory";
+    return request;
+}
+
+bool ChooseProgramFile(wchar_t* buffer, DWORD capacity) {
+    if (!buffer || capacity == 0) return false;
+    wmemset(buffer, L'\0', capacity);  // the dialog opens with an empty name
+    OPENFILENAMEW request = ProgramFileRequest(buffer, capacity);
+    return GetOpenFileNameW(&request) != FALSE;
+}
+
+bool ChooseOutputFolder(wchar_t* buffer) {
+    BROWSEINFOW request = OutputFolderRequest();
+    std::unique_ptr<ITEMIDLIST, ShellItemListFree> folder(SHBrowseForFolderW(&request));
+    if (!folder) return false;
+    return SHGetPathFromIDListW(folder.get(), buffer) != FALSE;
+}
+
+AgentAllocator SetAgentAllocator(AgentAllocator allocate) {
+    AgentAllocator previous = Allocate;
+    Allocate = allocate ? allocate : DefaultAllocate;
+    return previous;
+}
+
+INT_PTR CALLBACK AgentPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitAgentPage(page);
+            return TRUE;
+        case WM_COMMAND:
+            OnAgentCommand(page, HIWORD(wParam), LOWORD(wParam));
+            return FALSE;
+        case WM_NOTIFY:
+            switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+                case PSN_SETACTIVE:
+                    RecordLastViewedPage(page);
+                    return FALSE;
+                case PSN_APPLY:
+                    ApplyAgentPage(page);
+                    return FALSE;  // PSNRET_NOERROR: the apply is always accepted
+            }
+            return FALSE;
+        case WM_DESTROY:
+            // The tables' strings live as long as the page.
+            reg_free_records(AgentUserTable);
+            reg_free_records(AgentMachineTable);
+            return FALSE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,29 @@
+// The Agent page's pieces that touch no window: the message number's text, and what
+// the two choosing dialogs are asked for.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <cstddef>
+
+// The text of 1102 as a message number: leading white space and one sign, digits up
+// to the first other character (none: 0), clamped to the signed 32-bit range, stored
+// as its two's complement.
+DWORD ParseMessageId(const wchar_t* text);
+
+// The file-open request for a program file: "PE files (*.exe)", no owner, no title.
+OPENFILENAMEW ProgramFileRequest(wchar_t* buffer, DWORD capacity);
+// The folder browser request: title "output directory", nothing else.
+BROWSEINFOW OutputFolderRequest();
+
+// Shows the file-open dialog with an empty name. True with the full path in `buffer`.
+bool ChooseProgramFile(wchar_t* buffer, DWORD capacity);
+// Shows the folder browser. True with the folder's path in `buffer` (MAX_PATH at least).
+bool ChooseOutputFolder(wchar_t* buffer);
+
+// Seam for tests: how the page allocates the text of a box at apply (malloc by
+// default; the strings are released with free). Returns the one replaced.
+using AgentAllocator = void* (*)(size_t);
+AgentAllocator SetAgentAllocator(AgentAllocator allocate);

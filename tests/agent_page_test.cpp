@@ -1,0 +1,479 @@
+// The Agent page in a live sheet, with the registry read back after each apply.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "handoff/agent_page.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "tests/support/dialog_driver.h"
+#include "tests/support/error_log.h"
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/modeless_sheet.h"
+#include "tests/support/registry_fixture.h"
+
+namespace {
+
+const AgentValues UserValues{L"C:\\Users\\me\\client.exe", 1, L"Agent Window", 1234, L"C:\\Users\\me\\out", 1,
+                             L"C:\\Users\\me\\prepare.exe"};
+const AgentValues MachineValues{L"C:\\Program Files\\Lumarel\\client.exe", 0, L"Machine Window", 77, L"C:\\Output", 0,
+                                L"C:\\Program Files\\Lumarel\\prepare.exe"};
+
+using S = ModelessSheet;
+
+bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
+LRESULT Selection(HWND page) { return SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCURSEL, 0, 0); }
+
+// What the page shows, in the shape of the stored values (the mode is the selection).
+AgentValues Shown(HWND page) {
+    return {S::Text(page, IDC_AGENT_APPLICATION),
+            static_cast<DWORD>(Selection(page)),
+            S::Text(page, IDC_AGENT_TITLE),
+            ParseMessageId(S::Text(page, IDC_AGENT_MESSAGE_ID).c_str()),
+            S::Text(page, IDC_AGENT_DIRECTORY),
+            static_cast<DWORD>(IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING)),
+            S::Text(page, IDC_AGENT_PREPROCESSOR)};
+}
+
+class AgentPageTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        StartWithEmptyErrorLog();
+        ASSERT_EQ(LoadSettings(), 1);
+    }
+    void TearDown() override {
+        sheet_.reset();
+        SetAgentAllocator(nullptr);
+        RegistryTest::TearDown();
+    }
+    // A new sheet (the one before is gone first) on the Agent page, with these user values.
+    HWND Open(const AgentValues* user = nullptr) {
+        sheet_.reset();
+        if (user) SetAgentValues(HKEY_CURRENT_USER, *user);
+        sheet_ = std::make_unique<ModelessSheet>();
+        return sheet_->ShowPageWith(IDC_AGENT_APPLICATION);
+    }
+    HWND Open(const AgentValues& user) { return Open(&user); }
+    ModelessSheet& sheet() { return *sheet_; }
+
+private:
+    std::unique_ptr<ModelessSheet> sheet_;
+};
+
+// ---------------------------------------------------------------------------
+// What the page shows
+
+TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
+    HWND page = Open(UserValues);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Shown(page), UserValues);
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"1234");
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_MESSAGE_ID));
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_TITLE));
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
+    // Reading the absent machine key would have left its entries in the log.
+    EXPECT_FALSE(ErrorLogExists());
+    EXPECT_FALSE(sheet().ApplyEnabled()) << "showing the values is no change";
+
+    EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION_LABEL), L"Application");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY_LABEL), L"Output directory");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MODE_LABEL), L"Transfer mode");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE_LABEL), L"Title");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID_LABEL), L"Message ID");
+    ASSERT_EQ(SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCOUNT, 0, 0), 3);
+    const wchar_t* modes[] = {L"command prompt", L"send message", L"none"};
+    for (int index = 0; index < 3; ++index) {
+        wchar_t entry[64] = {};
+        SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(entry));
+        EXPECT_STREQ(entry, modes[index]);
+    }
+}
+
+TEST_F(AgentPageTest, SixUserValuesGiveWayToTheSevenMachineValues) {
+    SetAgentValues(HKEY_CURRENT_USER, UserValues);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, UserKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueW(key, L"Message ID"), ERROR_SUCCESS);
+    RegCloseKey(key);
+    SetAgentValues(HKEY_LOCAL_MACHINE, MachineValues);
+
+    MessageBoxWatcher watcher;
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Shown(page), MachineValues);
+    EXPECT_FALSE(Enabled(page, IDC_AGENT_MESSAGE_ID));
+    EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_TRUE(watcher.boxes().empty());
+
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), MachineValues);
+    EXPECT_EQ(ReadAgentValues(HKEY_LOCAL_MACHINE), MachineValues) << "the machine key is only read";
+}
+
+// ShowProperties may run twice in one process: each page starts from the registry again.
+TEST_F(AgentPageTest, ANewPageReadsTheTablesAgain) {
+    SetAgentValues(HKEY_LOCAL_MACHINE, MachineValues);
+    {
+        HWND page = Open();
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(Shown(page), MachineValues);
+    }
+    HWND page = Open(UserValues);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Shown(page), UserValues) << "the user's table is used again once it is complete";
+}
+
+// Values that are not there are normal, on the machine too: nothing to report.
+TEST_F(AgentPageTest, MissingMachineValuesAreShownEmptyWithoutABox) {
+    MessageBoxWatcher watcher;
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(watcher.boxes().empty());
+    EXPECT_EQ(Shown(page), (AgentValues{L"", 0, L"", 0, L"", 0, L""}));
+    EXPECT_FALSE(sheet().ApplyEnabled()) << "filling the boxes is no change";
+
+    // The apply still writes all seven, empty as they are.
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), (AgentValues{L"", 0, L"", 0, L"", 0, L""}));
+    EXPECT_TRUE(watcher.boxes().empty());
+}
+
+TEST_F(AgentPageTest, AMachineKeyThatCannotBeReadIsReported) {
+    SetAgentValues(HKEY_LOCAL_MACHINE, MachineValues);
+    DenyAccess(HKEY_LOCAL_MACHINE, MachineKeyPath);
+    MessageBoxWatcher watcher;
+    HWND page = Open();
+    RestoreAccess(HKEY_LOCAL_MACHINE, MachineKeyPath);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
+    EXPECT_EQ(watcher.boxes()[0].text,
+              L"Failed to read default printer settings from HKLM.\nError # 5: " + SystemText(5));
+    EXPECT_EQ(Shown(page), (AgentValues{L"", 0, L"", 0, L"", 0, L""}));
+}
+
+TEST_F(AgentPageTest, MachineNumbersThatCouldBeReadAreShownWithEmptyTexts) {
+    SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Transfer Mode", 1);
+    SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Message ID", 0xFFFFFFFF);
+    SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Preprocessing: Enabled", 1);
+    SetText(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Client Application", L"C:\\partial.exe");
+    MessageBoxWatcher watcher;
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(watcher.boxes().empty()) << "only absent values failed";
+    EXPECT_EQ(Shown(page), (AgentValues{L"", 1, L"", 0xFFFFFFFF, L"", 1, L""}));
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"-1");
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_TITLE));
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+}
+
+TEST_F(AgentPageTest, OnlySendMessageEnablesTheMessageTarget) {
+    for (DWORD mode : {0u, 1u, 2u, 5u, 0xFFFFFFFFu}) {
+        AgentValues values = UserValues;
+        values.transferMode = mode;
+        HWND page = Open(values);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(Enabled(page, IDC_AGENT_MESSAGE_ID), mode == 1) << mode;
+        EXPECT_EQ(Enabled(page, IDC_AGENT_TITLE), mode == 1) << mode;
+        EXPECT_EQ(Selection(page), mode <= 2 ? static_cast<LRESULT>(mode) : CB_ERR) << mode;
+        EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"Agent Window") << "a disabled box still shows its value";
+    }
+}
+
+TEST_F(AgentPageTest, UnknownTransferModeSurvivesAnApplyUnlessAnEntryIsPicked) {
+    AgentValues values = UserValues;
+    values.transferMode = 5;
+    HWND page = Open(values);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode"), 5u);
+
+    S::Choose(page, IDC_AGENT_MODE, 2);
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode"), 2u);
+}
+
+// ---------------------------------------------------------------------------
+// The message number
+
+TEST(MessageIdText, IsReadAsASignedDecimalNumber) {
+    EXPECT_EQ(ParseMessageId(L"12abc"), 12u);
+    EXPECT_EQ(ParseMessageId(L"abc"), 0u);
+    EXPECT_EQ(ParseMessageId(L""), 0u);
+    EXPECT_EQ(ParseMessageId(L"  -7"), 4294967289u);
+    EXPECT_EQ(ParseMessageId(L"\t+42"), 42u);
+    EXPECT_EQ(ParseMessageId(L"- 7"), 0u) << "the sign belongs to the digits";
+    EXPECT_EQ(ParseMessageId(L"0x1F"), 0u) << "decimal only";
+    EXPECT_EQ(ParseMessageId(L"2147483647"), 0x7FFFFFFFu);
+    EXPECT_EQ(ParseMessageId(L"2147483648"), 0x7FFFFFFFu) << "clamped to the largest";
+    EXPECT_EQ(ParseMessageId(L"4294967295"), 0x7FFFFFFFu);
+    EXPECT_EQ(ParseMessageId(L"-2147483648"), 0x80000000u);
+    EXPECT_EQ(ParseMessageId(L"-99999999999999999999999"), 0x80000000u) << "clamped to the smallest";
+}
+
+TEST_F(AgentPageTest, TypedMessageIdIsStoredAsItsNumber) {
+    HWND page = Open(UserValues);
+    ASSERT_NE(page, nullptr);
+    struct Case {
+        const wchar_t* text;
+        DWORD stored;
+    };
+    for (Case c : {Case{L"12abc", 12}, Case{L"abc", 0}, Case{L"  -7", 4294967289u}}) {
+        S::Type(page, IDC_AGENT_MESSAGE_ID, c.text);
+        EXPECT_TRUE(sheet().Apply());
+        EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), c.stored) << c.text;
+    }
+}
+
+TEST_F(AgentPageTest, LargestStoredMessageIdShowsAsMinusOneAndIsWrittenBackUnchanged) {
+    AgentValues values = UserValues;
+    values.messageId = 4294967295u;
+    HWND page = Open(values);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"-1");
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 4294967295u);
+}
+
+TEST_F(AgentPageTest, ChoosingSendMessageAgainReplacesTypedText) {
+    HWND page = Open(UserValues);
+    ASSERT_NE(page, nullptr);
+    S::Type(page, IDC_AGENT_MESSAGE_ID, L"999");
+    S::Type(page, IDC_AGENT_TITLE, L"typed title");
+    S::Choose(page, IDC_AGENT_MODE, 1);
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"1234");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"Agent Window");
+
+    // Another mode disables the boxes and leaves their text.
+    S::Type(page, IDC_AGENT_MESSAGE_ID, L"555");
+    S::Choose(page, IDC_AGENT_MODE, 0);
+    EXPECT_FALSE(Enabled(page, IDC_AGENT_MESSAGE_ID));
+    EXPECT_FALSE(Enabled(page, IDC_AGENT_TITLE));
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"555");
+
+    // After an apply the table holds the applied number and no strings any more.
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 555u);
+    S::Choose(page, IDC_AGENT_MODE, 1);
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_MESSAGE_ID));
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_TITLE));
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"555");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"");
+}
+
+// ---------------------------------------------------------------------------
+// Changes and apply
+
+TEST_F(AgentPageTest, EveryEditMarksThePageChanged) {
+    SetAgentValues(HKEY_CURRENT_USER, UserValues);
+    for (int box : {IDC_AGENT_APPLICATION, IDC_AGENT_DIRECTORY, IDC_AGENT_TITLE, IDC_AGENT_MESSAGE_ID,
+                    IDC_AGENT_PREPROCESSOR}) {
+        HWND page = Open();
+        ASSERT_NE(page, nullptr);
+        ASSERT_FALSE(sheet().ApplyEnabled());
+        S::Type(page, box, L"x");
+        EXPECT_TRUE(sheet().ApplyEnabled()) << box;
+    }
+}
+
+TEST_F(AgentPageTest, TwoClicksOnPreprocessingRestoreItButStillMarkAChange) {
+    AgentValues values = UserValues;
+    values.preprocessing = 0;
+    HWND page = Open(values);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
+    S::Click(page, IDC_AGENT_PREPROCESSING);
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
+    S::Click(page, IDC_AGENT_PREPROCESSING);
+    EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled"), 0u);
+
+    S::Click(page, IDC_AGENT_PREPROCESSING);
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled"), 1u);
+}
+
+TEST_F(AgentPageTest, EveryApplyWritesAllSevenValuesEvenWithoutEdits) {
+    HWND page = Open(UserValues);
+    ASSERT_NE(page, nullptr);
+    DeleteProgramKeys();
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), UserValues);
+    auto title = ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"Target window title");
+    ASSERT_TRUE(title.has_value());
+    EXPECT_EQ(title->type, static_cast<DWORD>(REG_SZ));
+
+    // The page keeps no changed flag: a second apply writes them all again.
+    DeleteProgramKeys();
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), UserValues);
+}
+
+TEST_F(AgentPageTest, TextThatCannotBeTakenKeepsItsStoredValue) {
+    HWND page = Open(UserValues);
+    ASSERT_NE(page, nullptr);
+    S::Type(page, IDC_AGENT_APPLICATION, L"C:\\new\\client.exe");
+    S::Type(page, IDC_AGENT_MESSAGE_ID, L"4321");
+    S::Choose(page, IDC_AGENT_MODE, 2);
+
+    SetAgentAllocator([](size_t) -> void* { return nullptr; });
+    EXPECT_TRUE(sheet().Apply()) << "the apply is still accepted";
+    AgentValues expected = UserValues;  // every text as stored before, no empty or cut one
+    expected.transferMode = 2;
+    expected.messageId = 4321;
+    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), expected);
+
+    SetAgentAllocator(nullptr);
+    EXPECT_TRUE(sheet().Apply());
+    expected.application = L"C:\\new\\client.exe";
+    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), expected);
+}
+
+TEST_F(AgentPageTest, BecomingActiveRecordsTheIndex) {
+    SetAgentValues(HKEY_CURRENT_USER, UserValues);
+    Settings.LastViewedPage = 99;
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Settings.LastViewedPage, sheet().IndexOf(page));
+}
+
+// ---------------------------------------------------------------------------
+// The choosing dialogs, driven as a user would
+
+TEST(ChooserRequests, AskForProgramFilesAndTheOutputFolder) {
+    wchar_t buffer[16];
+    OPENFILENAMEW file = ProgramFileRequest(buffer, 16);
+    EXPECT_EQ(file.lStructSize, sizeof(OPENFILENAMEW));
+    EXPECT_EQ(file.hwndOwner, nullptr);
+    EXPECT_EQ(std::wstring(file.lpstrFilter, 24), std::wstring(L"PE files (*.exe)\0*.exe\0\0", 24));
+    EXPECT_EQ(file.lpstrFile, buffer);
+    EXPECT_EQ(file.nMaxFile, 16u);
+    EXPECT_EQ(file.Flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER |
+                                             OFN_LONGNAMES));
+    EXPECT_EQ(file.lpstrTitle, nullptr);
+    EXPECT_EQ(file.lpstrInitialDir, nullptr);
+
+    BROWSEINFOW folder = OutputFolderRequest();
+    EXPECT_STREQ(folder.lpszTitle, L"output directory");
+    EXPECT_EQ(folder.hwndOwner, nullptr);
+    EXPECT_EQ(folder.pidlRoot, nullptr);
+    EXPECT_EQ(folder.ulFlags, 0u);
+    EXPECT_EQ(folder.lpfn, nullptr);
+}
+
+constexpr int FileNameBox = 1148;  // the file dialog's name box (cmb13)
+constexpr int FileTypeList = 1136;  // its file type list (cmb1)
+constexpr int ReadOnlyBox = 1040;   // chx1
+
+void TypeFileName(HWND dialog, const wchar_t* path) {
+    HWND name = GetDlgItem(dialog, FileNameBox);
+    HWND edit = name ? FindDescendant(name, L"Edit") : nullptr;
+    ASSERT_NE(edit, nullptr) << "no name box in\n" << std::string(DescribeChildren(dialog).begin(),
+                                                                  DescribeChildren(dialog).end());
+    SetWindowTextW(edit, path);
+}
+
+// Suites named *LiveShellDialog* drive the system's dialogs (see tests/support/test_main.cpp).
+class AgentChooserLiveShellDialogTest : public AgentPageTest {
+protected:
+    void SetUp() override {
+        AgentPageTest::SetUp();
+        SetAgentValues(HKEY_CURRENT_USER, UserValues);
+        CreateDirectoryW(L"C:\\tmp\\Agent Client", nullptr);
+        HANDLE file = CreateFileW(Program, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+    }
+    void TearDown() override {
+        DeleteFileW(Program);
+        RemoveDirectoryW(L"C:\\tmp\\Agent Client");
+        AgentPageTest::TearDown();
+    }
+    static constexpr wchar_t Program[] = L"C:\\tmp\\Agent Client\\client.exe";
+};
+
+TEST_F(AgentChooserLiveShellDialogTest, ProgramChosenInTheFileDialogFillsTheBox) {
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    bool ownerless = false, onlyExe = false, noReadOnly = false;
+    ModalDialogDriver driver({[&](HWND dialog) {
+        ownerless = GetWindow(dialog, GW_OWNER) == nullptr;
+        onlyExe = SendDlgItemMessageW(dialog, FileTypeList, CB_GETCOUNT, 0, 0) == 1 &&
+                  WindowTextOf(GetDlgItem(dialog, FileTypeList)) == L"PE files (*.exe)";
+        noReadOnly = !IsWindowVisible(GetDlgItem(dialog, ReadOnlyBox));
+        TypeFileName(dialog, Program);
+        PressDialogButton(dialog, IDOK);
+    }});
+    S::Click(page, IDC_AGENT_APPLICATION_BROWSE);
+    EXPECT_TRUE(driver.done());
+    EXPECT_FALSE(driver.timedOut());
+    ASSERT_EQ(driver.titles().size(), 1u);
+    EXPECT_EQ(driver.titles()[0], L"Open") << "the system's own title";
+    EXPECT_TRUE(ownerless);
+    EXPECT_TRUE(onlyExe);
+    EXPECT_TRUE(noReadOnly);
+    EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION), Program);
+    EXPECT_TRUE(sheet().ApplyEnabled());
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, UserKeyPath, L"Client Application"), std::wstring(Program));
+}
+
+TEST_F(AgentChooserLiveShellDialogTest, MissingFileIsRefusedAndCancelLeavesTheBoxAlone) {
+    MessageBoxWatcher watcher;  // answers the dialog's own complaint
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    bool stayedOpen = false;
+    ModalDialogDriver driver({[&](HWND dialog) {
+        TypeFileName(dialog, L"C:\\tmp\\Agent Client\\missing.exe");
+        // Sent, so the complaint has come and gone when it returns.
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        stayedOpen = IsWindowVisible(dialog) != FALSE;
+        PressDialogButton(dialog, IDCANCEL);
+    }});
+    S::Click(page, IDC_AGENT_PREPROCESSOR_BROWSE);
+    EXPECT_TRUE(driver.done());
+    EXPECT_FALSE(driver.timedOut());
+    EXPECT_TRUE(stayedOpen) << "a missing file must not be accepted";
+    EXPECT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(S::Text(page, IDC_AGENT_PREPROCESSOR), UserValues.preprocessor);
+    EXPECT_FALSE(sheet().ApplyEnabled()) << "a cancelled choice is no change";
+}
+
+TEST_F(AgentChooserLiveShellDialogTest, FolderChosenInTheBrowserFillsTheBox) {
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    std::wstring title;
+    ModalDialogDriver driver({[&](HWND dialog) {
+        HWND text = FindDescendant(dialog, L"Static", L"output directory");
+        title = text ? WindowTextOf(text) : L"";
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:\\tmp\\Agent Client"));
+        PressDialogButton(dialog, IDOK);
+    }});
+    S::Click(page, IDC_AGENT_DIRECTORY_BROWSE);
+    EXPECT_TRUE(driver.done());
+    EXPECT_FALSE(driver.timedOut());
+    EXPECT_EQ(title, L"output directory");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY), L"C:\\tmp\\Agent Client");
+    EXPECT_TRUE(sheet().ApplyEnabled());
+}
+
+TEST_F(AgentChooserLiveShellDialogTest, CancelledFolderBrowserLeavesTheBoxAlone) {
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    ModalDialogDriver driver({[](HWND dialog) { PressDialogButton(dialog, IDCANCEL); }});
+    S::Click(page, IDC_AGENT_DIRECTORY_BROWSE);
+    EXPECT_TRUE(driver.done());
+    EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY), UserValues.directory);
+    EXPECT_FALSE(sheet().ApplyEnabled());
+}
+
+}  // namespace
