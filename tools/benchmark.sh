@@ -9,12 +9,7 @@ build=${1:-$root/build/x64}
 shift || true
 
 prefix=$CACHE_ROOT/bench-prefix
-if [ ! -f "$prefix/.complete" ]; then
-    echo "Preparing a Wine prefix in $prefix ..."
-    rm -rf "$prefix"
-    make_prefix "$prefix" headless
-    touch "$prefix/.complete"
-fi
+ensure_prefix "$prefix" headless
 export WINEPREFIX="$prefix"
 # properties.exe starts against the test printer, as a user's would against the real one.
 "$WINE64" "$build/install_printer.exe" >"$CACHE_ROOT/bench-install.log" 2>&1 || {

@@ -13,12 +13,7 @@ cmake --build --preset x64 --target properties install_printer >/dev/null
 
 prefix=$CACHE_ROOT/run-prefix
 mkdir -p "$CACHE_ROOT"
-if [ ! -f "$prefix/.complete" ]; then
-    echo "Preparing a Wine prefix in $prefix ..."
-    rm -rf "$prefix"
-    make_prefix "$prefix" display
-    touch "$prefix/.complete"
-fi
+ensure_prefix "$prefix" display
 export WINEPREFIX="$prefix"
 program=$root/build/x64/properties.exe
 # The test printer, so that the General and Paper pages have a printer to work on
@@ -36,12 +31,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # No display: a virtual one, then a picture of the sheet.
-screen=:77
-Xvfb "$screen" -screen 0 1024x768x24 -nolisten tcp >"$log.xvfb" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$screen
-sleep 1
+start_virtual_screen :77 "$log.xvfb"
 # Without a window manager only Wine's own desktop window draws title bars.
 "$WINE64" explorer /desktop=LumarelProperties,1024x768 "$(winepath_of "$program")" "$@" >"$log" 2>&1 &
 found=""

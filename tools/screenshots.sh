@@ -23,12 +23,7 @@ export WINEPREFIX="$prefix"
     exit 1
 }
 
-screen=:78
-Xvfb "$screen" -screen 0 1024x768x24 -nolisten tcp >"$prefix.xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$screen
-sleep 1
+start_virtual_screen :78 "$prefix.xvfb.log"
 shots=$prefix/drive_c/shots
 mkdir -p "$shots"
 log=$prefix.driver.log

@@ -47,3 +47,22 @@ make_prefix() {
 winepath_of() {
     printf 'Z:%s' "$(realpath "$1" | sed 's|/|\\|g')"
 }
+
+# Makes the prefix $1 (mode $2, as make_prefix) unless an earlier run completed it.
+ensure_prefix() {
+    if [ ! -f "$1/.complete" ]; then
+        echo "Preparing a Wine prefix in $1 ..."
+        rm -rf "$1"
+        make_prefix "$1" "$2"
+        touch "$1/.complete"
+    fi
+}
+
+# Starts a virtual screen on display $1 for the rest of the calling script (log in $2).
+start_virtual_screen() {
+    Xvfb "$1" -screen 0 1024x768x24 -nolisten tcp >"$2" 2>&1 &
+    virtual_screen=$!
+    trap 'kill $virtual_screen 2>/dev/null || true' EXIT
+    export DISPLAY=$1
+    sleep 1
+}
