@@ -45,16 +45,6 @@ bool IsPresent(SheetPage page, const SheetConditions& c) {
     return false;
 }
 
-DWORD PlatformId() {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)  // the platform id is all that is asked
-#endif
-    if (!GetVersionExW(&version)) return VER_PLATFORM_WIN32_NT;
-    return version.dwPlatformId;
-}
-
 void SetSheetIcons(HWND sheet) {
     SheetSmallIcon.reset(static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON,
                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CXSMICON), 0)));
@@ -190,7 +180,7 @@ extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper) {
     // Called through the export without the entry point's preparations.
     if (!AppInstance) InitProcessGlobals(reinterpret_cast<HINSTANCE>(&__ImageBase));
 
-    DWORD platformId = PlatformId();
+    DWORD platformId = WindowsVersion().dwPlatformId;
     // A second call in the same process starts from an empty block, not a doubled list.
     ResetSettings();
     if (!LoadSettings()) return 1;

@@ -197,13 +197,14 @@ void ReadProfiles(HKEY key) {
     if (count > MaxLoadedProfiles) count = MaxLoadedProfiles;
 
     ReadDwordValue(key, CurrentValue, Settings.CurrentProfile);
-    if (Settings.CurrentProfile < 0 || Settings.CurrentProfile >= count) Settings.CurrentProfile = 0;
 
     PresentValueNames present;
     present.Prepare(key, count);
     for (int index = 0; index < count; ++index) {
         if (!Settings.Profiles.Append(ReadProfile(key, index, present))) break;
     }
+    // Checked against the profiles loaded, so also a list cut short by a lack of memory.
+    if (!Settings.Profiles.Contains(Settings.CurrentProfile)) Settings.CurrentProfile = 0;
 }
 
 }  // namespace
