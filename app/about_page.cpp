@@ -5,6 +5,7 @@
 
 #include "app/about.h"
 #include "app/handles.h"
+#include "app/late_binding.h"
 #include "app/pages.h"
 #include "app/sheet.h"
 #include "res/resource.h"
@@ -58,6 +59,11 @@ void InitAboutPage(HWND page) {
     SetDlgItemTextW(page, IDC_ABOUT_WEBSITE, WebSiteShort);
 }
 
+void OpenWebSite() {
+    static const auto shellExecute = BindEntryPoint<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (shellExecute) shellExecute(nullptr, L"open", WebSiteAddress, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -67,7 +73,7 @@ INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             return TRUE;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_ABOUT_WEBSITE) {
-                ShellExecuteW(nullptr, L"open", WebSiteAddress, nullptr, nullptr, SW_SHOWNORMAL);
+                OpenWebSite();
                 return TRUE;
             }
             return FALSE;

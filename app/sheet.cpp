@@ -184,7 +184,6 @@ extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper) {
     // A second call in the same process starts from an empty block, not a doubled list.
     ResetSettings();
     if (!LoadSettings()) return 1;
-    CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
 
     SheetConditions conditions{noGeneral, noPaper, platformId, Settings.AgentHidePage, Settings.EmfHidePage,
                                Settings.PdfHidePage};

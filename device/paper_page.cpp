@@ -101,6 +101,9 @@ void SetUnits(HWND page, int units) {
 
 void InitPaperPage(HWND page) {
     PaperPageChanged = false;
+    // Asked here, where it is needed, rather than when the sheet starts: a sheet that
+    // opens on a page without printer settings then never loads the spooler.
+    CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
     PaperUnits = UserMeasurementSystem(PaperUnits);
     CheckDlgButton(page, IDC_METRIC, PaperUnits == MetricUnits);
     CheckDlgButton(page, IDC_ENGLISH, PaperUnits == EnglishUnits);

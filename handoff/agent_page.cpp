@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/late_binding.h"
 #include "app/messages.h"
 #include "app/pages.h"
 #include "app/sheet.h"
@@ -258,8 +259,9 @@ void ApplyAgentPage(HWND page) {
 // The item list of a chosen folder, given back to the shell's allocator.
 struct ShellItemListFree {
     void operator()(ITEMIDLIST* list) const {
+        static const auto getMalloc = BindEntryPoint<decltype(&SHGetMalloc)>(L"shell32.dll", "SHGetMalloc");
         IMalloc* shellMalloc = nullptr;
-        if (SUCCEEDED(SHGetMalloc(&shellMalloc)) && shellMalloc) {
+        if (getMalloc && SUCCEEDED(getMalloc(&shellMalloc)) && shellMalloc) {
             shellMalloc->Free(list);
             shellMalloc->Release();
         }
@@ -302,14 +304,21 @@ bool ChooseProgramFile(wchar_t* buffer, DWORD capacity) {
     if (!buffer || capacity == 0) return false;
     wmemset(buffer, L'\0', capacity);  // the dialog opens with an empty name
     OPENFILENAMEW request = ProgramFileRequest(buffer, capacity);
-    return GetOpenFileNameW(&request) != FALSE;
+    static const auto getOpenFileName =
+        BindEntryPoint<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    return getOpenFileName && getOpenFileName(&request) != FALSE;
 }
 
 bool ChooseOutputFolder(wchar_t* buffer) {
+    static const auto browseForFolder =
+        BindEntryPoint<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    static const auto pathFromList =
+        BindEntryPoint<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    if (!browseForFolder || !pathFromList) return false;
     BROWSEINFOW request = OutputFolderRequest();
-    std::unique_ptr<ITEMIDLIST, ShellItemListFree> folder(SHBrowseForFolderW(&request));
+    std::unique_ptr<ITEMIDLIST, ShellItemListFree> folder(browseForFolder(&request));
     if (!folder) return false;
-    return SHGetPathFromIDListW(folder.get(), buffer) != FALSE;
+    return pathFromList(folder.get(), buffer) != FALSE;
 }
 
 AgentAllocator SetAgentAllocator(AgentAllocator allocate) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "res/resource.h"
@@ -99,6 +101,35 @@ TEST_F(DevicePagesInTheProgram, WithoutTheWindows98SettingThePaperPageIsThere) {
     HWND page = program.currentPage();
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_DRIVER_PROPERTIES)));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_PORTRAIT)));
+    ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+    EXPECT_EQ(program.waitForExit(), ExitCode(0));
+}
+
+// The spooler (and, under Wine, the host's printing library it brings), the file and
+// folder choosers and the shell are loaded when something needs them, not at start-up.
+// (The module list is read from the program's memory: see test_main.cpp for x86.)
+class ModulesOfTheProgram : public DevicePagesInTheProgram {};
+
+TEST_F(ModulesOfTheProgram, ASheetWithoutPrinterPagesNeverLoadsTheSpooler) {
+    ProgramUnderTest program(L"/nogeneral /nopaper");
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    std::set<std::wstring> modules = program.loadedModules();
+    ASSERT_TRUE(modules.count(L"comctl32.dll")) << "the module list cannot be read";
+    EXPECT_FALSE(modules.count(L"winspool.drv"));
+    EXPECT_FALSE(modules.count(L"comdlg32.dll"));
+    EXPECT_FALSE(modules.count(L"shell32.dll"));
+    ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+    EXPECT_EQ(program.waitForExit(), ExitCode(0));
+}
+
+TEST_F(ModulesOfTheProgram, TheGeneralPageLoadsTheSpoolerButNotTheChoosers) {
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    ASSERT_EQ(program.currentPageIndex(), 0);
+    std::set<std::wstring> modules = program.loadedModules();
+    EXPECT_TRUE(modules.count(L"winspool.drv"));
+    EXPECT_FALSE(modules.count(L"comdlg32.dll"));
+    EXPECT_FALSE(modules.count(L"shell32.dll"));
     ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
     EXPECT_EQ(program.waitForExit(), ExitCode(0));
 }

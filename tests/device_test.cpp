@@ -27,7 +27,6 @@ protected:
     void SetUp() override {
         RegistryTest::SetUp();
         ASSERT_EQ(LoadSettings(), 1);
-        CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
         saved_ = StoredDeviceMode();
         ASSERT_FALSE(saved_.empty()) << "the test printer is not installed";
     }

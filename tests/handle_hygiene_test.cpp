@@ -24,7 +24,6 @@ protected:
     void SetUp() override {
         RegistryTest::SetUp();
         LoadSettings();
-        CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
     }
 };
 

@@ -2,6 +2,10 @@
 
 #include "tests/support/dialog_driver.h"
 
+#include <psapi.h>
+
+#include <cwctype>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -265,4 +269,24 @@ std::optional<std::wstring> ProgramUnderTest::controlText(int controlId) const {
     auto copied = Send(GetDlgItem(currentPage(), controlId), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));
     if (!copied) return std::nullopt;
     return std::wstring(text);
+}
+
+std::set<std::wstring> ProgramUnderTest::loadedModules() const {
+    std::set<std::wstring> names;
+    if (!process_) return names;
+    std::vector<HMODULE> modules(256);
+    DWORD needed = 0;
+    while (EnumProcessModules(process_.get(), modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
+                              &needed) &&
+           needed > modules.size() * sizeof(HMODULE))
+        modules.resize(needed / sizeof(HMODULE));
+    modules.resize(std::min<size_t>(modules.size(), needed / sizeof(HMODULE)));
+    for (HMODULE module : modules) {
+        wchar_t name[MAX_PATH] = L"";
+        if (!GetModuleBaseNameW(process_.get(), module, name, MAX_PATH)) continue;
+        std::wstring lower(name);
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::towlower);
+        names.insert(lower);
+    }
+    return names;
 }

@@ -58,6 +58,9 @@ public:
     // Distinct message boxes, in the order they were first seen.
     const std::vector<ObservedBox>& boxesSeen() const { return boxes_; }
 
+    // File names of the DLLs the process has loaded, in lower case.
+    std::set<std::wstring> loadedModules() const;
+
     // The property sheet: a visible #32770 that holds a SysTabControl32. Null on timeout.
     HWND waitForSheet(DWORD timeoutMs = WindowTimeoutMs);
     HWND sheet() const { return sheet_; }
