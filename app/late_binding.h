@@ -5,11 +5,29 @@
 
 #include <windows.h>
 
-// The entry point `name` of `library` as a `Function`, null when either is missing.
+#include <string>
+
+// A DLL of the system directory, by its full path so that no file of the same name in
+// the program's or the current directory is taken instead. Null when it cannot be loaded.
+inline HMODULE LoadSystemLibrary(const wchar_t* fileName) {
+    wchar_t directory[MAX_PATH];
+    UINT length = GetSystemDirectoryW(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    std::wstring path(directory, length);
+    path += L'\\';
+    path += fileName;
+    return LoadLibraryW(path.c_str());
+}
+
+// The entry point `name` of `module` as a `Function`, null when either is missing.
 template <typename Function>
-Function BindEntryPoint(const wchar_t* library, const char* name) {
-    HMODULE module = LoadLibraryW(library);
+Function EntryPoint(HMODULE module, const char* name) {
     if (!module) return nullptr;
     // Through the generic function type: FARPROC itself matches no entry point's type.
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+template <typename Function>
+Function BindEntryPoint(const wchar_t* library, const char* name) {
+    return EntryPoint<Function>(LoadSystemLibrary(library), name);
 }

@@ -5,10 +5,10 @@
 namespace spooler {
 namespace {
 
-// winspool.drv is bound at the first spooler call, not when the program is loaded:
-// its start-up is slow on some systems (it may load printing libraries of the host),
-// and the printer is first read on a thread of its own while the sheet is built
-// (device/printer_read_ahead.cpp). The library stays loaded for the rest of the process.
+// winspool.drv is bound at the first spooler call, not when the program is loaded: its
+// start-up can be slow (under Wine it opens the host's printing library), and a sheet
+// that opens on a page without printer settings never needs it. The library stays
+// loaded for the rest of the process.
 struct EntryPoints {
     decltype(&OpenPrinterW) openPrinter;
     decltype(&ClosePrinter) closePrinter;
@@ -23,28 +23,24 @@ struct EntryPoints {
     decltype(&DeleteFormW) deleteForm;
 };
 
-template <typename Function>
-void Bind(const char* name, Function& function) {
-    function = BindEntryPoint<Function>(L"winspool.drv", name);
-}
-
 EntryPoints LoadEntryPoints() {
+    HMODULE library = LoadSystemLibrary(L"winspool.drv");
     EntryPoints points{};
-    Bind("OpenPrinterW", points.openPrinter);
-    Bind("ClosePrinter", points.closePrinter);
-    Bind("GetPrinterW", points.getPrinter);
-    Bind("SetPrinterW", points.setPrinter);
-    Bind("DocumentPropertiesW", points.documentProperties);
-    Bind("DeviceCapabilitiesW", points.deviceCapabilities);
-    Bind("PrinterProperties", points.printerProperties);
-    Bind("EnumFormsW", points.enumForms);
-    Bind("GetFormW", points.getForm);
-    Bind("AddFormW", points.addForm);
-    Bind("DeleteFormW", points.deleteForm);
+    points.openPrinter = EntryPoint<decltype(points.openPrinter)>(library, "OpenPrinterW");
+    points.closePrinter = EntryPoint<decltype(points.closePrinter)>(library, "ClosePrinter");
+    points.getPrinter = EntryPoint<decltype(points.getPrinter)>(library, "GetPrinterW");
+    points.setPrinter = EntryPoint<decltype(points.setPrinter)>(library, "SetPrinterW");
+    points.documentProperties = EntryPoint<decltype(points.documentProperties)>(library, "DocumentPropertiesW");
+    points.deviceCapabilities = EntryPoint<decltype(points.deviceCapabilities)>(library, "DeviceCapabilitiesW");
+    points.printerProperties = EntryPoint<decltype(points.printerProperties)>(library, "PrinterProperties");
+    points.enumForms = EntryPoint<decltype(points.enumForms)>(library, "EnumFormsW");
+    points.getForm = EntryPoint<decltype(points.getForm)>(library, "GetFormW");
+    points.addForm = EntryPoint<decltype(points.addForm)>(library, "AddFormW");
+    points.deleteForm = EntryPoint<decltype(points.deleteForm)>(library, "DeleteFormW");
     return points;
 }
 
-// Bound once, whichever thread calls first (a function-local static is initialised once).
+// Bound once, at the first call (a function-local static is initialised once).
 const EntryPoints& Spooler() {
     static const EntryPoints points = LoadEntryPoints();
     return points;
