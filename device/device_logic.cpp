@@ -1,8 +1,9 @@
-// The device pages' logic that touches no window.
+// The device pages' logic that touches no window, and their shared unit controls.
 #include <cwchar>
 #include <cwctype>
 
 #include "device/device_pages.h"
+#include "res/resource.h"
 
 NewFormResult NewPaperForm = {};
 
@@ -34,14 +35,28 @@ std::wstring FormatLength(double value) {
     return text;
 }
 
-PaperSizeText FormatPaperSize(POINT size, int units) {
-    if (units == MetricUnits) return {FormatLength(size.x / 10.0), FormatLength(size.y / 10.0), L"mm"};
-    return {FormatLength(size.x / 254.0), FormatLength(size.y / 254.0), L"in"};
+const wchar_t* UnitName(int units) { return units == MetricUnits ? L"mm" : L"in"; }
+
+void CheckUnitButtons(HWND window, int units) {
+    CheckDlgButton(window, IDC_METRIC, units == MetricUnits);
+    CheckDlgButton(window, IDC_ENGLISH, units == EnglishUnits);
 }
+
+void ShowUnitNames(HWND window, int units) {
+    SetDlgItemTextW(window, IDC_WIDTH_UNIT, UnitName(units));
+    SetDlgItemTextW(window, IDC_LENGTH_UNIT, UnitName(units));
+}
+
+PaperSizeText FormatPaperSize(POINT size, int units) {
+    if (units == MetricUnits) return {FormatLength(size.x / 10.0), FormatLength(size.y / 10.0), UnitName(units)};
+    return {FormatLength(size.x / 254.0), FormatLength(size.y / 254.0), UnitName(units)};
+}
+
+bool MayDeleteForm(DWORD flags, bool canAdminister) { return flags == FORM_USER && canAdminister; }
 
 bool IsDeletableUserForm(const std::vector<FormEntry>& forms, const std::wstring& paperName, bool canAdminister) {
     for (const FormEntry& form : forms)
-        if (form.name == paperName) return form.flags == FORM_USER && canAdminister;
+        if (form.name == paperName) return MayDeleteForm(form.flags, canAdminister);
     return false;
 }
 

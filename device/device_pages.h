@@ -1,5 +1,5 @@
-// What the General page, the Paper page and the New Paper Form dialog share, and
-// their logic that touches no window.
+// What the General page, the Paper page and the New Paper Form dialog share: their
+// logic that touches no window, and the unit controls of the last two.
 #pragma once
 
 #include <windows.h>
@@ -34,6 +34,18 @@ struct PaperSizeText {
     const wchar_t* unit;  // "mm" or "in"
 };
 PaperSizeText FormatPaperSize(POINT tenthsOfMillimetre, int units);
+
+// "mm" or "in".
+const wchar_t* UnitName(int units);
+
+// The unit's radio button checked (the other cleared), and the unit's name beside both
+// sizes: the Paper page and the New Paper Form dialog have the same controls for them.
+void CheckUnitButtons(HWND window, int units);
+void ShowUnitNames(HWND window, int units);
+
+// A form of these flags may be deleted by this user: a user form, and the right to
+// administer the printer.
+bool MayDeleteForm(DWORD flags, bool canAdminister);
 
 // "Delete" is offered only for a user form of that exact name, and only to a user
 // who may administer the printer.

@@ -44,9 +44,7 @@ bool ValidateNewForm(HWND dialog) {
 
 // The unit and range labels of the edits.
 void ShowUnitLabels(HWND dialog, bool english) {
-    const wchar_t* unit = english ? L"in" : L"mm";
-    SetDlgItemTextW(dialog, IDC_WIDTH_UNIT, unit);
-    SetDlgItemTextW(dialog, IDC_LENGTH_UNIT, unit);
+    ShowUnitNames(dialog, english ? EnglishUnits : MetricUnits);
     SetDlgItemTextW(dialog, IDC_WIDTH_RANGE, english ? L"[1 ... 33]" : L"[25 ... 841]");
     SetDlgItemTextW(dialog, IDC_LENGTH_RANGE, english ? L"[1 ... 46]" : L"[25 ... 1189]");
 }
@@ -67,16 +65,11 @@ void ConvertFormUnits(HWND dialog, bool toEnglish) {
     SetDlgItemTextW(dialog, IDC_PAPER_LENGTH, FormatLength(length).c_str());
 }
 
-void ShowUnits(HWND dialog) {
-    CheckDlgButton(dialog, IDC_METRIC, NewFormUnits == MetricUnits);
-    CheckDlgButton(dialog, IDC_ENGLISH, NewFormUnits == EnglishUnits);
-}
-
 void InitNewFormDialog(HWND dialog) {
     SetWindowTextW(dialog, L"New Paper Form");
     SendDlgItemMessageW(dialog, IDC_FORM_NAME, EM_LIMITTEXT, EntryUnits - 1, 0);
     NewFormUnits = UserMeasurementSystem(NewFormUnits);
-    ShowUnits(dialog);
+    CheckUnitButtons(dialog, NewFormUnits);
     // Labelled from the start: "mm" beside sizes read as inches would mislead.
     ShowUnitLabels(dialog, NewFormUnits == EnglishUnits);
     ValidateNewForm(dialog);
@@ -86,7 +79,7 @@ void SwitchUnits(HWND dialog, int units) {
     if (NewFormUnits == units) return;
     ConvertFormUnits(dialog, units == EnglishUnits);
     NewFormUnits = units;
-    ShowUnits(dialog);
+    CheckUnitButtons(dialog, NewFormUnits);
     ValidateNewForm(dialog);
 }
 

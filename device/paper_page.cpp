@@ -42,9 +42,7 @@ void FreePaperLists() {
 LRESULT SelectedPaper(HWND page) { return SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0); }
 
 void ShowPaperSize(HWND page, size_t index) {
-    const wchar_t* unit = PaperUnits == MetricUnits ? L"mm" : L"in";
-    SetDlgItemTextW(page, IDC_WIDTH_UNIT, unit);
-    SetDlgItemTextW(page, IDC_LENGTH_UNIT, unit);
+    ShowUnitNames(page, PaperUnits);
     if (index >= PaperSizes.size()) {
         SetDlgItemTextW(page, IDC_PAPER_WIDTH, L"");
         SetDlgItemTextW(page, IDC_PAPER_LENGTH, L"");
@@ -93,8 +91,7 @@ void FillPaperList(HWND page) {
 
 void SetUnits(HWND page, int units) {
     PaperUnits = units;
-    CheckDlgButton(page, IDC_METRIC, PaperUnits == MetricUnits);
-    CheckDlgButton(page, IDC_ENGLISH, PaperUnits == EnglishUnits);
+    CheckUnitButtons(page, PaperUnits);
     LRESULT selected = SelectedPaper(page);
     if (selected != CB_ERR) ShowPaperSize(page, static_cast<size_t>(selected));
 }
@@ -105,8 +102,7 @@ void InitPaperPage(HWND page) {
     // opens on a page without printer settings then never loads the spooler.
     CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
     PaperUnits = UserMeasurementSystem(PaperUnits);
-    CheckDlgButton(page, IDC_METRIC, PaperUnits == MetricUnits);
-    CheckDlgButton(page, IDC_ENGLISH, PaperUnits == EnglishUnits);
+    CheckUnitButtons(page, PaperUnits);
     if (!CanAdministerPrinter) {
         EnableWindow(GetDlgItem(page, IDC_ADD_FORM), FALSE);
         EnableWindow(GetDlgItem(page, IDC_DELETE_FORM), FALSE);

@@ -7,10 +7,17 @@
 
 #include "app/globals.h"
 #include "app/messages.h"
+#include "device/device_pages.h"
 #include "res/resource.h"
 #include "settings/registry.h"
 
 namespace {
+
+// Sizes and counts come from the spooler and the driver. Answers beyond these are taken
+// for failures: no real printer record, form list or paper list comes near them, and a
+// count times an element size must not wrap in a 32-bit build.
+constexpr size_t MaxAnswerBytes = 16 * 1024 * 1024;
+constexpr int MaxCapabilityItems = 0x10000;
 
 // GetPrinterW at level 2, asked twice. Empty when the size is zero or the read failed;
 // `readFailed` tells the two apart.
@@ -19,6 +26,10 @@ std::vector<BYTE> ReadPrinterInfo2(HANDLE printer, bool& readFailed) {
     DWORD needed = 0;
     spooler::GetInfo(printer, 2, nullptr, 0, &needed);
     if (needed == 0) return {};
+    if (needed > MaxAnswerBytes) {
+        readFailed = true;
+        return {};
+    }
     // Never smaller than the record itself, whatever size was reported.
     std::vector<BYTE> buffer(std::max<size_t>(needed, sizeof(PRINTER_INFO_2W)));
     if (!spooler::GetInfo(printer, 2, buffer.data(), needed, &needed)) {
@@ -65,10 +76,10 @@ bool IsDeletableForm(HANDLE printer, const wchar_t* name) {
     DWORD needed = 0;
     spooler::GetOneForm(printer, name, 1, nullptr, 0, &needed);
     // A size of zero (or one too small for the record) means there is no form to judge.
-    if (needed < sizeof(FORM_INFO_1W)) return false;
+    if (needed < sizeof(FORM_INFO_1W) || needed > MaxAnswerBytes) return false;
     std::vector<BYTE> buffer(needed);
     if (!spooler::GetOneForm(printer, name, 1, buffer.data(), needed, &needed)) return false;
-    return reinterpret_cast<FORM_INFO_1W*>(buffer.data())->Flags == FORM_USER && CanAdministerPrinter;
+    return MayDeleteForm(reinterpret_cast<FORM_INFO_1W*>(buffer.data())->Flags, CanAdministerPrinter != FALSE);
 }
 
 template <typename T>
@@ -122,7 +133,7 @@ void EditPaper(DEVMODEW& mode, short paperNumber, const wchar_t* paperName) {
 
 std::vector<BYTE> ReadDeviceMode(HWND owner, HANDLE printer) {
     LONG size = spooler::DeviceModeProperties(owner, printer, PrinterName, nullptr, nullptr, 0);
-    if (size > 0) {
+    if (size > 0 && static_cast<size_t>(size) <= MaxAnswerBytes) {
         // Never smaller than the public part, whatever size the driver reported.
         std::vector<BYTE> buffer(std::max<size_t>(static_cast<size_t>(size), sizeof(DEVMODEW)));
         if (spooler::DeviceModeProperties(owner, printer, PrinterName, AsDeviceMode(buffer), nullptr,
@@ -148,7 +159,7 @@ bool ApplyPaper(HWND page, short paperNumber, const wchar_t* paperName) {
 CapabilityList ReadCapabilityList(WORD capability, size_t elementSize) {
     CapabilityList list;
     int count = spooler::Capabilities(PrinterName, nullptr, capability, nullptr, nullptr);
-    if (count <= 0) return list;
+    if (count <= 0 || count > MaxCapabilityItems) return list;
     list.bytes.assign(static_cast<size_t>(count) * elementSize, 0);
     int filled = spooler::Capabilities(PrinterName, nullptr, capability, reinterpret_cast<wchar_t*>(list.bytes.data()),
                                        nullptr);
@@ -179,7 +190,7 @@ std::vector<std::wstring> ReadPaperNames() {
 std::vector<FormEntry> ReadForms(HANDLE printer) {
     DWORD needed = 0, count = 0;
     spooler::EnumerateForms(printer, 1, nullptr, 0, &needed, &count);
-    if (needed == 0) return {};
+    if (needed == 0 || needed > MaxAnswerBytes) return {};
     std::vector<BYTE> buffer(needed);
     count = 0;
     if (!spooler::EnumerateForms(printer, 1, buffer.data(), needed, &needed, &count)) return {};

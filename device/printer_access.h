@@ -65,7 +65,7 @@ void ApplyDeviceSettings(const DeviceSettings& settings);
 bool ApplyPaper(HWND page, short paperNumber, const wchar_t* paperName);
 
 // DeviceCapabilitiesW for the printer, asked twice: the element count, then the list.
-// A count of zero or less gives an empty list.
+// A count of zero or less, or one no driver could mean (above 65,536), gives an empty list.
 struct CapabilityList {
     std::vector<BYTE> bytes;  // count * element size, zero-filled before the driver wrote it
     int count = 0;

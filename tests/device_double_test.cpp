@@ -2,6 +2,8 @@
 // administer the printer, refusals and odd answers of the spooler.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 #include <string>
 
@@ -105,8 +107,11 @@ TEST_F(PaperPageTest, ChosenPaperIsWrittenOnApplyAtLevelNineKeepingTheRest) {
     ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(PrintServer().writtenLevels.empty()) << "written before the apply";
+    PrintServer().opens.clear();
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(PrintServer().writtenLevels, std::vector<DWORD>{9});
+    // One open, with the user's access only: the form lookup uses the same handle.
+    EXPECT_EQ(PrintServer().opens, std::vector<ACCESS_MASK>{PRINTER_ACCESS_USE});
     const DEVMODEW& stored = PrintServer().deviceMode;
     EXPECT_EQ(stored.dmPaperSize, DMPAPER_LETTER);
     EXPECT_EQ(StoredFormName(), L"US Letter");
@@ -115,8 +120,6 @@ TEST_F(PaperPageTest, ChosenPaperIsWrittenOnApplyAtLevelNineKeepingTheRest) {
     EXPECT_EQ(stored.dmCopies, 3);
     EXPECT_EQ(stored.dmOrientation, DMORIENT_PORTRAIT);
     EXPECT_EQ(stored.dmPrintQuality, 600);
-    // Opened with the user's access only.
-    for (ACCESS_MASK access : PrintServer().opens) EXPECT_NE(access, static_cast<ACCESS_MASK>(PRINTER_ALL_ACCESS));
     EXPECT_FALSE(sheet.ApplyEnabled());
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(PrintServer().writtenLevels.size(), 1u) << "a second apply without a change writes again";
@@ -175,9 +178,24 @@ TEST_F(PaperPageTest, AddedFormGoesToThePrintServerAtOnceAndIsSelected) {
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(PrintServer().writtenLevels.empty()) << "the paper itself waits for the apply";
 
-    // Cancelling the sheet does not take the form back.
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(StoredFormName(), L"Photo 4x6");
+}
+
+TEST_F(PaperPageTest, AnAddedFormOutlivesACancelledSheet) {
+    {
+        ModelessSheet sheet;
+        HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+        PrintServer().opens.clear();
+        ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Kept", L"90", L"50"); }});
+        ModelessSheet::Click(page, IDC_ADD_FORM);
+        ASSERT_TRUE(driver.sheetsSeen() == 1);
+        const std::vector<ACCESS_MASK>& opens = PrintServer().opens;
+        EXPECT_EQ(std::count(opens.begin(), opens.end(), static_cast<ACCESS_MASK>(PRINTER_ACCESS_ADMINISTER)), 1)
+            << "the add opens the printer to administer it, once";
+    }  // closed without an apply, as Cancel does
+    EXPECT_NE(FindForm(L"Kept"), nullptr);
+    EXPECT_TRUE(PrintServer().writtenLevels.empty());
 }
 
 TEST_F(PaperPageTest, MillimetresBecomeWholeThousandthsTruncated) {
@@ -408,8 +426,10 @@ TEST_F(GeneralPageTest, OrientationOtherThanOneOrTwoMarksNeitherButton) {
     EXPECT_EQ(ComboSelection(page, IDC_RESOLUTION_LIST), CB_ERR);
 }
 
-TEST_F(GeneralPageTest, NoResolutionsLeaveAnEmptyList) {
-    for (int count : {0, -1}) {
+// An absurd count is not used to size the buffer (it would wrap in a 32-bit build, or
+// exhaust memory), nor asked for the list.
+TEST_F(GeneralPageTest, NoResolutionsOrAnAbsurdCountLeaveAnEmptyList) {
+    for (int count : {0, -1, 0x7fffffff, 0x20000000}) {
         PrintServer().useResolutionCountOverride = true;
         PrintServer().resolutionCountOverride = count;
         ModelessSheet sheet;
@@ -567,8 +587,8 @@ TEST_F(LevelTwoWrite, OrientationAndPaperAreWrittenMachineWideWithFullAccess) {
     PrintServer().opens.clear();
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(PrintServer().writtenLevels, (std::vector<DWORD>{2, 2}));
-    ASSERT_GE(PrintServer().opens.size(), 2u);
-    EXPECT_EQ(PrintServer().opens[0], static_cast<ACCESS_MASK>(PRINTER_ALL_ACCESS));
+    EXPECT_EQ(PrintServer().opens,
+              (std::vector<ACCESS_MASK>{PRINTER_ALL_ACCESS, PRINTER_ALL_ACCESS}));
     EXPECT_EQ(PrintServer().deviceMode.dmOrientation, DMORIENT_LANDSCAPE);
     EXPECT_EQ(PrintServer().deviceMode.dmPaperSize, DMPAPER_A5);
 }

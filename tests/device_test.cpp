@@ -144,11 +144,24 @@ TEST_F(GeneralPageOnWine, PictureFollowsTheOrientationCentred) {
         GetObjectW(shown, sizeof size, &size);
         POINT at = CenteredPicturePosition(area, size.bmWidth, size.bmHeight);
         HDC dc = GetDC(picture);
-        COLORREF corner = GetPixel(dc, area.left, area.top);
-        COLORREF inside = GetPixel(dc, at.x + size.bmWidth / 2, at.y + size.bmHeight / 2);
+        // The bitmap itself, pixel for pixel, where the page centres it; the face colour
+        // just outside it and in the corner.
+        HDC expected = CreateCompatibleDC(dc);
+        HGDIOBJ previous = SelectObject(expected, shown);
+        int differing = 0;
+        for (int y = 0; y < size.bmHeight; ++y)
+            for (int x = 0; x < size.bmWidth; ++x)
+                if (GetPixel(dc, at.x + x, at.y + y) != GetPixel(expected, x, y)) ++differing;
+        SelectObject(expected, previous);
+        DeleteDC(expected);
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        EXPECT_EQ(differing, 0) << (button == IDC_PORTRAIT ? "portrait" : "landscape");
+        EXPECT_EQ(GetPixel(dc, area.left, area.top), face);
+        EXPECT_EQ(GetPixel(dc, at.x - 1, at.y + size.bmHeight / 2), face);
+        EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth, at.y + size.bmHeight / 2), face);
+        EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth / 2, at.y - 1), face);
+        EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth / 2, at.y + size.bmHeight), face);
         ReleaseDC(picture, dc);
-        EXPECT_EQ(corner, GetSysColor(COLOR_BTNFACE));
-        EXPECT_NE(inside, GetSysColor(COLOR_BTNFACE));
     }
     PortraitBitmap.reset();
     LandscapeBitmap.reset();

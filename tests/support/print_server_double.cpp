@@ -23,6 +23,13 @@ bool IsOpen(HANDLE printer) {
     return false;
 }
 
+bool IsOpenToAdminister(HANDLE printer) {
+    if (!IsOpen(printer)) return false;
+    if (PrintServer().openHandles[printer] & PRINTER_ACCESS_ADMINISTER) return true;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+}
+
 // Lays out a record followed by the texts and device mode it points to.
 class Layout {
 public:
@@ -99,7 +106,7 @@ BOOL Open(const wchar_t* printerName, HANDLE* printer, PRINTER_DEFAULTSW* defaul
         return FALSE;
     }
     *printer = reinterpret_cast<HANDLE>(NextHandle++);
-    s.openHandles.insert(*printer);
+    s.openHandles[*printer] = access;
     return TRUE;
 }
 
@@ -137,7 +144,8 @@ BOOL GetInfo(HANDLE printer, DWORD level, BYTE* buffer, DWORD size, DWORD* neede
 }
 
 BOOL SetInfo(HANDLE printer, DWORD level, BYTE* info, DWORD command) {
-    if (!IsOpen(printer)) return FALSE;
+    // The machine-wide device mode is the administrator's; level 9 is the user's own.
+    if (!(level == 2 ? IsOpenToAdminister(printer) : IsOpen(printer))) return FALSE;
     if (Fails("SetPrinter")) return FALSE;
     const DEVMODEW* mode = nullptr;
     if (level == 2) mode = reinterpret_cast<PRINTER_INFO_2W*>(info)->pDevMode;
@@ -248,7 +256,7 @@ BOOL GetOneForm(HANDLE printer, const wchar_t* formName, DWORD level, BYTE* buff
 }
 
 BOOL AddOneForm(HANDLE printer, DWORD level, BYTE* info) {
-    if (!IsOpen(printer)) return FALSE;
+    if (!IsOpenToAdminister(printer)) return FALSE;
     if (Fails("AddForm")) return FALSE;
     const auto* form = reinterpret_cast<const FORM_INFO_1W*>(info);
     if (level != 1 || !form->pName || !*form->pName) {
@@ -259,12 +267,12 @@ BOOL AddOneForm(HANDLE printer, DWORD level, BYTE* info) {
         SetLastError(ERROR_FILE_EXISTS);
         return FALSE;
     }
-    PrintServer().forms.push_back({form->pName, FORM_USER, form->Size, form->ImageableArea});
+    PrintServer().forms.push_back({form->pName, form->Flags, form->Size, form->ImageableArea});
     return TRUE;
 }
 
 BOOL DeleteOneForm(HANDLE printer, const wchar_t* formName) {
-    if (!IsOpen(printer)) return FALSE;
+    if (!IsOpenToAdminister(printer)) return FALSE;
     if (Fails("DeleteForm")) return FALSE;
     std::vector<DoubleForm>& forms = PrintServer().forms;
     for (auto it = forms.begin(); it != forms.end(); ++it) {

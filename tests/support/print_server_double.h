@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +35,8 @@ struct PrintServerDouble {
     std::vector<DoubleForm> forms;
 
     // Refusals: an open asking for any of these access bits fails with ERROR_ACCESS_DENIED.
+    // Writing at level 2, adding and deleting forms need a handle opened with
+    // PRINTER_ACCESS_ADMINISTER, as on Windows; without it they fail the same way.
     ACCESS_MASK refusedAccess = 0;
     // A call named here ("GetPrinter", "SetPrinter", "DocumentProperties", "AddForm",
     // "DeleteForm", "GetForm", "EnumForms") fails and leaves this code as the last error.
@@ -53,7 +54,7 @@ struct PrintServerDouble {
 
     // What the code under test did.
     std::vector<ACCESS_MASK> opens;
-    std::set<HANDLE> openHandles;
+    std::map<HANDLE, ACCESS_MASK> openHandles;  // with the access each was opened with
     std::vector<DWORD> writtenLevels;
     int driverDialogRuns = 0;
 };

@@ -38,8 +38,9 @@ DEVMODEW StoredDeviceModeFields() {
 }
 
 void StoreDeviceMode(std::vector<BYTE>& mode) {
+    if (mode.empty()) return;
     HANDLE printer = OpenTestPrinter(PRINTER_ALL_ACCESS);
-    if (mode.empty() || !printer) return;
+    if (!printer) return;
     PRINTER_INFO_9W info{reinterpret_cast<DEVMODEW*>(mode.data())};
     SetPrinterW(printer, 9, reinterpret_cast<BYTE*>(&info), 0);
     ClosePrinter(printer);
