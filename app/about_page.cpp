@@ -61,6 +61,7 @@ void InitAboutPage(HWND page) {
 
 void OpenWebSite() {
     static const auto shellExecute = BindEntryPoint<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    ComApartment com;
     if (shellExecute) shellExecute(nullptr, L"open", WebSiteAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }
 

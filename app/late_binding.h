@@ -1,9 +1,10 @@
 // Entry points of system DLLs that only some actions need (the spooler, the file and
-// folder choosers, opening the web site), bound at their first use: the program then
+// folder choosers, opening the web site, COM for the last two), bound at their first use: the program then
 // starts without loading and initialising those DLLs. A DLL stays loaded once bound.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 
@@ -31,3 +32,26 @@ template <typename Function>
 Function BindEntryPoint(const wchar_t* library, const char* name) {
     return EntryPoint<Function>(LoadSystemLibrary(library), name);
 }
+
+// COM on the calling thread for as long as it lives, as the shell's folder browser and
+// ShellExecuteW require (their extensions are COM objects); ole32 is bound at first use
+// too. A thread whose COM is already set up keeps it as it is.
+class ComApartment {
+public:
+    ComApartment() {
+        static const auto initialize = BindEntryPoint<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        // S_FALSE (already initialised the same way) is undone by its own uninitialise too.
+        initialized_ = initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    }
+    ~ComApartment() {
+        static const auto uninitialize = BindEntryPoint<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+        if (initialized_ && uninitialize) uninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+    bool initialized() const { return initialized_; }
+
+private:
+    bool initialized_ = false;
+};

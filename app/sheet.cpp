@@ -19,7 +19,7 @@ bool ButtonPressReported = false;
 struct PageTableRow {
     SheetPage page;
     int templateId;
-    DLGPROC proc;  // null while the page is not part of this build
+    DLGPROC proc;
     const wchar_t* title;
 };
 
@@ -66,7 +66,7 @@ std::vector<SheetPage> PresentPageKinds(const SheetConditions& conditions) {
 std::vector<PageSlot> PresentPages(const SheetConditions& conditions) {
     std::vector<PageSlot> slots;
     for (const PageTableRow& row : PageTable)
-        if (row.proc && IsPresent(row.page, conditions)) slots.push_back({row.templateId, row.proc, row.title});
+        if (IsPresent(row.page, conditions)) slots.push_back({row.templateId, row.proc, row.title});
     return slots;
 }
 
@@ -153,6 +153,8 @@ void MarkPageChanged(HWND page, bool& changedFlag) {
     changedFlag = true;
     MarkPageChanged(page);
 }
+
+DWORD CheckBoxValue(HWND page, int controlId) { return IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0; }
 
 INT_PTR AcceptApply(HWND page) {
     SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);

@@ -30,7 +30,7 @@ enum class SheetPage { General, Paper, Agent, Emf, Pdf, About };
 // About (always present).
 std::vector<SheetPage> PresentPageKinds(const SheetConditions& conditions);
 
-// The allowed pages that this build has a dialog procedure for, ready to create.
+// The allowed pages, ready to create.
 std::vector<PageSlot> PresentPages(const SheetConditions& conditions);
 
 // The page the sheet opens on: the last viewed one when it is in range, else the first.
@@ -64,6 +64,8 @@ void RecordLastViewedPage(HWND page);
 void MarkPageChanged(HWND page, bool& changedFlag);
 // For a page that keeps no changed flag: only let the sheet enable Apply.
 void MarkPageChanged(HWND page);
+// For the pages: 1 when the check box is ticked, else 0, as the registry keeps it.
+DWORD CheckBoxValue(HWND page, int controlId);
 // For the pages: accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
 // For the settings pages: PSN_SETACTIVE records the page as viewed last; PSN_APPLY

@@ -315,6 +315,7 @@ bool ChooseOutputFolder(wchar_t* buffer) {
     static const auto pathFromList =
         BindEntryPoint<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
     if (!browseForFolder || !pathFromList) return false;
+    ComApartment com;  // before the item list, which is freed while COM is still up
     BROWSEINFOW request = OutputFolderRequest();
     std::unique_ptr<ITEMIDLIST, ShellItemListFree> folder(browseForFolder(&request));
     if (!folder) return false;

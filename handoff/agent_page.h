@@ -1,5 +1,5 @@
-// The Agent page's pieces that touch no window: the message number's text, and what
-// the two choosing dialogs are asked for.
+// The Agent page's testable pieces: the message number's text, what the two choosing
+// dialogs are asked for, the choosers themselves and the page's allocation seam.
 #pragma once
 
 #include <windows.h>

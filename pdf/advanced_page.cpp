@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "app/sheet.h"
 #include "pdf/profile_sheet.h"
 #include "res/resource.h"
 
@@ -116,7 +117,7 @@ void OnAdvancedCommand(HWND page, int controlId, int code) {
     } else if (code == CBN_EDITCHANGE && controlId == IDC_JPEG_QUALITY) {
         OnJpegQualityTyped(page);
     } else if (code == BN_CLICKED && controlId == IDC_ALTERNATE_EMF) {
-        EditedProfile.alternateEmfRendering = IsDlgButtonChecked(page, IDC_ALTERNATE_EMF) == BST_CHECKED ? 1 : 0;
+        EditedProfile.alternateEmfRendering = static_cast<int>(CheckBoxValue(page, IDC_ALTERNATE_EMF));
     }
 }
 

@@ -53,8 +53,6 @@ void InitPdfPage(HWND page) {
     SelectCurrentProfile(page);
 }
 
-DWORD CheckStateOf(HWND page, int controlId) { return IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0; }
-
 // False when there was no memory for it; the user has been told.
 bool MergeNewProfile(HWND page) {
     if (!Settings.Profiles.Append(EditedProfile)) {
@@ -123,16 +121,16 @@ void OnProfileSelected(HWND page) {
 void OnPdfClick(HWND page, int controlId) {
     switch (controlId) {
         case IDC_PDF_SAVE:
-            Settings.PdfEnabled = CheckStateOf(page, IDC_PDF_SAVE);
+            Settings.PdfEnabled = CheckBoxValue(page, IDC_PDF_SAVE);
             UpdatePdfControls(page);
             MarkPageChanged(page, PdfPageChanged);
             break;
         case IDC_PDF_SEPARATE:
-            Settings.PdfSeparate = CheckStateOf(page, IDC_PDF_SEPARATE);
+            Settings.PdfSeparate = CheckBoxValue(page, IDC_PDF_SEPARATE);
             MarkPageChanged(page, PdfPageChanged);
             break;
         case IDC_PDF_NO_EMBED_FONTS:
-            Settings.PdfDoNotEmbedFonts = CheckStateOf(page, IDC_PDF_NO_EMBED_FONTS);
+            Settings.PdfDoNotEmbedFonts = CheckBoxValue(page, IDC_PDF_NO_EMBED_FONTS);
             MarkPageChanged(page, PdfPageChanged);
             break;
         case IDC_PDF_NEW:

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/sheet.h"
 #include "pdf/password_cipher.h"
 #include "pdf/profile_sheet.h"
 #include "res/resource.h"
@@ -65,7 +66,7 @@ void InitSecurityPage(HWND page) {
 void OnSecurityClick(HWND page, int controlId) {
     for (const SecurityFlag& flag : SecurityFlags) {
         if (flag.controlId != controlId) continue;
-        EditedProfile.*flag.field = IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0;
+        EditedProfile.*flag.field = static_cast<int>(CheckBoxValue(page, controlId));
         if (controlId == IDC_SECURITY_ENABLE)
             UpdateSecurityControls(page);
         else

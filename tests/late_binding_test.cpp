@@ -42,4 +42,36 @@ TEST(LateBinding, ADllBesideTheProgramIsNotTaken) {
     DeleteFileW(beside.c_str());
 }
 
+TEST(ComApartment, SetsUpComForItsLifetimeAndUndoesIt) {
+    {
+        ComApartment com;
+        ASSERT_TRUE(com.initialized());
+        // Set up already: a second initialisation of the same kind only counts.
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+        CoUninitialize();
+    }
+    // Undone: the thread starts afresh.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    {
+        ComApartment nested;
+        EXPECT_TRUE(nested.initialized());
+    }
+    // The thread's own initialisation outlives the nested one.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+    CoUninitialize();
+    CoUninitialize();
+}
+
+TEST(ComApartment, AThreadInAnotherModelIsLeftAsItIs) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    {
+        ComApartment com;
+        EXPECT_FALSE(com.initialized());
+    }
+    // Still the multithreaded apartment: not uninitialised by the page.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+    CoUninitialize();
+    CoUninitialize();
+}
+
 }  // namespace
