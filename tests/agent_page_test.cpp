@@ -265,6 +265,19 @@ TEST_F(AgentPageTest, ChoosingSendMessageAgainReplacesTypedText) {
     EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"");
 }
 
+// The stored target shown again is the one of the table in use: the machine's here.
+TEST_F(AgentPageTest, ChoosingSendMessageShowsTheMachineTargetWhenTheMachineTableIsInUse) {
+    SetAgentValues(HKEY_LOCAL_MACHINE, MachineValues);
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(Shown(page), MachineValues);
+    S::Type(page, IDC_AGENT_MESSAGE_ID, L"999");
+    S::Type(page, IDC_AGENT_TITLE, L"typed title");
+    S::Choose(page, IDC_AGENT_MODE, 1);
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"77");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"Machine Window");
+}
+
 // ---------------------------------------------------------------------------
 // Changes and apply
 
@@ -377,8 +390,8 @@ constexpr int ReadOnlyBox = 1040;   // chx1
 void TypeFileName(HWND dialog, const wchar_t* path) {
     HWND name = GetDlgItem(dialog, FileNameBox);
     HWND edit = name ? FindDescendant(name, L"Edit") : nullptr;
-    ASSERT_NE(edit, nullptr) << "no name box in\n" << std::string(DescribeChildren(dialog).begin(),
-                                                                  DescribeChildren(dialog).end());
+    const std::wstring children = DescribeChildren(dialog);
+    ASSERT_NE(edit, nullptr) << "no name box in\n" << std::string(children.begin(), children.end());
     SetWindowTextW(edit, path);
 }
 
@@ -409,7 +422,8 @@ TEST_F(AgentChooserLiveShellDialogTest, ProgramChosenInTheFileDialogFillsTheBox)
         ownerless = GetWindow(dialog, GW_OWNER) == nullptr;
         onlyExe = SendDlgItemMessageW(dialog, FileTypeList, CB_GETCOUNT, 0, 0) == 1 &&
                   WindowTextOf(GetDlgItem(dialog, FileTypeList)) == L"PE files (*.exe)";
-        noReadOnly = !IsWindowVisible(GetDlgItem(dialog, ReadOnlyBox));
+        HWND readOnly = GetDlgItem(dialog, ReadOnlyBox);
+        noReadOnly = readOnly && !IsWindowVisible(readOnly);
         TypeFileName(dialog, Program);
         PressDialogButton(dialog, IDOK);
     }});

@@ -23,7 +23,9 @@ class HandleHygieneTest : public RegistryTest {
 protected:
     void SetUp() override {
         RegistryTest::SetUp();
-        LoadSettings();
+        // PDF saving on, so that "New" can be pressed as a user presses it.
+        SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+        ASSERT_EQ(LoadSettings(), 1);
     }
 };
 
@@ -74,6 +76,7 @@ TEST_F(HandleHygieneTest, NestedDialogsAndPageSwitchesGiveBackWhatTheyTake) {
     ModelessSheet sheet;
     HWND pdfPage = sheet.ShowPageWith(IDC_PDF_NEW);
     ASSERT_NE(pdfPage, nullptr);
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(pdfPage, IDC_PDF_NEW)));
     HWND paperPage = sheet.ShowPageWith(IDC_ADD_FORM);
     ASSERT_NE(paperPage, nullptr);
     ASSERT_TRUE(IsWindowEnabled(GetDlgItem(paperPage, IDC_ADD_FORM)));

@@ -142,11 +142,11 @@ TEST_F(PdfPageTest, CancelledNewLeavesNoTrace) {
 
     // The next New starts from the defaults again, not from what was cancelled.
     std::wstring shownName = L"<not shown>";
-    ClickAndDriveProfileSheet(IDC_PDF_NEW, {[&](HWND s) {
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {[&](HWND s) {
                                                 shownName = ControlText(ShowSheetPageWith(s, IDC_PROFILE_NAME),
                                                                         IDC_PROFILE_NAME);
                                             },
-                                            PressCancel()});
+                                            PressCancel()}), 1);
     EXPECT_EQ(shownName, L"");
 }
 
@@ -176,7 +176,7 @@ TEST_F(PdfPageTest, CancelledEditChangesNothing) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
     StoreProfiles({L"One", L"Two"}, 0);
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ClickAndDriveProfileSheet(IDC_PDF_EDIT, {TypeProfileName(L"Changed"), PressCancel()});
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {TypeProfileName(L"Changed"), PressCancel()}), 1);
     EXPECT_EQ(Entries(), (Names{L"One", L"Two"}));
     EXPECT_STREQ(Settings.Profiles.At(0).name, L"One");
     EXPECT_FALSE(sheet().ApplyEnabled());
@@ -203,11 +203,11 @@ TEST_F(PdfPageTest, TheMainSheetIsDisabledWhileAProfileIsEdited) {
     ASSERT_NE(OpenPdfPage(), nullptr);
     bool mainEnabled = true;
     HWND owner = nullptr;
-    ClickAndDriveProfileSheet(IDC_PDF_EDIT, {[&](HWND s) {
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {[&](HWND s) {
                                                  mainEnabled = IsWindowEnabled(sheet().window()) != FALSE;
                                                  owner = GetWindow(s, GW_OWNER);
                                              },
-                                             PressCancel()});
+                                             PressCancel()}), 1);
     EXPECT_FALSE(mainEnabled) << "the main sheet's OK and Cancel must not work meanwhile";
     EXPECT_EQ(owner, sheet().window());
     EXPECT_TRUE(IsWindowEnabled(sheet().window()));
@@ -275,7 +275,7 @@ TEST_F(PdfPageTest, DeletingTheOnlyProfileDisablesEditAndDeleteAlsoAfterSaveToPd
     EXPECT_EQ(ProfilesDword(L"Profiles count"), 0u);
 
     // A new profile brings them back.
-    ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Fresh"), PressOk()});
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Fresh"), PressOk()}), 1);
     EXPECT_EQ(Entries(), (Names{L"Fresh"}));
     EXPECT_EQ(Settings.CurrentProfile, 0);
     EXPECT_TRUE(Enabled(IDC_PDF_EDIT));
@@ -391,13 +391,13 @@ TEST_F(PdfPageTest, PasswordsAreNeverStoredInClearText) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
     ASSERT_NE(OpenPdfPage(), nullptr);
     const std::wstring password = L"Sesame-42";
-    ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Locked"),
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Locked"),
                                             [&](HWND s) {
                                                 HWND security = ShowSheetPageWith(s, IDC_SECURITY_ENABLE);
                                                 ReplaceText(GetDlgItem(security, IDC_USER_PASSWORD), password);
                                                 ReplaceText(GetDlgItem(security, IDC_OWNER_PASSWORD), password);
                                             },
-                                            PressOk()});
+                                            PressOk()}), 1);
     EXPECT_TRUE(sheet().Apply());
 
     HKEY raw = nullptr;
@@ -425,7 +425,6 @@ TEST_F(PdfPageTest, PasswordsAreNeverStoredInClearText) {
 // --- In the sheet ----------------------------------------------------------------------
 
 TEST_F(PdfPageTest, BecomingActiveRecordsTheIndex) {
-    Settings.LastViewedPage = 99;
     ASSERT_NE(OpenPdfPage(), nullptr);
     EXPECT_EQ(Settings.LastViewedPage, sheet().IndexOf(page()));
 }

@@ -79,8 +79,14 @@ protected:
         StoreProfiles({L"Stored"}, 0);
         for (const auto& number : numbers)
             SetDword(HKEY_CURRENT_USER, UserProfilesPath, ProfileValueName(0, number.first).c_str(), number.second);
-        if (!OpenPdfPage()) return -1;
-        return ClickAndDriveProfileSheet(IDC_PDF_EDIT, std::move(steps));
+        if (!OpenPdfPage()) {
+            ADD_FAILURE() << "no PDF page";
+            return -1;
+        }
+        int seen = ClickAndDriveProfileSheet(IDC_PDF_EDIT, std::move(steps));
+        // The steps hold the checks: a sheet that never opened would run none of them.
+        EXPECT_EQ(seen, 1) << "the profile sheet did not open";
+        return seen;
     }
 
     const PdfProfile& Profile(int index) const { return Settings.Profiles.At(index); }
@@ -106,7 +112,7 @@ TEST_F(ProfileSheetTest, FrameHasThreePagesOkAndCancelButNoApplyOrHelp) {
     std::vector<std::wstring> tabs;
     HWND current = nullptr, description = nullptr;
     bool applyShown = true, helpShown = true, contextHelp = true, okShown = false, cancelShown = false;
-    ClickAndDriveProfileSheet(IDC_PDF_NEW, {[&](HWND s) {
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {[&](HWND s) {
                                                 HWND tab = FindWindowExW(s, nullptr, WC_TABCONTROLW, nullptr);
                                                 for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
                                                     wchar_t text[64] = {};
@@ -129,7 +135,7 @@ TEST_F(ProfileSheetTest, FrameHasThreePagesOkAndCancelButNoApplyOrHelp) {
                                                 cancelShown = shown(IDCANCEL);
                                                 contextHelp = (GetWindowLongW(s, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) != 0;
                                             },
-                                            PressCancel()});
+                                            PressCancel()}), 1);
     EXPECT_EQ(tabs, (Names{L"Description", L"Security", L"Advanced"}));
     EXPECT_NE(current, nullptr);
     EXPECT_EQ(current, description) << "opens on Description";
@@ -142,7 +148,7 @@ TEST_F(ProfileSheetTest, FrameHasThreePagesOkAndCancelButNoApplyOrHelp) {
 
 TEST_F(ProfileSheetTest, DescriptionControlsAndLimits) {
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ClickAndDriveProfileSheet(
+    EXPECT_EQ(ClickAndDriveProfileSheet(
         IDC_PDF_NEW, {OnPage(IDC_PROFILE_NAME,
                              [](HWND p) {
                                  const struct {
@@ -174,7 +180,7 @@ TEST_F(ProfileSheetTest, DescriptionControlsAndLimits) {
                                  TypeText(GetDlgItem(p, IDC_PROFILE_NAME), std::wstring(140, L'n'));
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_NAME).size(), 127u);
                              }),
-                      PressCancel()});
+                      PressCancel()}), 1);
 }
 
 TEST_F(ProfileSheetTest, OkWithAnEmptyNameIsRefusedOnTheDescriptionPage) {
@@ -202,7 +208,7 @@ TEST_F(ProfileSheetTest, OkWithAnEmptyNameIsRefusedOnTheDescriptionPage) {
 
 TEST_F(ProfileSheetTest, DescriptionTextsReachTheProfileWithTheirLineBreaks) {
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ClickAndDriveProfileSheet(IDC_PDF_NEW, {OnPage(IDC_PROFILE_NAME,
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {OnPage(IDC_PROFILE_NAME,
                                                    [](HWND p) {
                                                        TypeText(GetDlgItem(p, IDC_PROFILE_NAME), L"Report");
                                                        TypeText(GetDlgItem(p, IDC_PROFILE_TITLE), L"Q3 figures");
@@ -210,7 +216,7 @@ TEST_F(ProfileSheetTest, DescriptionTextsReachTheProfileWithTheirLineBreaks) {
                                                        TypeText(GetDlgItem(p, IDC_PROFILE_SUBJECT), L"Sales");
                                                        TypeText(GetDlgItem(p, IDC_PROFILE_KEYWORDS), L"north\rsouth");
                                                    }),
-                                            PressOk()});
+                                            PressOk()}), 1);
     ASSERT_EQ(Settings.Profiles.Count(), 2);
     EXPECT_STREQ(Profile(1).name, L"Report");
     EXPECT_STREQ(Profile(1).title, L"Q3 figures");
@@ -220,9 +226,9 @@ TEST_F(ProfileSheetTest, DescriptionTextsReachTheProfileWithTheirLineBreaks) {
 
     // Edit shows them again.
     std::wstring keywords;
-    ClickAndDriveProfileSheet(IDC_PDF_EDIT, {OnPage(IDC_PROFILE_KEYWORDS,
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {OnPage(IDC_PROFILE_KEYWORDS,
                                                     [&](HWND p) { keywords = ControlText(p, IDC_PROFILE_KEYWORDS); }),
-                                             PressCancel()});
+                                             PressCancel()}), 1);
     EXPECT_EQ(keywords, L"north\r\nsouth");
 }
 
@@ -497,7 +503,7 @@ TEST_F(ProfileSheetTest, PagesNeverShownKeepTheProfilesValues) {
 
 TEST_F(ProfileSheetTest, ASheetEndedByQuitConfirmsNothing) {
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Never"), [](HWND) { PostQuitMessage(0); }});
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Never"), [](HWND) { PostQuitMessage(0); }}), 1);
     EXPECT_EQ(Entries(), (Names{L"Default"}));
     EXPECT_FALSE(sheet().ApplyEnabled());
 }

@@ -53,7 +53,9 @@ TEST_F(RegToolsTest, EmptyTableTouchesNeitherRegistryNorLog) {
     RegRecord table[] = {{nullptr, Subkey, L"ignored", REG_DWORD, 5, nullptr}};
     SetLastError(1234);
     EXPECT_EQ(reg_read_records(table), 0);
+    EXPECT_EQ(GetLastError(), 1234u) << "no call was made, so no status was left";
     EXPECT_EQ(reg_create_records(table), 0);
+    EXPECT_EQ(GetLastError(), 1234u);
     EXPECT_EQ(table[0].dword_value, 5u);
     EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"ignored").has_value());
     EXPECT_FALSE(ErrorLogExists());

@@ -227,6 +227,35 @@ const char* BrokenRule() {
     return nullptr;
 }
 
+// The state running now, for a crash or a hang, which end the run before the state's
+// own report: both print its replay command too.
+// (32-bit values: read whole on every platform.)
+volatile LONG CurrentSeed = 0;
+volatile LONG StateRunning = 0;
+volatile DWORD CurrentStateStart = 0;
+
+void PrintReplay(const char* what) {
+    const auto seed = static_cast<uint32_t>(CurrentSeed);
+    std::printf("state %u: %s\n  replay: load_fuzz --seed %u --states 1\n", seed, what, seed);
+    std::fflush(stdout);
+}
+
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS*) {
+    PrintReplay("the program crashed");
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// A state that runs for twice the load limit (a load and a save each within it) hangs.
+DWORD WINAPI Watchdog(void*) {
+    for (;;) {
+        Sleep(500);
+        if (StateRunning && GetTickCount() - CurrentStateStart > static_cast<DWORD>(2 * LoadTimeLimitSeconds * 1000)) {
+            PrintReplay("the state did not end in bounded time");
+            ExitProcess(1);
+        }
+    }
+}
+
 double TimedLoad(int& result) {
     LARGE_INTEGER start, end, frequency;
     QueryPerformanceFrequency(&frequency);
@@ -288,9 +317,16 @@ int wmain(int argc, wchar_t** argv) {
     }
     int failures = 0;
     int kinds[CountKinds] = {};
+    SetUnhandledExceptionFilter(ReportCrash);
+    HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
+    if (watchdog) CloseHandle(watchdog);  // it runs until the process ends
     for (uint32_t state = 0; state < states; ++state) {
         CountKind kind = CountAbsent;
+        CurrentSeed = static_cast<LONG>(seed + state);
+        CurrentStateStart = GetTickCount();
+        StateRunning = 1;
         if (!RunState(seed + state, kind)) ++failures;
+        StateRunning = 0;
         ++kinds[kind];
     }
     DeleteProgramKeys();

@@ -11,7 +11,9 @@ constexpr UINT_PTR GuardTimer = 0x5C02;
 constexpr UINT StepIntervalMs = 10;
 // A script must end its sheet; one that does not fails its test instead of hanging it.
 constexpr UINT GuardIntervalMs = 10000;
-constexpr wchar_t SeenProperty[] = L"ModalSheetScript.Seen";
+// How long an activated window may take to get its caption before it counts as some
+// other window (a message box, say) and is left alone.
+constexpr ULONGLONG CaptionWaitMs = 2000;
 
 std::wstring Caption(HWND window) {
     wchar_t text[256] = {};
@@ -38,8 +40,8 @@ LRESULT CALLBACK ModalSheetScript::Hook(int code, WPARAM wParam, LPARAM lParam) 
         // The sheet gets its caption only after it has been activated: look at it on
         // the first tick.
         HWND window = reinterpret_cast<HWND>(wParam);
-        if (!GetPropW(window, SeenProperty)) {
-            SetPropW(window, SeenProperty, reinterpret_cast<HANDLE>(1));
+        if (!script->candidates_.count(window)) {
+            script->candidates_[window] = {GetTickCount64() + CaptionWaitMs, false};
             SetTimer(window, StepTimer, StepIntervalMs, OnTimer);
         }
     }
@@ -50,9 +52,14 @@ void CALLBACK ModalSheetScript::OnTimer(HWND sheet, UINT, UINT_PTR id, DWORD) {
     ModalSheetScript* script = ActiveScript;
     KillTimer(sheet, id);
     if (!script) return;
-    if (GetPropW(sheet, SeenProperty) == reinterpret_cast<HANDLE>(1)) {
-        if (Caption(sheet) != script->caption_) return;  // another window: a message box
-        SetPropW(sheet, SeenProperty, reinterpret_cast<HANDLE>(2));
+    Candidate& candidate = script->candidates_[sheet];
+    if (!candidate.recognised) {
+        if (Caption(sheet) != script->caption_) {
+            // Not titled yet, or another window (a message box): asked again for a while.
+            if (GetTickCount64() < candidate.captionDeadline) SetTimer(sheet, StepTimer, StepIntervalMs, OnTimer);
+            return;
+        }
+        candidate.recognised = true;
         ++script->sheetsSeen_;
         script->stepsRun_ = 0;
     }

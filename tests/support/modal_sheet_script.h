@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,15 @@ private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
     static void CALLBACK OnTimer(HWND sheet, UINT message, UINT_PTR id, DWORD time);
 
+    // A window activated while the script exists: waiting for its caption (until the
+    // tick count given), or recognised as the scripted sheet.
+    struct Candidate {
+        ULONGLONG captionDeadline;
+        bool recognised;
+    };
+
     HHOOK hook_;
+    std::map<HWND, Candidate> candidates_;
     std::wstring caption_;
     std::vector<Step> steps_;
     int sheetsSeen_ = 0;

@@ -46,7 +46,7 @@ int CountKernelHandles() {
 }
 
 // An entry of the GDI handle table that the PEB points to: 24 bytes, the object's
-// type in byte 12, zero for a free slot.
+// type in byte 14, zero for a free slot.
 struct GdiTableEntry {
     uint64_t object;
     uint32_t owner;
