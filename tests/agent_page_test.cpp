@@ -10,6 +10,7 @@
 #include "tests/support/dialog_driver.h"
 #include "tests/support/error_log.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 
@@ -22,13 +23,11 @@ const AgentValues MachineValues{L"C:\\Program Files\\Lumarel\\client.exe", 0, L"
 
 using S = ModelessSheet;
 
-bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
-LRESULT Selection(HWND page) { return SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCURSEL, 0, 0); }
 
 // What the page shows, in the shape of the stored values (the mode is the selection).
 AgentValues Shown(HWND page) {
     return {S::Text(page, IDC_AGENT_APPLICATION),
-            static_cast<DWORD>(Selection(page)),
+            static_cast<DWORD>(ComboSelection(page, IDC_AGENT_MODE)),
             S::Text(page, IDC_AGENT_TITLE),
             ParseMessageId(S::Text(page, IDC_AGENT_MESSAGE_ID).c_str()),
             S::Text(page, IDC_AGENT_DIRECTORY),
@@ -70,10 +69,10 @@ TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(Shown(page), UserValues);
     EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"1234");
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_MESSAGE_ID));
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_TITLE));
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR));
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_TITLE));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
     // Reading the absent machine key would have left its entries in the log.
     EXPECT_FALSE(ErrorLogExists());
     EXPECT_FALSE(sheet().ApplyEnabled()) << "showing the values is no change";
@@ -104,8 +103,8 @@ TEST_F(AgentPageTest, SixUserValuesGiveWayToTheSevenMachineValues) {
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(Shown(page), MachineValues);
-    EXPECT_FALSE(Enabled(page, IDC_AGENT_MESSAGE_ID));
-    EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_TRUE(watcher.boxes().empty());
 
     EXPECT_TRUE(sheet().Apply());
@@ -166,8 +165,8 @@ TEST_F(AgentPageTest, MachineNumbersThatCouldBeReadAreShownWithEmptyTexts) {
     EXPECT_TRUE(watcher.boxes().empty()) << "only absent values failed";
     EXPECT_EQ(Shown(page), (AgentValues{L"", 1, L"", 0xFFFFFFFF, L"", 1, L""}));
     EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"-1");
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_TITLE));
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_TITLE));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
 }
 
 TEST_F(AgentPageTest, OnlySendMessageEnablesTheMessageTarget) {
@@ -176,9 +175,9 @@ TEST_F(AgentPageTest, OnlySendMessageEnablesTheMessageTarget) {
         values.transferMode = mode;
         HWND page = Open(values);
         ASSERT_NE(page, nullptr);
-        EXPECT_EQ(Enabled(page, IDC_AGENT_MESSAGE_ID), mode == 1) << mode;
-        EXPECT_EQ(Enabled(page, IDC_AGENT_TITLE), mode == 1) << mode;
-        EXPECT_EQ(Selection(page), mode <= 2 ? static_cast<LRESULT>(mode) : CB_ERR) << mode;
+        EXPECT_EQ(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID), mode == 1) << mode;
+        EXPECT_EQ(IsControlEnabled(page, IDC_AGENT_TITLE), mode == 1) << mode;
+        EXPECT_EQ(ComboSelection(page, IDC_AGENT_MODE), mode <= 2 ? static_cast<LRESULT>(mode) : CB_ERR) << mode;
         EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"Agent Window") << "a disabled box still shows its value";
     }
 }
@@ -251,16 +250,16 @@ TEST_F(AgentPageTest, ChoosingSendMessageAgainReplacesTypedText) {
     // Another mode disables the boxes and leaves their text.
     S::Type(page, IDC_AGENT_MESSAGE_ID, L"555");
     S::Choose(page, IDC_AGENT_MODE, 0);
-    EXPECT_FALSE(Enabled(page, IDC_AGENT_MESSAGE_ID));
-    EXPECT_FALSE(Enabled(page, IDC_AGENT_TITLE));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_TITLE));
     EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"555");
 
     // After an apply the table holds the applied number and no strings any more.
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 555u);
     S::Choose(page, IDC_AGENT_MODE, 1);
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_MESSAGE_ID));
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_TITLE));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_TITLE));
     EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"555");
     EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"");
 }
@@ -298,13 +297,13 @@ TEST_F(AgentPageTest, TwoClicksOnPreprocessingRestoreItButStillMarkAChange) {
     values.preprocessing = 0;
     HWND page = Open(values);
     ASSERT_NE(page, nullptr);
-    EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
-    EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
     S::Click(page, IDC_AGENT_PREPROCESSING);
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR));
-    EXPECT_TRUE(Enabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
     S::Click(page, IDC_AGENT_PREPROCESSING);
-    EXPECT_FALSE(Enabled(page, IDC_AGENT_PREPROCESSOR));
+    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_TRUE(sheet().ApplyEnabled());
     EXPECT_TRUE(sheet().Apply());

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr wchar_t ProfilesPath[] = L"Software\\LumarelPrinter\\PDF Profiles";
 constexpr wchar_t ProfileSheetTitle[] = L"PDF Profile Properties";
 constexpr int ImagesCompressionJpeg = 1;
 
@@ -24,7 +23,7 @@ std::optional<LRESULT> Result(LRESULT value) { return value; }
 std::optional<DWORD> Dword(DWORD value) { return value; }
 
 std::optional<DWORD> ProfileDword(int index, const wchar_t* field) {
-    return ReadStoredDword(HKEY_CURRENT_USER, ProfilesPath, ProfileValueName(index, field).c_str());
+    return ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, ProfileValueName(index, field).c_str());
 }
 
 // The page of the nested sheet at `index`, made current.
@@ -101,13 +100,13 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
 
     // What the driver will read.
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled"), Dword(1));
-    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, ProfilesPath, L"Profiles count"), Dword(2));
-    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, ProfilesPath, L"Current profile"), Dword(1));
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"), Dword(2));
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"), Dword(1));
     EXPECT_EQ(ProfileDword(1, L"Security enabled"), Dword(1));
     EXPECT_EQ(ProfileDword(1, L"User password enabled"), Dword(1));
     EXPECT_EQ(ProfileDword(1, L"Images Compression"), Dword(ImagesCompressionJpeg));
     EXPECT_EQ(ProfileDword(1, L"JPEG Quality"), Dword(65));
-    auto blob = ReadStored(HKEY_CURRENT_USER, ProfilesPath, ProfileValueName(1, L"User password").c_str());
+    auto blob = ReadStored(HKEY_CURRENT_USER, UserProfilesPath, ProfileValueName(1, L"User password").c_str());
     ASSERT_TRUE(blob.has_value());
     ASSERT_EQ(blob->bytes.size(), PasswordBlobBytes);
     const std::string clear(reinterpret_cast<const char*>(password.data()), password.size() * sizeof(wchar_t));

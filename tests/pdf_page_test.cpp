@@ -27,9 +27,7 @@ std::optional<DWORD> ProfilesDword(const wchar_t* name) {
 }
 
 std::wstring StoredText(const wchar_t* path, const std::wstring& name) {
-    auto value = ReadStored(HKEY_CURRENT_USER, path, name.c_str());
-    if (!value || value->type != REG_SZ || value->bytes.size() < sizeof(wchar_t)) return L"<missing>";
-    return std::wstring(reinterpret_cast<const wchar_t*>(value->bytes.data()), value->bytes.size() / 2 - 1);
+    return ReadStoredText(HKEY_CURRENT_USER, path, name.c_str()).value_or(L"<missing>");
 }
 
 std::wstring StoredProfileName(int index) { return StoredText(UserProfilesPath, ProfileValueName(index, L"Profile name")); }

@@ -97,8 +97,6 @@ Step OnPage(int controlId, std::function<void(HWND page)> check) {
     return [controlId, check](HWND sheet) { check(ShowSheetPageWith(sheet, controlId)); };
 }
 
-bool IsEnabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
-int CurSel(HWND page, int id) { return static_cast<int>(SendDlgItemMessageW(page, id, CB_GETCURSEL, 0, 0)); }
 LONG StyleOf(HWND page, int id) { return GetWindowLongW(GetDlgItem(page, id), GWL_STYLE); }
 
 std::wstring ClassOf(HWND page, int id) {
@@ -250,8 +248,8 @@ TEST_F(ProfileSheetTest, SecurityControlsShowTheStoredFlags) {
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ALLOW_PRINTING), BST_CHECKED);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_LOW), BST_UNCHECKED);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_CHECKED);
-                                  EXPECT_TRUE(IsEnabled(p, IDC_USER_PASSWORD));
-                                  EXPECT_FALSE(IsEnabled(p, IDC_OWNER_PASSWORD));
+                                  EXPECT_TRUE(IsControlEnabled(p, IDC_USER_PASSWORD));
+                                  EXPECT_FALSE(IsControlEnabled(p, IDC_OWNER_PASSWORD));
                                   for (int id : {IDC_USER_PASSWORD, IDC_OWNER_PASSWORD}) {
                                       EXPECT_NE(StyleOf(p, id) & ES_PASSWORD, 0) << id;
                                       EXPECT_EQ(SendDlgItemMessageW(p, id, EM_GETLIMITTEXT, 0, 0), 31) << id;
@@ -275,27 +273,27 @@ TEST_F(ProfileSheetTest, SecurityOffDisablesEverythingButTheGroupBoxes) {
         {{L"Security enabled", 0}, {L"User password enabled", 1}, {L"Owner password enabled", 0}},
         {OnPage(IDC_SECURITY_ENABLE,
                 [&](HWND p) {
-                    for (int id : governed) EXPECT_FALSE(IsEnabled(p, id)) << id;
-                    EXPECT_TRUE(IsEnabled(p, IDC_ALLOWED_ACTIONS_GROUP));
-                    EXPECT_TRUE(IsEnabled(p, IDC_ENCRYPTION_GROUP));
+                    for (int id : governed) EXPECT_FALSE(IsControlEnabled(p, id)) << id;
+                    EXPECT_TRUE(IsControlEnabled(p, IDC_ALLOWED_ACTIONS_GROUP));
+                    EXPECT_TRUE(IsControlEnabled(p, IDC_ENCRYPTION_GROUP));
 
                     // On: the password edits follow their own boxes.
                     ModelessSheet::Click(p, IDC_SECURITY_ENABLE);
                     EXPECT_EQ(EditedProfile.securityEnabled, 1);
-                    EXPECT_TRUE(IsEnabled(p, IDC_USER_PASSWORD));
-                    EXPECT_FALSE(IsEnabled(p, IDC_OWNER_PASSWORD));
-                    EXPECT_TRUE(IsEnabled(p, IDC_ALLOW_PRINTING));
-                    EXPECT_TRUE(IsEnabled(p, IDC_ENCRYPTION_HIGH));
+                    EXPECT_TRUE(IsControlEnabled(p, IDC_USER_PASSWORD));
+                    EXPECT_FALSE(IsControlEnabled(p, IDC_OWNER_PASSWORD));
+                    EXPECT_TRUE(IsControlEnabled(p, IDC_ALLOW_PRINTING));
+                    EXPECT_TRUE(IsControlEnabled(p, IDC_ENCRYPTION_HIGH));
 
                     ModelessSheet::Click(p, IDC_OWNER_PASSWORD_ENABLE);
                     EXPECT_EQ(EditedProfile.ownerPasswordEnabled, 1);
-                    EXPECT_TRUE(IsEnabled(p, IDC_OWNER_PASSWORD));
+                    EXPECT_TRUE(IsControlEnabled(p, IDC_OWNER_PASSWORD));
                     ModelessSheet::Click(p, IDC_USER_PASSWORD_ENABLE);
                     EXPECT_EQ(EditedProfile.userPasswordEnabled, 0);
-                    EXPECT_FALSE(IsEnabled(p, IDC_USER_PASSWORD));
+                    EXPECT_FALSE(IsControlEnabled(p, IDC_USER_PASSWORD));
 
                     ModelessSheet::Click(p, IDC_SECURITY_ENABLE);
-                    for (int id : governed) EXPECT_FALSE(IsEnabled(p, id)) << id;
+                    for (int id : governed) EXPECT_FALSE(IsControlEnabled(p, id)) << id;
                 }),
          PressOk()});
     EXPECT_EQ(Profile(0).securityEnabled, 0);
@@ -363,14 +361,14 @@ TEST_F(ProfileSheetTest, AdvancedListsHoldTheirItemsInOrderAndShowTheStoredChoic
                     EXPECT_EQ(ControlText(p, IDC_IMAGES_COMPRESSION_LABEL), L"Images Compression");
                     EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY_LABEL), L"JPEG Quality");
 
-                    EXPECT_EQ(CurSel(p, IDC_PAGE_LAYOUT), 3);
-                    EXPECT_EQ(CurSel(p, IDC_PAGE_MODE), 2);
-                    EXPECT_EQ(CurSel(p, IDC_DOCUMENT_COMPRESSION), 0);
-                    EXPECT_EQ(CurSel(p, IDC_IMAGES_COMPRESSION), 1);
-                    EXPECT_EQ(CurSel(p, IDC_JPEG_QUALITY), 8) << "80 selects its item";
+                    EXPECT_EQ(ComboSelection(p, IDC_PAGE_LAYOUT), 3);
+                    EXPECT_EQ(ComboSelection(p, IDC_PAGE_MODE), 2);
+                    EXPECT_EQ(ComboSelection(p, IDC_DOCUMENT_COMPRESSION), 0);
+                    EXPECT_EQ(ComboSelection(p, IDC_IMAGES_COMPRESSION), 1);
+                    EXPECT_EQ(ComboSelection(p, IDC_JPEG_QUALITY), 8) << "80 selects its item";
                     EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY), L"80");
-                    EXPECT_TRUE(IsEnabled(p, IDC_JPEG_QUALITY));
-                    EXPECT_EQ(CurSel(p, IDC_PDF_VERSION), 1);
+                    EXPECT_TRUE(IsControlEnabled(p, IDC_JPEG_QUALITY));
+                    EXPECT_EQ(ComboSelection(p, IDC_PDF_VERSION), 1);
                     EXPECT_EQ(IsDlgButtonChecked(p, IDC_ALTERNATE_EMF), BST_CHECKED);
 
                     ChooseComboItem(p, IDC_PAGE_LAYOUT, 0);
@@ -393,9 +391,9 @@ TEST_F(ProfileSheetTest, StoredValuesWithoutAnItemSelectNothingAndAreKept) {
     EditStoredProfile({{L"Page Layout", 7}, {L"Page Mode", 0xFFFFFFFF}, {L"PDF Version", 2}},
                       {OnPage(IDC_ALTERNATE_EMF,
                               [](HWND p) {
-                                  EXPECT_EQ(CurSel(p, IDC_PAGE_LAYOUT), CB_ERR);
-                                  EXPECT_EQ(CurSel(p, IDC_PAGE_MODE), CB_ERR);
-                                  EXPECT_EQ(CurSel(p, IDC_PDF_VERSION), CB_ERR);
+                                  EXPECT_EQ(ComboSelection(p, IDC_PAGE_LAYOUT), CB_ERR);
+                                  EXPECT_EQ(ComboSelection(p, IDC_PAGE_MODE), CB_ERR);
+                                  EXPECT_EQ(ComboSelection(p, IDC_PDF_VERSION), CB_ERR);
                               }),
                        PressOk()});
     EXPECT_EQ(Profile(0).pageLayout, 7);
@@ -407,14 +405,14 @@ TEST_F(ProfileSheetTest, JpegQualityFollowsTheImagesCompression) {
     EditStoredProfile({{L"Images Compression", 2}},
                       {OnPage(IDC_ALTERNATE_EMF,
                               [](HWND p) {
-                                  EXPECT_TRUE(IsEnabled(p, IDC_JPEG_QUALITY)) << "stored CCITT3 opens enabled";
+                                  EXPECT_TRUE(IsControlEnabled(p, IDC_JPEG_QUALITY)) << "stored CCITT3 opens enabled";
                                   ChooseComboItem(p, IDC_IMAGES_COMPRESSION, 4);
                                   EXPECT_EQ(EditedProfile.imagesCompression, 4);
-                                  EXPECT_FALSE(IsEnabled(p, IDC_JPEG_QUALITY)) << "chosen CCITT4 disables it";
+                                  EXPECT_FALSE(IsControlEnabled(p, IDC_JPEG_QUALITY)) << "chosen CCITT4 disables it";
                                   ChooseComboItem(p, IDC_IMAGES_COMPRESSION, 1);
-                                  EXPECT_TRUE(IsEnabled(p, IDC_JPEG_QUALITY));
+                                  EXPECT_TRUE(IsControlEnabled(p, IDC_JPEG_QUALITY));
                                   ChooseComboItem(p, IDC_IMAGES_COMPRESSION, 0);
-                                  EXPECT_FALSE(IsEnabled(p, IDC_JPEG_QUALITY));
+                                  EXPECT_FALSE(IsControlEnabled(p, IDC_JPEG_QUALITY));
                               }),
                        PressOk()});
     EXPECT_EQ(Profile(0).imagesCompression, 0);
@@ -424,7 +422,7 @@ TEST_F(ProfileSheetTest, AQualityOfEightyFiveIsShownAsText) {
     EditStoredProfile({{L"JPEG Quality", 85}}, {OnPage(IDC_ALTERNATE_EMF,
                                                        [](HWND p) {
                                                            EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY), L"85");
-                                                           EXPECT_EQ(CurSel(p, IDC_JPEG_QUALITY), CB_ERR);
+                                                           EXPECT_EQ(ComboSelection(p, IDC_JPEG_QUALITY), CB_ERR);
                                                        }),
                                                 PressOk()});
     EXPECT_EQ(Profile(0).jpegQuality, 85);

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr wchar_t UserProfilesPath[] = L"Software\\LumarelPrinter\\PDF Profiles";            // HKCU
-constexpr wchar_t DefaultProfilesPath[] = L"Software\\LumarelPrinter\\Defaults\\PDF Profiles";  // HKLM
 
 // Stores exactly the given units. The registry adds a terminator to a string value
 // whose buffer has one just past the stated size, so the buffer gets none there.

@@ -26,8 +26,6 @@ namespace {
 // One start-up load, 10,000 profiles included, stays far below this.
 constexpr double LoadTimeLimitSeconds = 90;
 
-const wchar_t UserProfilesPath[] = L"Software\\LumarelPrinter\\PDF Profiles";
-const wchar_t DefaultProfilesPath[] = L"Software\\LumarelPrinter\\Defaults\\PDF Profiles";
 
 // The plain values the load looks for, in any of the three main keys.
 const wchar_t* const PlainValueNames[] = {

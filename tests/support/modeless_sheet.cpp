@@ -74,9 +74,4 @@ void ModelessSheet::Choose(HWND page, int controlId, int index) {
     PumpMessages();
 }
 
-std::wstring ModelessSheet::Text(HWND page, int controlId) {
-    HWND control = GetDlgItem(page, controlId);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+std::wstring ModelessSheet::Text(HWND page, int controlId) { return ControlText(page, controlId); }

@@ -12,7 +12,6 @@
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 
-inline constexpr wchar_t UserProfilesPath[] = L"Software\\LumarelPrinter\\PDF Profiles";  // below HKCU
 inline constexpr wchar_t ProfileSheetCaption[] = L"PDF Profile Properties";
 
 // Stores profiles with these names (other fields at their defaults) in the user key.

@@ -13,6 +13,8 @@
 inline constexpr wchar_t UserKeyPath[] = L"Software\\LumarelPrinter";
 inline constexpr wchar_t MachineKeyPath[] = L"Software\\LumarelPrinter";
 inline constexpr wchar_t DefaultsKeyPath[] = L"Software\\LumarelPrinter\\Defaults";
+inline constexpr wchar_t UserProfilesPath[] = L"Software\\LumarelPrinter\\PDF Profiles";               // HKCU
+inline constexpr wchar_t DefaultProfilesPath[] = L"Software\\LumarelPrinter\\Defaults\\PDF Profiles";  // HKLM
 
 // Deletes HKCU\Software\LumarelPrinter and HKLM\Software\LumarelPrinter with everything below.
 void DeleteProgramKeys();
