@@ -174,34 +174,75 @@ INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)
     return FALSE;
 }
 
-// The module that holds this code and its resources, also when another process has
-// loaded properties.exe to call the export.
+// The module that holds this code and its resources: properties.exe, properties.dll or
+// a test program.
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
-extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper) {
-    // Called through the export without the entry point's preparations.
-    if (!AppInstance) InitProcessGlobals(reinterpret_cast<HINSTANCE>(&__ImageBase));
+namespace {
+
+// Non-zero while a sheet of this process is open. The pages keep their state in
+// process-wide variables, so a second sheet would take the first one's lists away.
+LONG SheetOpen = 0;
+
+class SheetOpenClaim {
+public:
+    SheetOpenClaim() : claimed_(InterlockedCompareExchange(&SheetOpen, 1, 0) == 0) {}
+    ~SheetOpenClaim() {
+        if (claimed_) InterlockedExchange(&SheetOpen, 0);
+    }
+    SheetOpenClaim(const SheetOpenClaim&) = delete;
+    SheetOpenClaim& operator=(const SheetOpenClaim&) = delete;
+    bool claimed() const { return claimed_; }
+
+private:
+    bool claimed_;
+};
+
+// The entry point loads the orientation pictures; a call through the export loads them
+// here. Either way they are freed when the sheet has closed.
+void LoadOrientationBitmaps() {
+    if (!PortraitBitmap) PortraitBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_PORTRAIT)));
+    if (!LandscapeBitmap) LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
+}
+
+void ReleaseSheetResources() {
+    SheetSmallIcon.reset();
+    SheetBigIcon.reset();
+    PortraitBitmap.reset();
+    LandscapeBitmap.reset();
+    PropertiesMutex.reset();
+}
+
+}  // namespace
+
+int RunPropertySheet(int noGeneral, int noPaper) {
+    SheetOpenClaim claim;
+    if (!claim.claimed()) return SheetAlreadyOpen;
+
+    // Resources always come from this module, never from a host that called the export.
+    InitProcessGlobals(reinterpret_cast<HINSTANCE>(&__ImageBase));
+    LoadOrientationBitmaps();
+    CanAdministerPrinter = TRUE;
+    ResetButtonPressReport();
 
     DWORD platformId = WindowsVersion().dwPlatformId;
-    // A second call in the same process starts from an empty block, not a doubled list.
+    // Every call starts from an empty block, not from what an earlier call loaded.
     ResetSettings();
-    if (!LoadSettings()) return 1;
+    if (!LoadSettings()) {
+        ReleaseSheetResources();
+        return SettingsNotLoaded;
+    }
 
     SheetConditions conditions{noGeneral, noPaper, platformId, Settings.AgentHidePage, Settings.EmfHidePage,
                                Settings.PdfHidePage};
     std::vector<HPROPSHEETPAGE> pages = CreatePages(PresentPages(conditions));
     PROPSHEETHEADERW header = MakeSheetHeader(pages, StartPage(Settings.LastViewedPage, static_cast<int>(pages.size())));
 
-    ResetButtonPressReport();
     PropertySheetW(&header);
     // Some platforms never report button presses to the callback; the page viewed
     // last is then stored once the sheet has closed.
     if (!SheetReportedButtonPress()) StoreLastViewedPage();
 
-    SheetSmallIcon.reset();
-    SheetBigIcon.reset();
-    PortraitBitmap.reset();
-    LandscapeBitmap.reset();
-    PropertiesMutex.reset();
-    return 0;
+    ReleaseSheetResources();
+    return SheetClosed;
 }

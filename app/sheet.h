@@ -72,4 +72,20 @@ INT_PTR AcceptApply(HWND page);
 // runs `apply` and is accepted. Other notifications are left alone (FALSE).
 INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)(HWND page));
 
+// What ShowProperties returns.
+enum ShowPropertiesResult : int {
+    SheetClosed = 0,             // the sheet was shown and closed, by whatever button
+    SettingsNotLoaded = 1,       // a registry key could not be opened (the user saw why); no sheet
+    SheetAlreadyOpen = 2,        // a sheet of this process is open (any thread); no second one
+    NotInProgramProcess = 3,     // properties.exe's export called by a process that loaded the
+                                 // .exe as a library (hosts use properties.dll)
+};
+
+// Loads the settings and runs the modal sheet on the calling thread; everything it sets
+// up (settings, profiles, bitmaps, icons, page state) starts again from the registry,
+// the spooler and this module's resources on every call. One sheet per process at a time.
+int RunPropertySheet(int noGeneral, int noPaper);
+
+// The module's export: RunPropertySheet behind the checks that properties.exe and
+// properties.dll each need (app/program_export.cpp, app/library_export.cpp).
 extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper);

@@ -1,0 +1,238 @@
+// A host program's view of the module: this program carries none of the module's
+// resources, loads properties.dll (and properties.exe) by full path and finds
+// ShowProperties by name, as another vendor's program would.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/support/dialog_input.h"
+#include "tests/support/modal_sheet_script.h"
+#include "tests/support/modeless_sheet.h"
+#include "tests/support/registry_fixture.h"
+#include "tests/support/resource_counters.h"
+
+namespace {
+
+using ShowPropertiesFunction = int(WINAPI*)(int noGeneral, int noPaper);
+
+// What ShowProperties returns (see the README).
+constexpr int SheetClosed = 0;
+constexpr int SheetAlreadyOpen = 2;
+constexpr int NotInProgramProcess = 3;
+
+// The title the common controls compose for the printer's name (Wine's wording).
+constexpr wchar_t SheetTitle[] = L"Properties for Lumarel Printer";
+
+const std::vector<std::wstring> AllTabs = {L"General", L"Paper", L"Agent", L"EMF", L"PDF", L"About"};
+constexpr int EmfPageIndex = 3;
+constexpr int AboutPageIndex = 5;
+
+std::wstring BesideThisProgram(const wchar_t* fileName) {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring directory(path, length);
+    return directory.substr(0, directory.find_last_of(L'\\') + 1) + fileName;
+}
+
+class LoadedModule {
+public:
+    explicit LoadedModule(const wchar_t* fileName) : module_(LoadLibraryW(BesideThisProgram(fileName).c_str())) {}
+    ~LoadedModule() {
+        if (module_) FreeLibrary(module_);
+    }
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+    HMODULE get() const { return module_; }
+    ShowPropertiesFunction showProperties() const {
+        return reinterpret_cast<ShowPropertiesFunction>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module_, "ShowProperties")));
+    }
+
+private:
+    HMODULE module_;
+};
+
+std::vector<std::wstring> TabTitles(HWND sheet) {
+    HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+    std::vector<std::wstring> titles;
+    int count = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        wchar_t text[64] = {};
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+        titles.push_back(text);
+    }
+    return titles;
+}
+
+int CurrentPageIndex(HWND sheet) {
+    HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    return static_cast<int>(SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
+}
+
+// The General page's orientation picture is drawn: the page fills the control with its
+// face colour and puts the picture in the middle (nothing drawn leaves neither).
+bool OrientationPictureIsDrawn(HWND sheet) {
+    HWND page = ShowSheetPageWith(sheet, IDC_ORIENTATION_PICTURE);
+    if (!page) return false;
+    HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
+    UpdateWindow(page);
+    UpdateWindow(picture);
+    RECT area;
+    GetClientRect(picture, &area);
+    HDC dc = GetDC(picture);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    int facePixels = 0, picturePixels = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) ++(GetPixel(dc, x, y) == face ? facePixels : picturePixels);
+    ReleaseDC(picture, dc);
+    return facePixels > 100 && picturePixels > 100;
+}
+
+int VisibleWindowsTitled(const std::wstring& title) {
+    struct Search {
+        const std::wstring* title;
+        int found;
+    } search{&title, 0};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            wchar_t text[256] = {};
+            GetWindowTextW(window, text, 256);
+            if (IsWindowVisible(window) && *search->title == text) ++search->found;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A sheet the script did not recognise would wait for a user for ever.
+void CALLBACK CancelEverySheet(HWND, UINT, UINT_PTR, DWORD) {
+    ADD_FAILURE() << "a window of the module was still open after a minute: cancelled";
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            if (IsWindowVisible(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        },
+        0);
+}
+
+class HostLibrary : public InstalledRegistryTest {
+protected:
+    void SetUp() override {
+        InstalledRegistryTest::SetUp();
+        ASSERT_NE(library_.get(), nullptr) << "properties.dll beside this program, error " << GetLastError();
+        show_ = library_.showProperties();
+        ASSERT_NE(show_, nullptr);
+    }
+
+    // Runs the sheet through the export, with `steps` run inside its modal loop.
+    int Show(std::vector<ModalSheetScript::Step> steps, int noGeneral = 0, int noPaper = 0) {
+        const size_t stepCount = steps.size();
+        ModalSheetScript script(SheetTitle, std::move(steps));
+        UINT_PTR watchdog = SetTimer(nullptr, 0, 60000, CancelEverySheet);
+        int result = show_(noGeneral, noPaper);
+        KillTimer(nullptr, watchdog);
+        EXPECT_EQ(script.sheetsSeen(), 1) << "no sheet titled \"Properties for Lumarel Printer\" opened";
+        EXPECT_EQ(script.stepsRun(), stepCount);
+        return result;
+    }
+
+    LoadedModule library_{L"properties.dll"};
+    ShowPropertiesFunction show_ = nullptr;
+};
+
+TEST_F(HostLibrary, ShowsTheWholeSheetFromItsOwnResourcesAgainOnEveryCall) {
+    // First call: every page, the icons and the picture; a change applied with OK.
+    int result = Show({[](HWND sheet) {
+                           EXPECT_EQ(TabTitles(sheet), AllTabs);
+                           EXPECT_EQ(CurrentPageIndex(sheet), 0);
+                           EXPECT_NE(SendMessageW(sheet, WM_GETICON, ICON_SMALL, 0), 0);
+                           EXPECT_NE(SendMessageW(sheet, WM_GETICON, ICON_BIG, 0), 0);
+                           EXPECT_TRUE(OrientationPictureIsDrawn(sheet));
+                           HWND emf = ShowSheetPageWith(sheet, IDC_EMF_SAVE);
+                           ASSERT_NE(emf, nullptr);
+                           EXPECT_EQ(IsDlgButtonChecked(emf, IDC_EMF_SAVE), BST_UNCHECKED);
+                           ModelessSheet::Click(emf, IDC_EMF_SAVE);
+                       },
+                       [](HWND sheet) { PressSheetButton(sheet, PSBTN_OK); }});
+    EXPECT_EQ(result, SheetClosed);
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled"), 1u);
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Last Viewed Page"), DWORD{EmfPageIndex});
+
+    // Later calls in the same process: everything read again (the stored page, the
+    // stored value, the picture), a change cancelled; nothing is left behind.
+    auto cancelledChange = [this] {
+        return Show({[](HWND sheet) {
+                         EXPECT_EQ(TabTitles(sheet), AllTabs);
+                         EXPECT_EQ(CurrentPageIndex(sheet), EmfPageIndex) << "opens on the page viewed last";
+                         HWND emf = ShowSheetPageWith(sheet, IDC_EMF_SAVE);
+                         EXPECT_EQ(IsDlgButtonChecked(emf, IDC_EMF_SAVE), BST_CHECKED);
+                         ModelessSheet::Click(emf, IDC_EMF_SAVE);
+                         EXPECT_TRUE(OrientationPictureIsDrawn(sheet));
+                         ShowSheetPageWith(sheet, IDC_ABOUT_BANNER);
+                     },
+                     [](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); }});
+    };
+    EXPECT_EQ(cancelledChange(), SheetClosed);
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled"), 1u) << "Cancel writes no setting";
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Last Viewed Page"), DWORD{AboutPageIndex});
+
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"Last Viewed Page", EmfPageIndex);
+    ResourceCounts before = CountResources();
+    EXPECT_EQ(cancelledChange(), SheetClosed);
+    ResourceCounts after = CountResources();
+    EXPECT_EQ(before.kernelHandles, after.kernelHandles) << "kernel handles (registry keys included)";
+    EXPECT_EQ(before.gdiObjects, after.gdiObjects) << "GDI objects (-1: not counted in a 32-bit process)";
+    EXPECT_EQ(before.windows, after.windows) << "windows";
+}
+
+TEST_F(HostLibrary, ACallWhileTheSheetIsOpenReturnsAtOnceAndLeavesItWhole) {
+    ShowPropertiesFunction show = show_;
+    int result = Show({[show](HWND sheet) {
+                           // From the same thread (another window of the host) and from another thread.
+                           EXPECT_EQ(show(0, 0), SheetAlreadyOpen);
+                           int fromThread = -1;
+                           std::thread other([&] { fromThread = show(1, 1); });
+                           other.join();
+                           EXPECT_EQ(fromThread, SheetAlreadyOpen);
+                           EXPECT_EQ(VisibleWindowsTitled(SheetTitle), 1);
+                           // The open sheet keeps its lists and still applies.
+                           HWND general = ShowSheetPageWith(sheet, IDC_RESOLUTION_LIST);
+                           ASSERT_NE(general, nullptr);
+                           EXPECT_FALSE(ComboItems(general, IDC_RESOLUTION_LIST).empty());
+                           HWND emf = ShowSheetPageWith(sheet, IDC_EMF_SAVE);
+                           ModelessSheet::Click(emf, IDC_EMF_SAVE);
+                       },
+                       [](HWND sheet) { PressSheetButton(sheet, PSBTN_OK); }});
+    EXPECT_EQ(result, SheetClosed);
+    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled"), 1u);
+    // And once it has closed, the next call shows a sheet again.
+    EXPECT_EQ(Show({[](HWND sheet) {
+                  EXPECT_EQ(TabTitles(sheet), (std::vector<std::wstring>{L"Agent", L"EMF", L"PDF", L"About"}));
+                  PressSheetButton(sheet, PSBTN_CANCEL);
+              }},
+                   1, 1),
+              SheetClosed);
+}
+
+TEST(HostProgramModule, TheExecutableLoadedAsALibraryRefusesTheCallWithoutCrashing) {
+    LoadedModule program(L"properties.exe");
+    ASSERT_NE(program.get(), nullptr) << "properties.exe beside this program, error " << GetLastError();
+    ShowPropertiesFunction show = program.showProperties();
+    ASSERT_NE(show, nullptr);
+    EXPECT_EQ(show(0, 0), NotInProgramProcess);
+    EXPECT_EQ(VisibleWindowsTitled(SheetTitle), 0);
+}
+
+}  // namespace
