@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cwchar>
@@ -189,6 +191,42 @@ void WriteProfile(HKEY key, int index, const PdfProfile& profile) {
     }
 }
 
+// The index of a value name the store writes ("[<index>] <field>", the index in plain
+// decimal as written, the field in any case, as the registry compares names), or -1.
+int StoredIndexOf(const std::wstring& name) {
+    if (name.size() < 4 || name[0] != L'[') return -1;
+    size_t end = 1;
+    long long index = 0;
+    while (end < name.size() && name[end] >= L'0' && name[end] <= L'9' && index <= INT_MAX) {
+        index = index * 10 + (name[end] - L'0');
+        ++end;
+    }
+    const bool leadingZero = name[1] == L'0' && end > 2;
+    if (end == 1 || leadingZero || index > INT_MAX || name.compare(end, 2, L"] ") != 0) return -1;
+    const wchar_t* field = name.c_str() + end + 2;
+    for (const ProfileField& known : ProfileFields) {
+        if (_wcsicmp(field, known.valueName) == 0) return static_cast<int>(index);
+    }
+    return -1;
+}
+
+// Deletes every value of an index at or past `count`: the names the key lists, or,
+// when it cannot list them, every name the store writes for the indexes up to the
+// count the key held before the save (`heldBefore`).
+void DeleteProfilesFrom(HKEY key, int count, int heldBefore) {
+    std::vector<std::wstring> names;
+    if (ReadValueNames(key, names)) {
+        for (const std::wstring& name : names) {
+            if (StoredIndexOf(name) >= count) DeleteValue(key, name.c_str());
+        }
+        return;
+    }
+    for (int index = count; index < heldBefore; ++index) {
+        for (const ProfileField& field : ProfileFields)
+            DeleteValue(key, ProfileValueName(index, field.valueName).c_str());
+    }
+}
+
 void ReadProfiles(HKEY key) {
     int count = 0;
     ReadDwordValue(key, CountValue, count);
@@ -245,14 +283,22 @@ bool LoadPdfProfiles() {
 
 void SavePdfProfiles() {
     UniqueRegKey key;
-    LONG status = CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key);
+    LONG status =
+        CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key, KEY_QUERY_VALUE);
     if (status != ERROR_SUCCESS) {
         ShowErrorBox(FormatWithKeyName(UserKeyCreateFailure).c_str(), static_cast<DWORD>(status), nullptr);
         return;
     }
-    // Values of indexes past the new count stay behind; the count makes them unused.
-    WriteDwordValue(key.get(), CountValue, static_cast<DWORD>(Settings.Profiles.Count()));
-    WriteDwordValue(key.get(), CurrentValue, static_cast<DWORD>(Settings.CurrentProfile));
-    for (int index = 0; index < Settings.Profiles.Count(); ++index)
-        WriteProfile(key.get(), index, Settings.Profiles.At(index));
+    const int count = Settings.Profiles.Count();
+    // Taken before anything is written: the indexes the key held until now.
+    int heldBefore = 0;
+    ReadDwordValue(key.get(), CountValue, heldBefore);
+    heldBefore = std::min(std::max(heldBefore, 0), MaxLoadedProfiles);
+    WriteDwordValue(key.get(), CountValue, static_cast<DWORD>(count));
+    // A driver may trust the index: it must name a saved profile.
+    const int current = Settings.Profiles.Contains(Settings.CurrentProfile) ? Settings.CurrentProfile : 0;
+    WriteDwordValue(key.get(), CurrentValue, static_cast<DWORD>(current));
+    for (int index = 0; index < count; ++index) WriteProfile(key.get(), index, Settings.Profiles.At(index));
+    // A removed profile leaves nothing behind, its password blobs least of all.
+    DeleteProfilesFrom(key.get(), count, heldBefore);
 }

@@ -13,6 +13,7 @@
 
 #include "app/handles.h"
 #include "pdf/pdf_profile.h"
+#include "settings/registry.h"
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
@@ -355,23 +356,58 @@ TEST_F(ProfileStoreTest, EmptiedPasswordDeletesItsValueButKeepsItsFlag) {
     EXPECT_EQ(1u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] User password enabled"));
 }
 
-TEST_F(ProfileStoreTest, ShrinkingLeavesStaleIndexesThatTheCountHides) {
-    for (const wchar_t* name : {L"p0", L"p1", L"p2", L"p3", L"p4"}) Settings.Profiles.Append(NamedDefault(name));
+// Names of the user key's values at an index of `indexes`, or not of the store's own.
+std::vector<std::wstring> UserValueNamesAt(std::initializer_list<int> indexes) {
+    UniqueRegKey key;
+    std::vector<std::wstring> names, found;
+    EXPECT_EQ(ERROR_SUCCESS, OpenKeyForRead(HKEY_CURRENT_USER, UserProfilesPath, key));
+    EXPECT_TRUE(ReadValueNames(key.get(), names));
+    for (const std::wstring& name : names) {
+        for (int index : indexes) {
+            if (name.rfind(L"[" + std::to_wstring(index) + L"]", 0) == 0) found.push_back(name);
+        }
+    }
+    return found;
+}
+
+// A removed profile, passwords included, must leave no value a driver could read, and
+// the saved current index must name a saved profile.
+TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
+    for (const wchar_t* name : {L"p0", L"p1", L"p2", L"p3", L"p4"}) Settings.Profiles.Append(DistinctProfile(name));
     SavePdfProfiles();
+    ASSERT_TRUE(UserValueExists(L"[4] Owner password"));
+    // Left behind past the count by an earlier save, one in another case; and values
+    // that are not the store's.
+    std::vector<BYTE> blob(64, 0x33);
+    SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[7] User password", REG_BINARY, blob.data(), 64);
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[6] profile NAME", L"old");
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[3] Notes", L"not ours");
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[03] Title", L"not ours");
     ASSERT_TRUE(Settings.Profiles.Remove(4));
     ASSERT_TRUE(Settings.Profiles.Remove(1));
+    Settings.CurrentProfile = 3;  // the deleted last profile's index
     SavePdfProfiles();
 
     EXPECT_EQ(3u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
-    EXPECT_TRUE(UserValueExists(L"[3] Profile name"));
-    EXPECT_TRUE(UserValueExists(L"[4] Alternate EMF Rendering"));
+    EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
+    EXPECT_EQ(UserValueNamesAt({3, 4, 6, 7}), std::vector<std::wstring>{L"[3] Notes"});
+    EXPECT_TRUE(UserValueExists(L"[03] Title"));
+    EXPECT_TRUE(UserValueExists(L"[2] Owner password"));
 
     ResetSettings();
     ASSERT_TRUE(LoadPdfProfiles());
     ASSERT_EQ(3, Settings.Profiles.Count());
     EXPECT_STREQ(L"p0", Settings.Profiles.At(0).name);
     EXPECT_STREQ(L"p2", Settings.Profiles.At(1).name);
-    EXPECT_STREQ(L"p3", Settings.Profiles.At(2).name);
+    EXPECT_TRUE(SameProfile(DistinctProfile(L"p3"), Settings.Profiles.At(2)));
+
+    // Emptied: nothing of any profile stays, and the index is 0.
+    Settings.Profiles.Clear();
+    Settings.CurrentProfile = 2;
+    SavePdfProfiles();
+    EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
+    EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
+    EXPECT_EQ(UserValueNamesAt({0, 1, 2, 3}), std::vector<std::wstring>{L"[3] Notes"});
 }
 
 TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
