@@ -1,6 +1,7 @@
 // The record tables against the Wine registry, with the error log read back byte for byte.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <regex>
 #include <string>
 
@@ -359,39 +360,46 @@ TEST_F(RegToolsTest, PastOneMebibyteTheNextEntryMovesTheLogToLog1) {
     EXPECT_EQ(ErrorLogBytes(RotatedErrorLogPath), full + Entry(97, "at the limit", 8));
 }
 
-// Each thread writes its own entries; whatever the order, every entry must be whole.
-TEST_F(RegToolsTest, TwoWritersAppendingAtOnceNeverMixOrLoseEntries) {
+// Two processes append at once (log_writer.exe, beside this program); whatever the
+// order, every entry must be whole and none lost.
+TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntries) {
     constexpr int PerWriter = 150;
-    struct Writer {
-        static DWORD WINAPI Run(void* name) {
-            for (int i = 0; i < PerWriter; ++i)
-                reg_log_error(53, (std::string(static_cast<const char*>(name)) + std::string(300, '.')).c_str(), i);
-            return 0;
-        }
-    };
-    char first[] = "first", second[] = "second";
-    HANDLE threads[] = {CreateThread(nullptr, 0, Writer::Run, first, 0, nullptr),
-                        CreateThread(nullptr, 0, Writer::Run, second, 0, nullptr)};
-    ASSERT_NE(threads[0], nullptr);
-    ASSERT_NE(threads[1], nullptr);
-    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
-    CloseHandle(threads[0]);
-    CloseHandle(threads[1]);
+    const char* const names[] = {"first", "second"};
+    wchar_t self[MAX_PATH];
+    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"log_writer.exe";
+    PROCESS_INFORMATION writers[2] = {};
+    for (int writer = 0; writer < 2; ++writer) {
+        std::wstring commandLine = L"log_writer " + std::wstring(names[writer], names[writer] + strlen(names[writer])) +
+                                   L" " + std::to_wstring(PerWriter);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                   nullptr, nullptr, &startup, &writers[writer]))
+            << GetLastError();
+    }
+    HANDLE processes[] = {writers[0].hProcess, writers[1].hProcess};
+    for (PROCESS_INFORMATION& writer : writers) ResumeThread(writer.hThread);
+    EXPECT_EQ(WaitForMultipleObjects(2, processes, TRUE, 60000), WAIT_OBJECT_0);
+    for (PROCESS_INFORMATION& writer : writers) {
+        CloseHandle(writer.hThread);
+        CloseHandle(writer.hProcess);
+    }
 
     std::string log = ErrorLogBytes();
     int next[2] = {0, 0};
     while (!log.empty()) {
         bool matched = false;
         for (int writer = 0; writer < 2 && !matched; ++writer) {
-            const std::string entry =
-                Entry(53, std::string(writer ? second : first) + std::string(300, '.'), next[writer]);
+            const std::string entry = Entry(53, names[writer] + std::string(300, '.'), next[writer]);
             if (log.compare(0, entry.size(), entry) == 0) {
                 log.erase(0, entry.size());
                 ++next[writer];
                 matched = true;
             }
         }
-        ASSERT_TRUE(matched) << "not a whole entry in its writer's order: " << log.substr(0, 420) << " at " << next[0] << "," << next[1] << " left " << log.size();
+        ASSERT_TRUE(matched) << "not a whole entry in its writer's order after " << next[0] << " and " << next[1]
+                             << " entries: " << log.substr(0, 400);
     }
     EXPECT_EQ(next[0], PerWriter);
     EXPECT_EQ(next[1], PerWriter);
