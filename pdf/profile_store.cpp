@@ -101,14 +101,15 @@ void ReadPassword(HKEY key, const wchar_t* name, wchar_t* password) {
     SecureZeroMemory(blob, sizeof blob);
 }
 
-void WritePassword(HKEY key, const wchar_t* name, const wchar_t* password) {
+// True when a value was written, false when an empty password deleted it or the write failed.
+bool WritePassword(HKEY key, const wchar_t* name, const wchar_t* password) {
     if (password[0] == L'\0') {
         DeleteValue(key, name);
-        return;
+        return false;
     }
     uint8_t blob[PasswordBlobBytes];
     EncryptPasswordBlob(password, blob);
-    WriteBinaryValue(key, name, blob, sizeof blob);
+    return WriteBinaryValue(key, name, blob, sizeof blob) == ERROR_SUCCESS;
 }
 
 // A count far above the profiles really stored (damaged, or left by a careless tool)
@@ -170,7 +171,9 @@ PdfProfile ReadProfile(HKEY key, int index, const PresentValueNames& present) {
     return profile;
 }
 
-void WriteProfile(HKEY key, int index, const PdfProfile& profile) {
+// Returns the number of values written.
+DWORD WriteProfile(HKEY key, int index, const PdfProfile& profile) {
+    DWORD values = 0;
     for (const ProfileField& field : ProfileFields) {
         std::wstring name = ProfileValueName(index, field.valueName);
         switch (field.kind) {
@@ -178,17 +181,18 @@ void WriteProfile(HKEY key, int index, const PdfProfile& profile) {
                 // Bounded by the field, so an unterminated field is stored as it would load.
                 const wchar_t* text = TextOf(profile, field);
                 std::wstring bounded(text, wcsnlen(text, field.units - 1));
-                WriteTextValue(key, name.c_str(), bounded.c_str());
+                values += WriteTextValue(key, name.c_str(), bounded.c_str()) == ERROR_SUCCESS;
                 break;
             }
             case FieldKind::Number:
-                WriteDwordValue(key, name.c_str(), static_cast<DWORD>(NumberOf(profile, field)));
+                values += WriteDwordValue(key, name.c_str(), static_cast<DWORD>(NumberOf(profile, field))) == ERROR_SUCCESS;
                 break;
             case FieldKind::Password:
-                WritePassword(key, name.c_str(), TextOf(profile, field));
+                values += WritePassword(key, name.c_str(), TextOf(profile, field));
                 break;
         }
     }
+    return values;
 }
 
 // The index of a value name the store writes ("[<index>] <field>", the index in plain
@@ -212,8 +216,12 @@ int StoredIndexOf(const std::wstring& name) {
 
 // Deletes every value of an index at or past `count`: the names the key lists, or,
 // when it cannot list them, every name the store writes for the indexes up to the
-// count the key held before the save (`heldBefore`).
-void DeleteProfilesFrom(HKEY key, int count, int heldBefore) {
+// count the key held before the save (`heldBefore`). A key that holds no more values
+// than the save wrote (`written`, each under a name of its own) holds nothing else,
+// and is not walked.
+void DeleteProfilesFrom(HKEY key, int count, int heldBefore, DWORD written) {
+    DWORD values = 0;
+    if (CountValues(key, values) && values == written) return;
     std::vector<std::wstring> names;
     if (ReadValueNames(key, names)) {
         for (const std::wstring& name : names) {
@@ -294,11 +302,11 @@ void SavePdfProfiles() {
     int heldBefore = 0;
     ReadDwordValue(key.get(), CountValue, heldBefore);
     heldBefore = std::min(std::max(heldBefore, 0), MaxLoadedProfiles);
-    WriteDwordValue(key.get(), CountValue, static_cast<DWORD>(count));
+    DWORD written = WriteDwordValue(key.get(), CountValue, static_cast<DWORD>(count)) == ERROR_SUCCESS;
     // A driver may trust the index: it must name a saved profile.
     const int current = Settings.Profiles.Contains(Settings.CurrentProfile) ? Settings.CurrentProfile : 0;
-    WriteDwordValue(key.get(), CurrentValue, static_cast<DWORD>(current));
-    for (int index = 0; index < count; ++index) WriteProfile(key.get(), index, Settings.Profiles.At(index));
+    written += WriteDwordValue(key.get(), CurrentValue, static_cast<DWORD>(current)) == ERROR_SUCCESS;
+    for (int index = 0; index < count; ++index) written += WriteProfile(key.get(), index, Settings.Profiles.At(index));
     // A removed profile leaves nothing behind, its password blobs least of all.
-    DeleteProfilesFrom(key.get(), count, heldBefore);
+    DeleteProfilesFrom(key.get(), count, heldBefore, written);
 }
