@@ -184,9 +184,11 @@ DWORD WriteProfile(HKEY key, int index, const PdfProfile& profile) {
                 values += WriteTextValue(key, name.c_str(), bounded.c_str()) == ERROR_SUCCESS;
                 break;
             }
-            case FieldKind::Number:
-                values += WriteDwordValue(key, name.c_str(), static_cast<DWORD>(NumberOf(profile, field))) == ERROR_SUCCESS;
+            case FieldKind::Number: {
+                const DWORD number = static_cast<DWORD>(NumberOf(profile, field));
+                values += WriteDwordValue(key, name.c_str(), number) == ERROR_SUCCESS;
                 break;
+            }
             case FieldKind::Password:
                 values += WritePassword(key, name.c_str(), TextOf(profile, field));
                 break;

@@ -328,9 +328,9 @@ bool AppendEntry(const std::string& entry) {
         {
             // Append only: every write goes to the end, whatever other runs wrote meanwhile.
             // Read access only for the lock: the handle cannot write but at the end.
-            ScopedHandle file(CreateFileW(LogPath, FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                          LogSharing,
-                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | NoLinkFollowed, nullptr));
+            constexpr DWORD Access = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+            ScopedHandle file(CreateFileW(LogPath, Access, LogSharing, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL | NoLinkFollowed, nullptr));
             if (!file.valid()) return false;
             DWORD links = 0;
             unsigned long long bytes = 0;
