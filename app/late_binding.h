@@ -33,6 +33,19 @@ Function BindEntryPoint(const wchar_t* library, const char* name) {
     return EntryPoint<Function>(LoadSystemLibrary(library), name);
 }
 
+// For the program's own start only, never inside ShowProperties (a library must not
+// change its host's search order): from here on, the DLLs that system DLLs load in turn
+// are searched in the system directory alone, not first in the program's folder. Bound
+// at run time, as older systems lack the call; there the search stays as it was. True
+// when the search was restricted.
+inline bool RestrictDllSearchToSystemDirectory() {
+    constexpr DWORD SearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = EntryPoint<SetDefaultDllDirectoriesFunction>(GetModuleHandleW(L"kernel32.dll"),
+                                                                         "SetDefaultDllDirectories");
+    return setDefault && setDefault(SearchSystem32);
+}
+
 // COM on the calling thread for as long as it lives, as the shell's folder browser and
 // ShellExecuteW require (their extensions are COM objects); ole32 is bound at first use
 // too. A thread whose COM is already set up keeps it as it is.

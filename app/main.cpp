@@ -5,12 +5,14 @@
 #include <cwchar>
 
 #include "app/globals.h"
+#include "app/late_binding.h"
 #include "app/sheet.h"
 #include "app/switches.h"
 #include "res/resource.h"
 #include "settings/registry.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandTail, int) {
+    RestrictDllSearchToSystemDirectory();
     AppInstance = instance;
 
     wchar_t mutexName[MAX_PATH];

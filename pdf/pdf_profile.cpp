@@ -1,5 +1,7 @@
 #include "pdf/pdf_profile.h"
 
+#include <windows.h>
+
 #include <cstring>
 #include <new>
 
@@ -7,11 +9,17 @@ PdfProfile MakeDefaultProfile() {
     PdfProfile profile;
     // Zeroed whole: every text empty and the password fields clean to their ends, as
     // the password blobs are made from all 32 units.
-    std::memset(&profile, 0, sizeof profile);
+    std::memset(static_cast<void*>(&profile), 0, sizeof profile);
     profile.documentCompression = 1;  // Flate
     profile.jpegQuality = 80;
     profile.pageLayout = 1;           // continuous
     return profile;
+}
+
+PdfProfile::~PdfProfile() {
+    // Not plain memset: a store to memory about to be released may be left out.
+    SecureZeroMemory(userPassword, sizeof userPassword);
+    SecureZeroMemory(ownerPassword, sizeof ownerPassword);
 }
 
 bool ProfileList::Append(const PdfProfile& profile) {

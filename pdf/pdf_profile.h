@@ -29,6 +29,11 @@ struct PdfProfile {
     int pageLayout;            // 0 single, 1 continuous, 2 facing, 3 continuous facing
     int pageMode;              // 0 normal, 1 outlines, 2 thumbnails, 3 full screen
     int alternateEmfRendering;
+
+    // The clear passwords are wiped when a profile's memory is released: a copy on the
+    // stack, and the list's storage, whose elements are destroyed whenever it grows,
+    // shrinks or is cleared. (Assignment overwrites both password fields whole.)
+    ~PdfProfile();
 };
 
 // A profile with the defaults: texts empty, Flate document compression, JPEG quality 80,

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cwchar>
@@ -99,14 +101,15 @@ void ReadPassword(HKEY key, const wchar_t* name, wchar_t* password) {
     SecureZeroMemory(blob, sizeof blob);
 }
 
-void WritePassword(HKEY key, const wchar_t* name, const wchar_t* password) {
+// True when a value was written, false when an empty password deleted it or the write failed.
+bool WritePassword(HKEY key, const wchar_t* name, const wchar_t* password) {
     if (password[0] == L'\0') {
         DeleteValue(key, name);
-        return;
+        return false;
     }
     uint8_t blob[PasswordBlobBytes];
     EncryptPasswordBlob(password, blob);
-    WriteBinaryValue(key, name, blob, sizeof blob);
+    return WriteBinaryValue(key, name, blob, sizeof blob) == ERROR_SUCCESS;
 }
 
 // A count far above the profiles really stored (damaged, or left by a careless tool)
@@ -168,7 +171,9 @@ PdfProfile ReadProfile(HKEY key, int index, const PresentValueNames& present) {
     return profile;
 }
 
-void WriteProfile(HKEY key, int index, const PdfProfile& profile) {
+// Returns the number of values written.
+DWORD WriteProfile(HKEY key, int index, const PdfProfile& profile) {
+    DWORD values = 0;
     for (const ProfileField& field : ProfileFields) {
         std::wstring name = ProfileValueName(index, field.valueName);
         switch (field.kind) {
@@ -176,16 +181,59 @@ void WriteProfile(HKEY key, int index, const PdfProfile& profile) {
                 // Bounded by the field, so an unterminated field is stored as it would load.
                 const wchar_t* text = TextOf(profile, field);
                 std::wstring bounded(text, wcsnlen(text, field.units - 1));
-                WriteTextValue(key, name.c_str(), bounded.c_str());
+                values += WriteTextValue(key, name.c_str(), bounded.c_str()) == ERROR_SUCCESS;
                 break;
             }
-            case FieldKind::Number:
-                WriteDwordValue(key, name.c_str(), static_cast<DWORD>(NumberOf(profile, field)));
+            case FieldKind::Number: {
+                const DWORD number = static_cast<DWORD>(NumberOf(profile, field));
+                values += WriteDwordValue(key, name.c_str(), number) == ERROR_SUCCESS;
                 break;
+            }
             case FieldKind::Password:
-                WritePassword(key, name.c_str(), TextOf(profile, field));
+                values += WritePassword(key, name.c_str(), TextOf(profile, field));
                 break;
         }
+    }
+    return values;
+}
+
+// The index of a value name the store writes ("[<index>] <field>", the index in plain
+// decimal as written, the field in any case, as the registry compares names), or -1.
+int StoredIndexOf(const std::wstring& name) {
+    if (name.size() < 4 || name[0] != L'[') return -1;
+    size_t end = 1;
+    long long index = 0;
+    while (end < name.size() && name[end] >= L'0' && name[end] <= L'9' && index <= INT_MAX) {
+        index = index * 10 + (name[end] - L'0');
+        ++end;
+    }
+    const bool leadingZero = name[1] == L'0' && end > 2;
+    if (end == 1 || leadingZero || index > INT_MAX || name.compare(end, 2, L"] ") != 0) return -1;
+    const wchar_t* field = name.c_str() + end + 2;
+    for (const ProfileField& known : ProfileFields) {
+        if (_wcsicmp(field, known.valueName) == 0) return static_cast<int>(index);
+    }
+    return -1;
+}
+
+// Deletes every value of an index at or past `count`: the names the key lists, or,
+// when it cannot list them, every name the store writes for the indexes up to the
+// count the key held before the save (`heldBefore`). A key that holds no more values
+// than the save wrote (`written`, each under a name of its own) holds nothing else,
+// and is not walked.
+void DeleteProfilesFrom(HKEY key, int count, int heldBefore, DWORD written) {
+    DWORD values = 0;
+    if (CountValues(key, values) && values == written) return;
+    std::vector<std::wstring> names;
+    if (ReadValueNames(key, names)) {
+        for (const std::wstring& name : names) {
+            if (StoredIndexOf(name) >= count) DeleteValue(key, name.c_str());
+        }
+        return;
+    }
+    for (int index = count; index < heldBefore; ++index) {
+        for (const ProfileField& field : ProfileFields)
+            DeleteValue(key, ProfileValueName(index, field.valueName).c_str());
     }
 }
 
@@ -245,14 +293,22 @@ bool LoadPdfProfiles() {
 
 void SavePdfProfiles() {
     UniqueRegKey key;
-    LONG status = CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key);
+    LONG status =
+        CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key, KEY_QUERY_VALUE);
     if (status != ERROR_SUCCESS) {
         ShowErrorBox(FormatWithKeyName(UserKeyCreateFailure).c_str(), static_cast<DWORD>(status), nullptr);
         return;
     }
-    // Values of indexes past the new count stay behind; the count makes them unused.
-    WriteDwordValue(key.get(), CountValue, static_cast<DWORD>(Settings.Profiles.Count()));
-    WriteDwordValue(key.get(), CurrentValue, static_cast<DWORD>(Settings.CurrentProfile));
-    for (int index = 0; index < Settings.Profiles.Count(); ++index)
-        WriteProfile(key.get(), index, Settings.Profiles.At(index));
+    const int count = Settings.Profiles.Count();
+    // Taken before anything is written: the indexes the key held until now.
+    int heldBefore = 0;
+    ReadDwordValue(key.get(), CountValue, heldBefore);
+    heldBefore = std::min(std::max(heldBefore, 0), MaxLoadedProfiles);
+    DWORD written = WriteDwordValue(key.get(), CountValue, static_cast<DWORD>(count)) == ERROR_SUCCESS;
+    // A driver may trust the index: it must name a saved profile.
+    const int current = Settings.Profiles.Contains(Settings.CurrentProfile) ? Settings.CurrentProfile : 0;
+    written += WriteDwordValue(key.get(), CurrentValue, static_cast<DWORD>(current)) == ERROR_SUCCESS;
+    for (int index = 0; index < count; ++index) written += WriteProfile(key.get(), index, Settings.Profiles.At(index));
+    // A removed profile leaves nothing behind, its password blobs least of all.
+    DeleteProfilesFrom(key.get(), count, heldBefore, written);
 }

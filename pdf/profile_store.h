@@ -17,6 +17,7 @@ inline constexpr int MaxLoadedProfiles = 10000;
 // that exists could not be opened, which has been reported.
 bool LoadPdfProfiles();
 
-// Writes every profile and the current index to the user's profile key. A key that
-// cannot be created is reported; nothing is returned.
+// Writes every profile and the current index (0 when it names no profile of the list)
+// to the user's profile key, and deletes every value of an index past the list. A key
+// that cannot be created is reported; nothing is returned.
 void SavePdfProfiles();

@@ -12,7 +12,9 @@ namespace {
 
 // The log's place and the name and line numbers its entries carry are part of its
 // format: the tools that read the log know them.
-constexpr char LogPath[] = "c:/tmp/log";
+constexpr wchar_t LogFolder[] = L"C:\\tmp";
+constexpr wchar_t LogPath[] = L"C:\\tmp\\log";
+constexpr wchar_t RotatedLogPath[] = L"C:\\tmp\\log.1";
 constexpr char FileLiteral[] = "..\\agent\\src\\regtools";
 
 enum LogLine : unsigned {
@@ -32,8 +34,6 @@ using MessageBuffer = wchar_t[MessageCapacity];
 const char* const DayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-SYSTEMTIME LocalTime;  // taken anew for each entry
 
 void* DefaultAllocate(size_t bytes) { return std::malloc(bytes); }
 
@@ -234,17 +234,128 @@ const wchar_t* reg_root_name(HKEY root) {
     return L"Unknown";
 }
 
+RegLogVerdict reg_judge_log(DWORD folder_attributes, DWORD file_attributes, DWORD file_links,
+                            unsigned long long file_bytes) {
+    const bool plainFolder =
+        (folder_attributes & FILE_ATTRIBUTE_DIRECTORY) && !(folder_attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    const bool plainFile = !(file_attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                                FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY));
+    // A second name would let whoever made it choose the file the entries go to.
+    if (folder_attributes == INVALID_FILE_ATTRIBUTES || file_attributes == INVALID_FILE_ATTRIBUTES || !plainFolder ||
+        !plainFile || file_links != 1)
+        return RegLogVerdict::Refuse;
+    return file_bytes > reg_log_rotate_bytes ? RegLogVerdict::Rotate : RegLogVerdict::Append;
+}
+
+namespace {
+
+struct ScopedHandle {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    explicit ScopedHandle(HANDLE h) : handle(h) {}
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ~ScopedHandle() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+    bool valid() const { return handle != INVALID_HANDLE_VALUE; }
+};
+
+// Opened as they are, never through a link, as the log's place is open to every user.
+constexpr DWORD NoLinkFollowed = FILE_FLAG_OPEN_REPARSE_POINT;
+// Readers and other runs appending at the same time are welcome; rotating renames.
+constexpr DWORD LogSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+DWORD AttributesOf(HANDLE handle, DWORD* links = nullptr, unsigned long long* bytes = nullptr) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info)) return INVALID_FILE_ATTRIBUTES;
+    if (links) *links = info.nNumberOfLinks;
+    if (bytes) *bytes = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return info.dwFileAttributes;
+}
+
+// One entry as its bytes in the file: text with CR LF line ends.
+std::string EntryBytes(unsigned line, const SYSTEMTIME& time, const char* message, int code) {
+    char head[160];
+    std::snprintf(head, sizeof head, "\nERROR: file: %s; line: %u; time: %s %s %02u %02u:%02u:%02u %u;\n",
+                  FileLiteral, line, DayName(time.wDayOfWeek), MonthName(time.wMonth), time.wDay, time.wHour,
+                  time.wMinute, time.wSecond, time.wYear);
+    std::string text = head;
+    text += "message: ";
+    text += message ? message : "";
+    text += "\nerrcode: " + std::to_string(code) + "\n\n";
+    std::string bytes;
+    bytes.reserve(text.size() + 16);
+    for (char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+// Writes the entry in one call while holding the log's lock: an append-only handle
+// writes at the end on its own on Windows, but not every implementation of the calls
+// makes that end and the write one step. The lock is a byte far past any real log, so
+// readers are never kept out; a run that cannot get it within a second drops the entry.
+bool WriteWhole(HANDLE file, const std::string& entry) {
+    constexpr DWORD LockOffsetHigh = 0x40000000;
+    OVERLAPPED lockAt = {};
+    lockAt.OffsetHigh = LockOffsetHigh;
+    bool locked = false;
+    for (int tries = 0; tries < 200 && !locked; ++tries) {
+        locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &lockAt) != FALSE;
+        if (!locked) Sleep(5);
+    }
+    if (!locked) return false;
+    DWORD written = 0;
+    const bool whole =
+        WriteFile(file, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) && written == entry.size();
+    UnlockFileEx(file, 0, 1, 0, &lockAt);
+    return whole;
+}
+
+// Appends the entry in one write, so that two runs appending at once never mix their
+// entries. False when the file was refused or the write failed.
+bool AppendEntry(const std::string& entry) {
+    // The folder is held open without delete sharing while the file is used, so it
+    // cannot be renamed and replaced by a link meanwhile.
+    ScopedHandle folder(CreateFileW(LogFolder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | NoLinkFollowed, nullptr));
+    if (!folder.valid()) return false;
+    const DWORD folderAttributes = AttributesOf(folder.handle);
+    // One rotation at most: when another run rotated first, the second look finds its new log.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        {
+            // Append only: every write goes to the end, whatever other runs wrote meanwhile.
+            // Read access only for the lock: the handle cannot write but at the end.
+            constexpr DWORD Access = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+            ScopedHandle file(CreateFileW(LogPath, Access, LogSharing, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL | NoLinkFollowed, nullptr));
+            if (!file.valid()) return false;
+            DWORD links = 0;
+            unsigned long long bytes = 0;
+            const DWORD fileAttributes = AttributesOf(file.handle, &links, &bytes);
+            const RegLogVerdict verdict = reg_judge_log(folderAttributes, fileAttributes, links, bytes);
+            if (verdict == RegLogVerdict::Refuse) return false;
+            if (verdict == RegLogVerdict::Append) return WriteWhole(file.handle, entry);
+        }
+        // Rotated with the file closed. A rename moves the file (or a link put in place
+        // of log.1) and never writes through a link.
+        if (attempt == 0) MoveFileExW(LogPath, RotatedLogPath, MOVEFILE_REPLACE_EXISTING);
+    }
+    return false;
+}
+
+}  // namespace
+
 void reg_log_error(unsigned line, const char* message, int code) {
-    Clock(&LocalTime);
-    // No directory is created: without one the entry is lost, and nothing else.
-    FILE* log = std::fopen(LogPath, "a");
-    if (!log) return;
-    std::fprintf(log, "\nERROR: file: %s; line: %u; ", FileLiteral, line);
-    std::fprintf(log, "time: %s %s %02u %02u:%02u:%02u %u;\n", DayName(LocalTime.wDayOfWeek),
-                 MonthName(LocalTime.wMonth), LocalTime.wDay, LocalTime.wHour, LocalTime.wMinute, LocalTime.wSecond,
-                 LocalTime.wYear);
-    std::fprintf(log, "message: %s\nerrcode: %i\n\n", message ? message : "", code);
-    std::fclose(log);
+    SYSTEMTIME time = {};
+    Clock(&time);
+    // No directory is created: without one, or with a file refused, the entry is lost
+    // and nothing else.
+    const DWORD lastError = GetLastError();
+    AppendEntry(EntryBytes(line, time, message, code));
+    SetLastError(lastError);
 }
 
 // The narrowing is done here rather than by the C runtime's wide output: a runtime may

@@ -1,6 +1,7 @@
 // Registry record tables: a group of registry values described as an array of rows,
 // read or written in one call. Failures never stop a walk; they are counted, and the
-// ones noticed in detail are appended with the local time to the error log "c:/tmp/log".
+// ones noticed in detail are appended with the local time to the error log "c:/tmp/log",
+// kept to about 1 MiB (the entries before that are in "c:/tmp/log.1").
 // The module stands alone: it uses nothing else of the program.
 #pragma once
 
@@ -35,6 +36,16 @@ const wchar_t* reg_root_name(HKEY root);
 // Appends one entry to the error log; characters above U+00FF become '?'.
 void reg_log_error(unsigned line, const char* message, int code);
 void reg_log_error(unsigned line, const wchar_t* message, int code);
+
+// What an append does with the log it finds: the log's folder C:\tmp and the file, as
+// opened without following a link, judged by their attributes, the file's link count
+// and its size. Only a plain file of one name in a plain folder is written to, so that
+// a link placed there cannot turn a write into someone else's file; a file past
+// reg_log_rotate_bytes is first moved to "log.1".
+enum class RegLogVerdict { Append, Rotate, Refuse };
+inline constexpr unsigned long long reg_log_rotate_bytes = 1ull << 20;
+RegLogVerdict reg_judge_log(DWORD folder_attributes, DWORD file_attributes, DWORD file_links,
+                            unsigned long long file_bytes);
 
 // Seams for tests: where the module takes the local time and its string buffers.
 // Each returns the one replaced; null puts GetLocalTime and malloc back.

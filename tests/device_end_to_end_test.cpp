@@ -134,4 +134,26 @@ TEST_F(ModulesOfTheProgram, TheGeneralPageLoadsTheSpoolerButNotTheChoosers) {
     EXPECT_EQ(program.waitForExit(), ExitCode(0));
 }
 
+// The spooler imports compstui.dll: a DLL of that name beside the program must not be
+// taken, as the program restricts the search to the system directory at its start.
+TEST_F(ModulesOfTheProgram, ADllPlantedBesideTheProgramIsNotLoadedInTurnByTheSpooler) {
+    const std::wstring folder = TestProgramDirectory() + L"planted\\";
+    const std::wstring copy = folder + L"properties.exe";
+    const std::wstring marker = folder + L"planted-dll-loaded";
+    ASSERT_NE(GetFileAttributesW((folder + L"compstui.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(CopyFileW((TestProgramDirectory() + L"properties.exe").c_str(), copy.c_str(), FALSE));
+    DeleteFileW(marker.c_str());
+    {
+        ProgramUnderTest program(L"", copy);
+        ASSERT_NE(program.waitForSheet(), nullptr);
+        ASSERT_EQ(program.currentPageIndex(), 0);
+        EXPECT_TRUE(program.loadedModules().count(L"winspool.drv")) << "the General page loads the spooler";
+        EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted DLL was loaded";
+        ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+        EXPECT_EQ(program.waitForExit(), ExitCode(0));
+    }
+    DeleteFileW(copy.c_str());
+    DeleteFileW(marker.c_str());
+}
+
 }  // namespace

@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <malloc.h>
+#include <new>
 #include <chrono>
 #include <optional>
 #include <cstring>
@@ -13,12 +16,51 @@
 
 #include "app/handles.h"
 #include "pdf/pdf_profile.h"
+#include "settings/registry.h"
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
 
+// Every block this program releases through operator delete is searched for the bytes
+// of a watched text while a FreedBlockWatch lives: memory that held a clear password
+// must not be handed back with it.
+namespace {
+const BYTE* WatchedBytes = nullptr;
+size_t WatchedSize = 0;
+int BlocksFreed = 0;
+int BlocksWithWatchedBytes = 0;
+
+void InspectFreedBlock(void* block) {
+    if (!block || !WatchedBytes) return;
+    const BYTE* begin = static_cast<const BYTE*>(block);
+    const BYTE* end = begin + _msize(block);
+    ++BlocksFreed;
+    if (std::search(begin, end, WatchedBytes, WatchedBytes + WatchedSize) != end) ++BlocksWithWatchedBytes;
+}
+}  // namespace
+
+void operator delete(void* block) noexcept {
+    InspectFreedBlock(block);
+    std::free(block);
+}
+void operator delete(void* block, size_t) noexcept { operator delete(block); }
+
 namespace {
 
+class FreedBlockWatch {
+public:
+    // `text` must outlive the watch and live outside the heap.
+    explicit FreedBlockWatch(const wchar_t* text) {
+        BlocksFreed = BlocksWithWatchedBytes = 0;
+        WatchedSize = wcslen(text) * sizeof(wchar_t);
+        WatchedBytes = reinterpret_cast<const BYTE*>(text);
+    }
+    ~FreedBlockWatch() { WatchedBytes = nullptr; }
+    FreedBlockWatch(const FreedBlockWatch&) = delete;
+    FreedBlockWatch& operator=(const FreedBlockWatch&) = delete;
+    int freed() const { return BlocksFreed; }
+    int freedWithText() const { return BlocksWithWatchedBytes; }
+};
 
 // Stores exactly the given units. The registry adds a terminator to a string value
 // whose buffer has one just past the stated size, so the buffer gets none there.
@@ -130,8 +172,7 @@ TEST(PdfProfile, DefaultsAreFlateJpeg80ContinuousAndOtherwiseZero) {
     EXPECT_EQ(80, profile.jpegQuality);
     EXPECT_EQ(1, profile.pageLayout);
     profile.documentCompression = profile.jpegQuality = profile.pageLayout = 0;
-    PdfProfile zero;
-    std::memset(&zero, 0, sizeof zero);
+    PdfProfile zero{};
     EXPECT_EQ(0, std::memcmp(&zero, &profile, sizeof zero));
 }
 
@@ -151,6 +192,35 @@ TEST(PdfProfile, RemoveMovesLaterProfilesDownAndRefusesOutsideIndexes) {
     ASSERT_EQ(2, list.Count());
     EXPECT_STREQ(L"a", list.At(0).name);
     EXPECT_STREQ(L"c", list.At(1).name);
+}
+
+// The list's storage is released as it grows and when the list goes; elements removed
+// or cleared before leave their slots in it. None of it may still hold a password.
+TEST(PdfProfile, MemoryThatHeldAPasswordIsWipedWhenReleased) {
+    static const wchar_t secret[] = L"Sesame-7731";
+    PdfProfile locked = MakeDefaultProfile();
+    wcscpy(locked.userPassword, secret);
+    wcscpy(locked.ownerPassword, secret);
+    {
+        FreedBlockWatch watch(secret);
+        {
+            ProfileList list;
+            for (int i = 0; i < 40; ++i) ASSERT_TRUE(list.Append(locked));
+            while (list.Count() > 3) ASSERT_TRUE(list.Remove(list.Count() - 2));
+            list.Clear();
+            for (int i = 0; i < 5; ++i) ASSERT_TRUE(list.Append(locked));
+            ASSERT_TRUE(list.Remove(4));
+        }
+        EXPECT_GT(watch.freed(), 5) << "the watch did not see the list's storage released";
+        EXPECT_EQ(watch.freedWithText(), 0);
+    }
+    // A copy of its own, as on the stack, once its life ends.
+    alignas(PdfProfile) unsigned char storage[sizeof(PdfProfile)];
+    PdfProfile* copy = new (storage) PdfProfile(locked);
+    copy->~PdfProfile();
+    const BYTE* needle = reinterpret_cast<const BYTE*>(secret);
+    EXPECT_EQ(std::search(storage, storage + sizeof storage, needle, needle + sizeof secret - sizeof(wchar_t)),
+              storage + sizeof storage);
 }
 
 TEST_F(ProfileStoreTest, WithoutAnyKeyLoadsOneDefaultProfile) {
@@ -253,8 +323,7 @@ TEST_F(ProfileStoreTest, PasswordBlobsOfAnotherSizeAreIgnored) {
     const PdfProfile& loaded = Settings.Profiles.At(0);
     EXPECT_EQ(1, loaded.userPasswordEnabled);
     EXPECT_EQ(1, loaded.ownerPasswordEnabled);
-    PdfProfile zero;
-    std::memset(&zero, 0, sizeof zero);
+    PdfProfile zero{};
     EXPECT_EQ(0, std::memcmp(zero.userPassword, loaded.userPassword, sizeof zero.userPassword));
     EXPECT_EQ(0, std::memcmp(zero.ownerPassword, loaded.ownerPassword, sizeof zero.ownerPassword));
 }
@@ -355,23 +424,58 @@ TEST_F(ProfileStoreTest, EmptiedPasswordDeletesItsValueButKeepsItsFlag) {
     EXPECT_EQ(1u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] User password enabled"));
 }
 
-TEST_F(ProfileStoreTest, ShrinkingLeavesStaleIndexesThatTheCountHides) {
-    for (const wchar_t* name : {L"p0", L"p1", L"p2", L"p3", L"p4"}) Settings.Profiles.Append(NamedDefault(name));
+// Names of the user key's values at an index of `indexes`, or not of the store's own.
+std::vector<std::wstring> UserValueNamesAt(std::initializer_list<int> indexes) {
+    UniqueRegKey key;
+    std::vector<std::wstring> names, found;
+    EXPECT_EQ(ERROR_SUCCESS, OpenKeyForRead(HKEY_CURRENT_USER, UserProfilesPath, key));
+    EXPECT_TRUE(ReadValueNames(key.get(), names));
+    for (const std::wstring& name : names) {
+        for (int index : indexes) {
+            if (name.rfind(L"[" + std::to_wstring(index) + L"]", 0) == 0) found.push_back(name);
+        }
+    }
+    return found;
+}
+
+// A removed profile, passwords included, must leave no value a driver could read, and
+// the saved current index must name a saved profile.
+TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
+    for (const wchar_t* name : {L"p0", L"p1", L"p2", L"p3", L"p4"}) Settings.Profiles.Append(DistinctProfile(name));
     SavePdfProfiles();
+    ASSERT_TRUE(UserValueExists(L"[4] Owner password"));
+    // Left behind past the count by an earlier save, one in another case; and values
+    // that are not the store's.
+    std::vector<BYTE> blob(64, 0x33);
+    SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[7] User password", REG_BINARY, blob.data(), 64);
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[6] profile NAME", L"old");
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[3] Notes", L"not ours");
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[03] Title", L"not ours");
     ASSERT_TRUE(Settings.Profiles.Remove(4));
     ASSERT_TRUE(Settings.Profiles.Remove(1));
+    Settings.CurrentProfile = 3;  // the deleted last profile's index
     SavePdfProfiles();
 
     EXPECT_EQ(3u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
-    EXPECT_TRUE(UserValueExists(L"[3] Profile name"));
-    EXPECT_TRUE(UserValueExists(L"[4] Alternate EMF Rendering"));
+    EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
+    EXPECT_EQ(UserValueNamesAt({3, 4, 6, 7}), std::vector<std::wstring>{L"[3] Notes"});
+    EXPECT_TRUE(UserValueExists(L"[03] Title"));
+    EXPECT_TRUE(UserValueExists(L"[2] Owner password"));
 
     ResetSettings();
     ASSERT_TRUE(LoadPdfProfiles());
     ASSERT_EQ(3, Settings.Profiles.Count());
     EXPECT_STREQ(L"p0", Settings.Profiles.At(0).name);
     EXPECT_STREQ(L"p2", Settings.Profiles.At(1).name);
-    EXPECT_STREQ(L"p3", Settings.Profiles.At(2).name);
+    EXPECT_TRUE(SameProfile(DistinctProfile(L"p3"), Settings.Profiles.At(2)));
+
+    // Emptied: nothing of any profile stays, and the index is 0.
+    Settings.Profiles.Clear();
+    Settings.CurrentProfile = 2;
+    SavePdfProfiles();
+    EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
+    EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
+    EXPECT_EQ(UserValueNamesAt({0, 1, 2, 3}), std::vector<std::wstring>{L"[3] Notes"});
 }
 
 TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {

@@ -1,6 +1,7 @@
 // The record tables against the Wine registry, with the error log read back byte for byte.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <regex>
 #include <string>
 
@@ -305,6 +306,144 @@ TEST_F(RegToolsTest, TimeLineComesFromTheLocalClock) {
     EXPECT_EQ(std::stoi(match[4].str()), before.wYear);
     const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     EXPECT_EQ(match[1].str(), days[before.wDayOfWeek]);
+}
+
+// ---------------------------------------------------------------------------
+// Where the log is written
+
+TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItIsRotated) {
+    constexpr DWORD Folder = FILE_ATTRIBUTE_DIRECTORY;
+    constexpr DWORD Plain = FILE_ATTRIBUTE_ARCHIVE;
+    constexpr DWORD Invalid = INVALID_FILE_ATTRIBUTES;
+    constexpr unsigned long long MiB = 1ull << 20;
+    struct Case {
+        DWORD folder, file, links;
+        unsigned long long bytes;
+        RegLogVerdict expected;
+    };
+    const Case cases[] = {
+        {Folder, Plain, 1, 0, RegLogVerdict::Append},
+        {Folder, FILE_ATTRIBUTE_NORMAL, 1, MiB, RegLogVerdict::Append},
+        {Folder | FILE_ATTRIBUTE_HIDDEN, Plain | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, 1, 5, RegLogVerdict::Append},
+        {Folder, Plain, 1, MiB + 1, RegLogVerdict::Rotate},
+        {Folder, Plain, 1, ~0ull, RegLogVerdict::Rotate},
+        // C:\tmp a junction or a symbolic link, or no folder at all
+        {Folder | FILE_ATTRIBUTE_REPARSE_POINT, Plain, 1, 0, RegLogVerdict::Refuse},
+        {Plain, Plain, 1, 0, RegLogVerdict::Refuse},
+        {Invalid, Plain, 1, 0, RegLogVerdict::Refuse},
+        // the log a link, a folder, a device, read-only, or with a second name
+        {Folder, Plain | FILE_ATTRIBUTE_REPARSE_POINT, 1, 0, RegLogVerdict::Refuse},
+        {Folder, FILE_ATTRIBUTE_DIRECTORY, 1, 0, RegLogVerdict::Refuse},
+        {Folder, FILE_ATTRIBUTE_DEVICE, 1, 0, RegLogVerdict::Refuse},
+        {Folder, FILE_ATTRIBUTE_READONLY, 1, 0, RegLogVerdict::Refuse},
+        {Folder, Plain, 2, 0, RegLogVerdict::Refuse},
+        {Folder, Plain, 2, MiB + 1, RegLogVerdict::Refuse},
+        {Folder, Plain, 0, 0, RegLogVerdict::Refuse},
+        {Folder, Invalid, 1, 0, RegLogVerdict::Refuse},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.folder << " " << c.file << " " << c.links << " " << c.bytes);
+        EXPECT_EQ(reg_judge_log(c.folder, c.file, c.links, c.bytes), c.expected);
+    }
+}
+
+TEST_F(RegToolsTest, PastOneMebibyteTheNextEntryMovesTheLogToLog1) {
+    const std::string full(reg_log_rotate_bytes, 'x');
+    WriteFileBytes(ErrorLogPath, full);
+    WriteFileBytes(RotatedErrorLogPath, "older");
+    reg_log_error(97, "at the limit", 8);
+    EXPECT_EQ(ErrorLogBytes(), full + Entry(97, "at the limit", 8));
+    EXPECT_EQ(ErrorLogBytes(RotatedErrorLogPath), "older");
+
+    reg_log_error(46, "past it", 3);
+    EXPECT_EQ(ErrorLogBytes(), Entry(46, "past it", 3));
+    EXPECT_EQ(ErrorLogBytes(RotatedErrorLogPath), full + Entry(97, "at the limit", 8));
+}
+
+// Two processes append at once (log_writer.exe, beside this program); whatever the
+// order, every entry must be whole and none lost.
+TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntries) {
+    constexpr int PerWriter = 150;
+    const char* const names[] = {"first", "second"};
+    wchar_t self[MAX_PATH];
+    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"log_writer.exe";
+    PROCESS_INFORMATION writers[2] = {};
+    for (int writer = 0; writer < 2; ++writer) {
+        std::wstring commandLine = L"log_writer " + std::wstring(names[writer], names[writer] + strlen(names[writer])) +
+                                   L" " + std::to_wstring(PerWriter);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                   nullptr, nullptr, &startup, &writers[writer]))
+            << GetLastError();
+    }
+    HANDLE processes[] = {writers[0].hProcess, writers[1].hProcess};
+    for (PROCESS_INFORMATION& writer : writers) ResumeThread(writer.hThread);
+    EXPECT_EQ(WaitForMultipleObjects(2, processes, TRUE, 60000), WAIT_OBJECT_0);
+    for (PROCESS_INFORMATION& writer : writers) {
+        CloseHandle(writer.hThread);
+        CloseHandle(writer.hProcess);
+    }
+
+    std::string log = ErrorLogBytes();
+    int next[2] = {0, 0};
+    while (!log.empty()) {
+        bool matched = false;
+        for (int writer = 0; writer < 2 && !matched; ++writer) {
+            const std::string entry = Entry(53, names[writer] + std::string(300, '.'), next[writer]);
+            if (log.compare(0, entry.size(), entry) == 0) {
+                log.erase(0, entry.size());
+                ++next[writer];
+                matched = true;
+            }
+        }
+        ASSERT_TRUE(matched) << "not a whole entry in its writer's order after " << next[0] << " and " << next[1]
+                             << " entries: " << log.substr(0, 400);
+    }
+    EXPECT_EQ(next[0], PerWriter);
+    EXPECT_EQ(next[1], PerWriter);
+}
+
+// What Wine can put at the log's place: a folder, a read-only file, a file with a second
+// name. Each is left as it was and the walk's results do not change.
+TEST_F(RegToolsTest, ALogThatIsNotAPlainFileOfOneNameIsNeitherWrittenNorMoved) {
+    const std::wstring elsewhere = L"C:\\tmp\\someone-elses-file";
+    const std::string bulk(reg_log_rotate_bytes + 1, 'b');
+    struct Case {
+        const char* what;
+        bool (*prepare)(const std::wstring& elsewhere, const std::string& bulk);
+    };
+    const Case cases[] = {
+        {"a folder", [](const std::wstring&, const std::string&) { return !!CreateDirectoryW(ErrorLogPath, nullptr); }},
+        {"a read-only file",
+         [](const std::wstring&, const std::string& bulk) {
+             WriteFileBytes(ErrorLogPath, bulk);
+             return !!SetFileAttributesW(ErrorLogPath, FILE_ATTRIBUTE_READONLY);
+         }},
+        {"a second name of another file",
+         [](const std::wstring& elsewhere, const std::string&) {
+             WriteFileBytes(elsewhere.c_str(), "precious");
+             return !!CreateHardLinkW(ErrorLogPath, elsewhere.c_str(), nullptr);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        StartWithEmptyErrorLog();
+        DeleteFileW(elsewhere.c_str());
+        ASSERT_TRUE(c.prepare(elsewhere, bulk)) << GetLastError();
+        const std::string before = ErrorLogBytes();
+        RegRecord table[] = {UserRow(L"Blob", REG_BINARY), End};
+        EXPECT_EQ(reg_create_records(table), 2);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(REG_BINARY));
+        EXPECT_EQ(ErrorLogBytes(), before);
+        EXPECT_EQ(GetFileAttributesW(RotatedErrorLogPath), INVALID_FILE_ATTRIBUTES);
+        if (GetFileAttributesW(elsewhere.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            EXPECT_EQ(ErrorLogBytes(elsewhere.c_str()), "precious");
+        }
+    }
+    StartWithEmptyErrorLog();
+    DeleteFileW(elsewhere.c_str());
 }
 
 TEST_F(RegToolsTest, WithoutTheLogDirectoryOnlyTheLogIsLost) {

@@ -5,23 +5,37 @@
 namespace {
 constexpr wchar_t LogDirectory[] = L"C:\\tmp";
 constexpr wchar_t LogFile[] = L"C:\\tmp\\log";
+
+void RemoveAnything(const wchar_t* path) {
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(path)) RemoveDirectoryW(path);
+}
 }  // namespace
 
 void StartWithEmptyErrorLog() {
     CreateDirectoryW(LogDirectory, nullptr);
-    DeleteFileW(LogFile);
+    RemoveAnything(LogFile);
+    RemoveAnything(RotatedErrorLogPath);
+}
+
+void WriteFileBytes(const wchar_t* path, const std::string& bytes) {
+    FILE* file = _wfopen(path, L"wb");
+    if (!file) return;
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    fclose(file);
 }
 
 void RemoveErrorLogDirectory() {
-    DeleteFileW(LogFile);
+    RemoveAnything(LogFile);
+    RemoveAnything(RotatedErrorLogPath);
     RemoveDirectoryW(LogDirectory);
 }
 
 bool ErrorLogExists() { return GetFileAttributesW(LogFile) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ErrorLogBytes() {
+std::string ErrorLogBytes(const wchar_t* path) {
     std::string bytes;
-    FILE* file = _wfopen(LogFile, L"rb");
+    FILE* file = _wfopen(path, L"rb");
     if (!file) return bytes;
     char chunk[4096];
     size_t got;

@@ -5,12 +5,16 @@
 
 #include <string>
 
-// Makes C:\tmp exist and the log absent.
+inline constexpr wchar_t ErrorLogPath[] = L"C:\\tmp\\log";
+inline constexpr wchar_t RotatedErrorLogPath[] = L"C:\\tmp\\log.1";
+
+// Makes C:\tmp exist and the log and log.1 absent, whatever stood in their place.
 void StartWithEmptyErrorLog();
 // Removes the log and C:\tmp, so that no entry can be written.
 void RemoveErrorLogDirectory();
-// The log's bytes as they are in the file (empty when there is none).
-std::string ErrorLogBytes();
+// The log's (or another file's) bytes as they are (empty when there is none).
+std::string ErrorLogBytes(const wchar_t* path = ErrorLogPath);
+void WriteFileBytes(const wchar_t* path, const std::string& bytes);
 bool ErrorLogExists();
 
 // One entry as the module writes it, CR LF line ends included.

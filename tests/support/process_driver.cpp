@@ -81,8 +81,8 @@ std::wstring TestProgramDirectory() {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-ProgramUnderTest::ProgramUnderTest(const std::wstring& commandTail) {
-    const std::wstring program = TestProgramDirectory() + L"properties.exe";
+ProgramUnderTest::ProgramUnderTest(const std::wstring& commandTail, const std::wstring& programPath) {
+    const std::wstring program = programPath.empty() ? TestProgramDirectory() + L"properties.exe" : programPath;
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!commandTail.empty()) commandLine += L" " + commandTail;
     STARTUPINFOW startup{};

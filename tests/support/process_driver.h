@@ -37,8 +37,9 @@ bool PostTyping(HWND edit, const std::wstring& text);
 
 class ProgramUnderTest {
 public:
-    // Starts properties.exe from the test program's directory with `commandTail`.
-    explicit ProgramUnderTest(const std::wstring& commandTail = L"");
+    // Starts properties.exe from the test program's directory (or the program at
+    // `programPath`) with `commandTail`.
+    explicit ProgramUnderTest(const std::wstring& commandTail = L"", const std::wstring& programPath = L"");
     // A process still running is terminated, so that no run outlives its test.
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
