@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -16,3 +17,7 @@ std::wstring ComposeVersionText(const wchar_t* version);
 // The banner: white text on grey, 8 pixels from the left edge, centred vertically, in
 // the default GUI font whatever the dialog's font is.
 void DrawBanner(HDC dc, RECT area, const wchar_t* text);
+
+// The shell's ShellExecuteW that the web button calls, bound at the first click. A test
+// puts a function of its own here to see the request without opening a browser.
+extern decltype(&ShellExecuteW) ShellExecuteForWebSite;

@@ -12,6 +12,8 @@
 #include "settings/registry.h"
 #include "settings/settings.h"
 
+decltype(&ShellExecuteW) ShellExecuteForWebSite = nullptr;
+
 std::wstring ComposeVersionText(const wchar_t* version) {
     std::wstring text = L"Version ";
     text += version;
@@ -60,9 +62,11 @@ void InitAboutPage(HWND page) {
 }
 
 void OpenWebSite() {
-    static const auto shellExecute = BindEntryPoint<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (!ShellExecuteForWebSite)
+        ShellExecuteForWebSite = BindEntryPoint<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
     ComApartment com;
-    if (shellExecute) shellExecute(nullptr, L"open", WebSiteAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    if (ShellExecuteForWebSite)
+        ShellExecuteForWebSite(nullptr, L"open", WebSiteAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace

@@ -44,8 +44,6 @@ void ShowJpegQuality(HWND page, int quality) {
     if (item >= 0) {
         SendDlgItemMessageW(page, IDC_JPEG_QUALITY, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     } else {
-        // Also a stored number outside 0 to 100 is shown as it is, so that OK does not
-        // take an empty box for a quality.
         wchar_t text[16];
         _snwprintf(text, ARRAYSIZE(text), L"%d", quality);
         text[ARRAYSIZE(text) - 1] = L'\0';
@@ -87,16 +85,17 @@ void OnChoiceMade(HWND page, int controlId) {
         EnableJpegQuality(page, EditedProfile.imagesCompression == ImagesCompressionJpeg);
 }
 
-// The box's text as a quality; false when it is no number from 0 to 100.
+// The box's text as a quality; false when it lies outside 0 to 100.
 bool ReadJpegQuality(HWND page, int& quality) {
     BOOL isNumber = FALSE;
-    quality = static_cast<int>(GetDlgItemInt(page, IDC_JPEG_QUALITY, &isNumber, TRUE));
-    return IsAcceptedJpegQuality(isNumber != FALSE, quality);
+    int number = static_cast<int>(GetDlgItemInt(page, IDC_JPEG_QUALITY, &isNumber, TRUE));
+    quality = JpegQualityFromText(isNumber != FALSE, number);
+    return IsAcceptedJpegQuality(quality);
 }
 
 void OnJpegQualityTyped(HWND page) {
     int quality;
-    // The text stays as typed; OK will not accept it.
+    // An out-of-range text stays as typed; OK will not accept it.
     EditedProfile.jpegQuality = ReadJpegQuality(page, quality) ? quality : FallbackJpegQuality;
 }
 

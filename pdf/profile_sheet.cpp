@@ -58,10 +58,17 @@ INT_PTR OnProfilePageNotify(HWND page, const NMHDR& notification, LRESULT (*appl
 }
 
 int JpegQualityItem(int quality) {
-    if (quality < 0 || quality > MaxJpegQuality || quality % JpegQualityStep != 0) return -1;
-    return quality / JpegQualityStep;
+    // C++ division truncates toward zero: -1 to -9 leave a negative remainder and stand
+    // for the item "0".
+    if (quality % JpegQualityStep > 0) return -1;
+    int item = quality / JpegQualityStep;
+    return item >= 0 && item <= MaxJpegQuality / JpegQualityStep ? item : -1;
 }
 
-bool IsAcceptedJpegQuality(bool isNumber, int quality) {
-    return isNumber && quality >= 0 && quality <= MaxJpegQuality;
+int JpegQualityFromText(bool isNumber, int number) {
+    return isNumber ? number : 0;
+}
+
+bool IsAcceptedJpegQuality(int quality) {
+    return quality >= 0 && quality <= MaxJpegQuality;
 }

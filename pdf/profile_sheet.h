@@ -31,10 +31,13 @@ inline constexpr int JpegQualityStep = 10;
 inline constexpr int MaxJpegQuality = 100;
 inline constexpr int FallbackJpegQuality = 80;
 
-// The list item that stands for `quality`, or -1 when no item does and the number is
-// shown as text instead.
+// The list item that stands for a stored `quality`, or -1 when the number is shown as
+// text instead: a quality with a positive remainder by ten (85 shows "85"), and one
+// whose tenth has no item (150, -10), which an empty box would hide.
 int JpegQualityItem(int quality);
 
-// Whether a quality read from the box may be kept: a number from 0 to 100. A text that
-// is no number (`isNumber` false) counts as out of range.
-bool IsAcceptedJpegQuality(bool isNumber, int quality);
+// The quality a typed text stands for: its number, or 0 for a text that is no number.
+int JpegQualityFromText(bool isNumber, int number);
+
+// Whether a quality read from the box may be kept: 0 to 100.
+bool IsAcceptedJpegQuality(int quality);

@@ -53,7 +53,9 @@ bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
     std::vector<wchar_t> scratch(units, L'\0');
     DWORD got = 0;
     if (!ReadValueBytes(key, name, scratch.data(), static_cast<DWORD>(units * sizeof(wchar_t)), &got)) return false;
-    size_t length = got / sizeof(wchar_t);  // an odd trailing byte is no whole unit
+    // An odd trailing byte is taken as it is: it becomes the low byte of a unit whose
+    // high byte stays zero.
+    size_t length = (got + 1) / sizeof(wchar_t);
     if (length >= units) length = units - 1;
     scratch[length] = L'\0';
     // The stored text may hold its own terminator earlier; copy up to it.

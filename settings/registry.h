@@ -35,9 +35,10 @@ bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD
 bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD& value);
 bool ReadDwordValue(HKEY key, const wchar_t* name, int& value);
 
-// Reads a text of at most `units` code units including the terminator. On success
-// `text` holds a terminated string: a stored text that fills the buffer without a
-// terminator is cut short by one unit. A text longer than the buffer is a failure.
+// Reads a text of at most `units` code units including the terminator. The stored bytes
+// are taken as they are into a zeroed buffer (an odd last byte makes a unit of its own).
+// On success `text` holds a terminated string: a stored text that fills the buffer
+// without a terminator is cut short by one unit. A text longer than the buffer is a failure.
 bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units);
 
 template <size_t N>

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/about.h"
 #include "app/handles.h"
@@ -55,6 +57,44 @@ TEST_F(AboutPageTest, BannerIsPaintedByTheProgram) {
     WNDCLASSW staticClass{};
     GetClassInfoW(nullptr, L"Static", &staticClass);
     EXPECT_NE(GetWindowLongPtrW(banner, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(staticClass.lpfnWndProc));
+}
+
+// What the web button asked of the shell, recorded in place of ShellExecuteW.
+struct ShellRequest {
+    HWND owner;
+    std::optional<std::wstring> verb, file, parameters, directory;
+    INT show;
+};
+std::vector<ShellRequest> ShellRequests;
+
+std::optional<std::wstring> Text(const wchar_t* text) {
+    return text ? std::optional<std::wstring>(text) : std::nullopt;
+}
+
+HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
+                                    INT show) {
+    ShellRequests.push_back({owner, Text(verb), Text(file), Text(parameters), Text(directory), show});
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(33));  // above 32: done
+}
+
+TEST_F(AboutPageTest, WebButtonAsksTheShellToOpenTheSite) {
+    ASSERT_EQ(LoadSettings(), 1);
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
+    ASSERT_NE(page, nullptr);
+    const auto bound = ShellExecuteForWebSite;
+    ShellExecuteForWebSite = RecordShellRequest;
+    ShellRequests.clear();
+    ModelessSheet::Click(page, IDC_ABOUT_WEBSITE);
+    ShellExecuteForWebSite = bound;
+    ASSERT_EQ(ShellRequests.size(), 1u);
+    const ShellRequest& request = ShellRequests[0];
+    EXPECT_EQ(request.owner, nullptr);
+    EXPECT_EQ(request.verb, std::optional<std::wstring>(L"open"));
+    EXPECT_EQ(request.file, std::optional<std::wstring>(L"https://www.lumarel.example/"));
+    EXPECT_EQ(request.parameters, std::nullopt);
+    EXPECT_EQ(request.directory, std::nullopt);
+    EXPECT_EQ(request.show, SW_SHOWNORMAL);
 }
 
 // Draws into a bitmap and looks at the pixels: grey everywhere, white text only from

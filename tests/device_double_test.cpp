@@ -305,6 +305,36 @@ TEST_F(PaperPageTest, RefusedDeleteIsReported) {
     EXPECT_EQ(ComboSelection(page, IDC_PAPER_LIST), 3);
 }
 
+// The probe found the right when the page was made; by the time Add or Delete asks for
+// it again it is gone. Neither says anything or changes the list.
+TEST_F(PaperPageTest, AddAndDeleteDoNothingWhenTheRightIsGoneAfterTheProbe) {
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    ASSERT_TRUE(CanAdministerPrinter);
+    ChooseComboItem(page, IDC_PAPER_LIST, 3);  // the user form, not the stored paper
+    ASSERT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM));
+    const std::vector<std::wstring> listed = ComboItems(page, IDC_PAPER_LIST);
+    const size_t forms = PrintServer().forms.size();
+    PrintServer().refusedAccess = PRINTER_ACCESS_ADMINISTER;
+    PrintServer().opens.clear();
+    MessageBoxWatcher watcher;
+    {
+        ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Late", L"90", L"50"); }});
+        ModelessSheet::Click(page, IDC_ADD_FORM);
+        ASSERT_EQ(driver.sheetsSeen(), 1);
+    }
+    ModelessSheet::Click(page, IDC_DELETE_FORM);
+    const std::vector<ACCESS_MASK>& opens = PrintServer().opens;
+    EXPECT_EQ(std::count(opens.begin(), opens.end(), static_cast<ACCESS_MASK>(PRINTER_ACCESS_ADMINISTER)), 2)
+        << "Add and Delete each asked for the right";
+    EXPECT_TRUE(watcher.boxes().empty());
+    EXPECT_EQ(PrintServer().forms.size(), forms);
+    EXPECT_NE(FindForm(L"Lumarel Label"), nullptr);
+    EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST), listed);
+    EXPECT_EQ(ComboSelection(page, IDC_PAPER_LIST), 3);
+    EXPECT_TRUE(PrintServer().writtenLevels.empty());
+}
+
 TEST_F(PaperPageTest, UnreachablePrinterDisablesThePageSilently) {
     PrintServer().refusedAccess = PRINTER_ACCESS_USE | PRINTER_ACCESS_ADMINISTER;
     MessageBoxWatcher watcher;

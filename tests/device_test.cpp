@@ -126,42 +126,85 @@ TEST_F(GeneralPageOnWine, ShowsTheDriversResolutionsAndWritesTheChange) {
     EXPECT_TRUE(watcher.boxes().empty());
 }
 
+// The picture control shows `shown` pixel for pixel where the page centres it, and the
+// face colour just outside it and in the corner.
+void ExpectPicture(HWND picture, HBITMAP shown, const char* what) {
+    RECT area;
+    GetClientRect(picture, &area);
+    BITMAP size{};
+    GetObjectW(shown, sizeof size, &size);
+    POINT at = CenteredPicturePosition(area, size.bmWidth, size.bmHeight);
+    HDC dc = GetDC(picture);
+    HDC expected = CreateCompatibleDC(dc);
+    HGDIOBJ previous = SelectObject(expected, shown);
+    int differing = 0;
+    for (int y = 0; y < size.bmHeight; ++y)
+        for (int x = 0; x < size.bmWidth; ++x)
+            if (GetPixel(dc, at.x + x, at.y + y) != GetPixel(expected, x, y)) ++differing;
+    SelectObject(expected, previous);
+    DeleteDC(expected);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(differing, 0) << what;
+    EXPECT_EQ(GetPixel(dc, area.left, area.top), face) << what;
+    EXPECT_EQ(GetPixel(dc, at.x - 1, at.y + size.bmHeight / 2), face) << what;
+    EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth, at.y + size.bmHeight / 2), face) << what;
+    EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth / 2, at.y - 1), face) << what;
+    EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth / 2, at.y + size.bmHeight), face) << what;
+    ReleaseDC(picture, dc);
+}
+
+// No picture: the control is one colour throughout.
+void ExpectNoPicture(HWND picture, const char* what) {
+    RECT area;
+    GetClientRect(picture, &area);
+    HDC dc = GetDC(picture);
+    const COLORREF corner = GetPixel(dc, area.left, area.top);
+    int differing = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (GetPixel(dc, x, y) != corner) ++differing;
+    ReleaseDC(picture, dc);
+    EXPECT_EQ(differing, 0) << what;
+}
+
 TEST_F(GeneralPageOnWine, PictureFollowsTheOrientationCentred) {
     // As the entry point loads them.
     PortraitBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_PORTRAIT)));
     LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
     ASSERT_TRUE(PortraitBitmap && LandscapeBitmap);
-    ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
-    HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
-    RECT area;
-    GetClientRect(picture, &area);
-    for (int button : {IDC_LANDSCAPE, IDC_PORTRAIT}) {
-        ModelessSheet::Click(page, button);
+    {
+        ModelessSheet sheet;
+        HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+        HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
+        for (int button : {IDC_LANDSCAPE, IDC_PORTRAIT}) {
+            ModelessSheet::Click(page, button);
+            UpdateWindow(picture);
+            if (button == IDC_PORTRAIT)
+                ExpectPicture(picture, PortraitBitmap.get(), "portrait");
+            else
+                ExpectPicture(picture, LandscapeBitmap.get(), "landscape");
+        }
+    }
+    // Orientations other than 1 and 2 in the device mode: landscape above 0, nothing at
+    // 0 or below.
+    struct RestoreOrientation {
+        short stored = Stored().dmOrientation;
+        ~RestoreOrientation() { SetDriverOrientation(stored); }
+    } restore;
+    for (short orientation : {3, 0, -1}) {
+        ASSERT_TRUE(SetDriverOrientation(orientation));
+        ModelessSheet sheet;
+        HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+        ASSERT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT) | IsDlgButtonChecked(page, IDC_LANDSCAPE),
+                  static_cast<UINT>(BST_UNCHECKED))
+            << "orientation " << orientation << " must reach the page";
+        HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
         UpdateWindow(picture);
-        BITMAP size{};
-        HBITMAP shown = button == IDC_PORTRAIT ? PortraitBitmap.get() : LandscapeBitmap.get();
-        GetObjectW(shown, sizeof size, &size);
-        POINT at = CenteredPicturePosition(area, size.bmWidth, size.bmHeight);
-        HDC dc = GetDC(picture);
-        // The bitmap itself, pixel for pixel, where the page centres it; the face colour
-        // just outside it and in the corner.
-        HDC expected = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(expected, shown);
-        int differing = 0;
-        for (int y = 0; y < size.bmHeight; ++y)
-            for (int x = 0; x < size.bmWidth; ++x)
-                if (GetPixel(dc, at.x + x, at.y + y) != GetPixel(expected, x, y)) ++differing;
-        SelectObject(expected, previous);
-        DeleteDC(expected);
-        const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        EXPECT_EQ(differing, 0) << (button == IDC_PORTRAIT ? "portrait" : "landscape");
-        EXPECT_EQ(GetPixel(dc, area.left, area.top), face);
-        EXPECT_EQ(GetPixel(dc, at.x - 1, at.y + size.bmHeight / 2), face);
-        EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth, at.y + size.bmHeight / 2), face);
-        EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth / 2, at.y - 1), face);
-        EXPECT_EQ(GetPixel(dc, at.x + size.bmWidth / 2, at.y + size.bmHeight), face);
-        ReleaseDC(picture, dc);
+        const std::string what = "orientation " + std::to_string(orientation);
+        if (orientation > 0)
+            ExpectPicture(picture, LandscapeBitmap.get(), what.c_str());
+        else
+            ExpectNoPicture(picture, what.c_str());
     }
     PortraitBitmap.reset();
     LandscapeBitmap.reset();
@@ -195,6 +238,31 @@ TEST_F(PaperPageOnWine, ListsThePapersWithSizesAndKeepsDeleteOffForBuiltInForms)
     }
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"101.60");
     EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"254.00");
+}
+
+// Switches the Paper page to the unit `chosen`, applies and closes the sheet; returns
+// the unit button checked in the next sheet, whose unit labels must match it.
+int UnitOfTheNextSheetAfterChoosing(int chosen) {
+    {
+        ModelessSheet sheet;
+        HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+        ModelessSheet::Click(page, chosen);
+        EXPECT_EQ(IsDlgButtonChecked(page, chosen), BST_CHECKED);
+        EXPECT_TRUE(sheet.Apply());
+    }
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    const int shown = IsDlgButtonChecked(page, IDC_METRIC) == BST_CHECKED ? IDC_METRIC : IDC_ENGLISH;
+    EXPECT_EQ(ControlText(page, IDC_WIDTH_UNIT), shown == IDC_METRIC ? L"mm" : L"in");
+    return shown;
+}
+
+TEST_F(PaperPageOnWine, TheNextSheetFollowsTheLocaleAgainWhateverUnitWasChosen) {
+    EXPECT_EQ(UnitOfTheNextSheetAfterChoosing(IDC_METRIC), IDC_ENGLISH);
+    ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IMEASURE, L"0"));
+    const int metricLocale = UnitOfTheNextSheetAfterChoosing(IDC_ENGLISH);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IMEASURE, L"1");
+    EXPECT_EQ(metricLocale, IDC_METRIC);
 }
 
 TEST_F(PaperPageOnWine, ChosenPaperIsStoredOnApply) {

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/support/process_driver.h"
@@ -60,6 +63,17 @@ TEST_F(SingleInstance, SecondStartExitsAtOnceAndLeavesTheFirstSheetOpen) {
     EXPECT_EQ(first.waitForSheet(0), sheet);
     CancelAndExpectCleanExit(first);
     EXPECT_TRUE(first.boxesSeen().empty());
+}
+
+// The guard is the mutex's name, whoever holds it.
+TEST_F(SingleInstance, AMutexOfTheGuardsNameHeldElsewhereEndsTheStartAtOnce) {
+    UniqueHandle held(CreateMutexW(nullptr, FALSE, L"Lumarel Printer_properties_mutex"));
+    ASSERT_NE(held.get(), nullptr);
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.started());
+    EXPECT_EQ(program.waitForExit(SecondStartTimeoutMs), ExitCode(0));
+    EXPECT_FALSE(program.visibleWindowEverSeen());
+    EXPECT_TRUE(program.boxesSeen().empty());
 }
 
 TEST_F(SingleInstance, StartAfterTheFirstRunEndedShowsTheSheetAgain) {
@@ -249,15 +263,43 @@ INSTANTIATE_TEST_SUITE_P(Values, StoredPageOutOfRange, ::testing::Values(99u, 0x
 
 // ---------------------------------------------------------------------------
 
-class CommandLine : public InstalledRegistryTest, public ::testing::WithParamInterface<const wchar_t*> {};
+// The switches and the machine's hide flags decide which pages the running sheet has;
+// the tabs carry the page table's titles, not the templates' captions.
 
-TEST_P(CommandLine, SwitchesDoNotStopTheSheetFromOpening) {
-    ProgramUnderTest program(GetParam());
+struct SheetCase {
+    const char* name;
+    const wchar_t* tail;
+    std::vector<const wchar_t*> hideFlags;  // set to 1 under the machine key
+    std::vector<std::wstring> tabs;
+};
+
+void PrintTo(const SheetCase& sheetCase, std::ostream* out) { *out << sheetCase.name; }
+
+// A control that only the page of this title has.
+int ControlOfPage(const std::wstring& title) {
+    if (title == L"General") return IDC_RESOLUTION_LIST;
+    if (title == L"Paper") return IDC_PAPER_LIST;
+    if (title == L"Agent") return IDC_AGENT_APPLICATION;
+    if (title == L"EMF") return IDC_EMF_SAVE;
+    if (title == L"PDF") return IDC_PDF_NEW;
+    return IDC_ABOUT_BANNER;
+}
+
+class CommandLine : public InstalledRegistryTest, public ::testing::WithParamInterface<SheetCase> {};
+
+TEST_P(CommandLine, SwitchesAndHideFlagsChooseTheTabs) {
+    for (const wchar_t* flag : GetParam().hideFlags) SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, flag, 1);
+    ProgramUnderTest program(GetParam().tail);
     HWND sheet = program.waitForSheet();
     ASSERT_NE(sheet, nullptr);
     EXPECT_NE(WindowTitle(sheet).find(L"Lumarel Printer"), std::wstring::npos) << "title: " << WindowTitle(sheet);
-    EXPECT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
-    EXPECT_GE(program.selectPageWithControl(IDC_ABOUT_BANNER), 0);
+    const std::vector<std::wstring> tabs = program.tabTitles();
+    EXPECT_EQ(tabs, GetParam().tabs);
+    EXPECT_EQ(program.pageCount(), static_cast<int>(GetParam().tabs.size()));
+    for (size_t index = 0; index < tabs.size(); ++index) {
+        ASSERT_TRUE(program.selectPage(static_cast<int>(index)));
+        EXPECT_NE(GetDlgItem(program.currentPage(), ControlOfPage(tabs[index])), nullptr) << "tab " << index;
+    }
     CancelAndExpectCleanExit(program);
     EXPECT_TRUE(program.boxesSeen().empty());
 }
@@ -276,8 +318,32 @@ TEST_F(SingleInstance, SheetHasNoHelpButtonIsCentredAndEndsWithAbout) {
     CancelAndExpectCleanExit(program);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tails, CommandLine,
-                         ::testing::Values(L"", L"/nogeneral /nopaper", L"/NOPAPER  /NoGeneral", L"/unknown",
-                                           L"-x /nogeneral extra \"quoted words\"", L"/nogeneral/nopaper"));
+const std::vector<std::wstring> AllTabs = {L"General", L"Paper", L"Agent", L"EMF", L"PDF", L"About"};
+
+std::vector<std::wstring> AllTabsBut(std::initializer_list<const wchar_t*> missing) {
+    std::vector<std::wstring> tabs;
+    for (const std::wstring& tab : AllTabs)
+        if (std::find(missing.begin(), missing.end(), tab) == missing.end()) tabs.push_back(tab);
+    return tabs;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tails, CommandLine,
+    ::testing::Values(SheetCase{"None", L"", {}, AllTabs},
+                      SheetCase{"NoGeneral", L"/nogeneral", {}, AllTabsBut({L"General"})},
+                      SheetCase{"NoPaper", L"/nopaper", {}, AllTabsBut({L"Paper"})},
+                      SheetCase{"Both", L"/nogeneral /nopaper", {}, AllTabsBut({L"General", L"Paper"})},
+                      SheetCase{"BothInCapitals", L"/NOPAPER  /NoGeneral", {}, AllTabsBut({L"General", L"Paper"})},
+                      SheetCase{"Unknown", L"/unknown", {}, AllTabs},
+                      SheetCase{"AmongOthers", L"-x /nogeneral extra \"quoted words\"", {}, AllTabsBut({L"General"})},
+                      SheetCase{"Joined", L"/nogeneral/nopaper", {}, AllTabs},
+                      SheetCase{"AgentHidden", L"", {L"Agent: Hide page"}, AllTabsBut({L"Agent"})},
+                      SheetCase{"EmfHidden", L"", {L"EMF: Hide page"}, AllTabsBut({L"EMF"})},
+                      SheetCase{"PdfHidden", L"", {L"PDF: Hide page"}, AllTabsBut({L"PDF"})},
+                      SheetCase{"Everything",
+                                L"/nogeneral /nopaper",
+                                {L"Agent: Hide page", L"EMF: Hide page", L"PDF: Hide page"},
+                                {L"About"}}),
+    [](const ::testing::TestParamInfo<SheetCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -26,24 +26,26 @@ using Step = ModalSheetScript::Step;
 
 // --- The JPEG quality rules on their own -----------------------------------------------
 
-TEST(JpegQuality, OnlyTheTensFromZeroToHundredHaveAnItem) {
+// The item is the tenth, truncated toward zero, unless the remainder is positive.
+TEST(JpegQuality, StoredQualitySelectsItsTruncatedTenth) {
     EXPECT_EQ(JpegQualityItem(0), 0);
     EXPECT_EQ(JpegQualityItem(80), 8);
     EXPECT_EQ(JpegQualityItem(100), 10);
+    EXPECT_EQ(JpegQualityItem(-1), 0);
+    EXPECT_EQ(JpegQualityItem(-9), 0);
     EXPECT_EQ(JpegQualityItem(85), -1);
     EXPECT_EQ(JpegQualityItem(1), -1);
-    EXPECT_EQ(JpegQualityItem(110), -1);
-    EXPECT_EQ(JpegQualityItem(-10), -1);
-    EXPECT_EQ(JpegQualityItem(-5), -1);
+    EXPECT_EQ(JpegQualityItem(110), -1) << "no item 11: shown as text";
+    EXPECT_EQ(JpegQualityItem(-10), -1) << "no item -1: shown as text";
 }
 
-TEST(JpegQuality, AcceptedAreNumbersFromZeroToHundred) {
-    EXPECT_TRUE(IsAcceptedJpegQuality(true, 0));
-    EXPECT_TRUE(IsAcceptedJpegQuality(true, 100));
-    EXPECT_TRUE(IsAcceptedJpegQuality(true, 55));
-    EXPECT_FALSE(IsAcceptedJpegQuality(true, 101));
-    EXPECT_FALSE(IsAcceptedJpegQuality(true, -1));
-    EXPECT_FALSE(IsAcceptedJpegQuality(false, 0)) << "a text that is no number is no quality";
+TEST(JpegQuality, TextThatIsNoNumberReadsAsZeroWhichIsAccepted) {
+    EXPECT_EQ(JpegQualityFromText(true, 55), 55);
+    EXPECT_EQ(JpegQualityFromText(false, 123), 0);
+    EXPECT_TRUE(IsAcceptedJpegQuality(0));
+    EXPECT_TRUE(IsAcceptedJpegQuality(100));
+    EXPECT_FALSE(IsAcceptedJpegQuality(101));
+    EXPECT_FALSE(IsAcceptedJpegQuality(-1));
 }
 
 TEST(ProfileSheetCallback, TakesOnlyTheHelpButtonOffTheTemplate) {
@@ -428,6 +430,17 @@ TEST_F(ProfileSheetTest, AQualityOfEightyFiveIsShownAsText) {
     EXPECT_EQ(Profile(0).jpegQuality, 85);
 }
 
+TEST_F(ProfileSheetTest, AStoredQualityOfMinusFiveSelectsZero) {
+    EditStoredProfile({{L"JPEG Quality", static_cast<DWORD>(-5)}},
+                      {OnPage(IDC_ALTERNATE_EMF,
+                              [](HWND p) {
+                                  EXPECT_EQ(ComboSelection(p, IDC_JPEG_QUALITY), 0);
+                                  EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY), L"0");
+                              }),
+                       PressOk()});
+    EXPECT_EQ(Profile(0).jpegQuality, 0) << "accepted at the first OK";
+}
+
 TEST_F(ProfileSheetTest, TypedQualityOutOfRangeIsReplacedByEightyAndKeepsTheSheetOpen) {
     HWND advanced = nullptr, shownAfterRefusal = nullptr;
     std::wstring textAfterRefusal;
@@ -475,19 +488,17 @@ TEST_F(ProfileSheetTest, StoredQualityOutOfRangeIsShownAndNotTakenForZero) {
     EXPECT_EQ(Profile(0).jpegQuality, 80);
 }
 
-TEST_F(ProfileSheetTest, TextThatIsNoNumberIsNoQuality) {
-    std::wstring afterRefusal;
-    HWND advanced = nullptr;
-    EditStoredProfile({{L"Images Compression", 1}},
+TEST_F(ProfileSheetTest, TextThatIsNoNumberReadsAsZeroAndIsAccepted) {
+    int qualityWhileTyped = -1;
+    EditStoredProfile({{L"Images Compression", 1}, {L"JPEG Quality", 50}},
                       {OnPage(IDC_ALTERNATE_EMF,
                               [&](HWND p) {
-                                  advanced = p;
-                                  ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"");
-                                  EXPECT_EQ(EditedProfile.jpegQuality, 80);
+                                  ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"high");
+                                  qualityWhileTyped = EditedProfile.jpegQuality;
                               }),
-                       PressOk(), [&](HWND) { afterRefusal = ControlText(advanced, IDC_JPEG_QUALITY); }, PressOk()});
-    EXPECT_EQ(afterRefusal, L"80");
-    EXPECT_EQ(Profile(0).jpegQuality, 80);
+                       PressOk()});
+    EXPECT_EQ(qualityWhileTyped, 0);
+    EXPECT_EQ(Profile(0).jpegQuality, 0) << "accepted at the first OK";
 }
 
 TEST_F(ProfileSheetTest, PagesNeverShownKeepTheProfilesValues) {

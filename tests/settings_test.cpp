@@ -92,11 +92,17 @@ TEST_F(LoadSettingsTest, MachineKeyWithoutVersionGivesOnePointZero) {
     EXPECT_EQ(Settings.LastViewedPage, 0);
 }
 
-TEST_F(LoadSettingsTest, OddTrailingByteOfATextIsDropped) {
+// The bytes go as they are into a zeroed field: an odd last byte is a unit of its own,
+// and a field filled to its last unit still ends terminated.
+TEST_F(LoadSettingsTest, OddTrailingByteOfATextIsTakenAsItIs) {
     const BYTE fiveBytes[] = {'1', 0, '.', 0, '5'};
     SetRaw(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Version", REG_BINARY, fiveBytes, sizeof fiveBytes);
+    std::wstring fonts(1023, L'f');
+    fonts += L'g';
+    SetRaw(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts", REG_BINARY, fonts.data(), 2047);
     ASSERT_EQ(LoadSettings(), 1);
-    EXPECT_STREQ(Settings.Version, L"1.");
+    EXPECT_STREQ(Settings.Version, L"1.5");
+    EXPECT_EQ(std::wstring(Settings.PdfExcludeFonts), std::wstring(1023, L'f'));
 }
 
 // Texts stored as another program may have left them: exactly filling the field with

@@ -190,6 +190,40 @@ int ProgramUnderTest::pageCount() const {
     return static_cast<int>(Send(tab, TCM_GETITEMCOUNT, 0, 0).value_or(0));
 }
 
+std::vector<std::wstring> ProgramUnderTest::tabTitles() const {
+    std::vector<std::wstring> titles;
+    HWND tab = sheet_ ? FindWindowExW(sheet_, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
+    const int count = pageCount();
+    if (!tab || count <= 0) return titles;
+    // TCM_GETITEMW takes a pointer: the item and its text buffer live in the program.
+    struct TabItem {
+        TCITEMW item;
+        wchar_t text[64];
+    };
+    auto* remote = static_cast<TabItem*>(
+        VirtualAllocEx(process_.get(), nullptr, sizeof(TabItem), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote) return titles;
+    for (int index = 0; index < count; ++index) {
+        TabItem local{};
+        local.item.mask = TCIF_TEXT;
+        local.item.pszText = remote->text;
+        local.item.cchTextMax = ARRAYSIZE(local.text);
+        wchar_t text[64] = {};
+        // The control may point pszText at its own copy of the text instead of filling the buffer.
+        bool read = WriteProcessMemory(process_.get(), remote, &local, sizeof local, nullptr) &&
+                    Send(tab, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote)).value_or(0) &&
+                    ReadProcessMemory(process_.get(), remote, &local, sizeof local, nullptr) &&
+                    ReadProcessMemory(process_.get(), local.item.pszText, text, sizeof text - sizeof(wchar_t), nullptr);
+        if (!read) {
+            titles.clear();
+            break;
+        }
+        titles.emplace_back(text);
+    }
+    VirtualFreeEx(process_.get(), remote, 0, MEM_RELEASE);
+    return titles;
+}
+
 bool ProgramUnderTest::selectPage(int index) {
     return Send(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0).value_or(FALSE) != FALSE;
 }

@@ -1,6 +1,7 @@
 // Runs properties.exe as a separate process and operates its windows from outside,
 // as a user (or an automation tool) would: only messages that carry no pointers are
-// sent across the process boundary.
+// sent across the process boundary, or ones whose pointer leads into memory placed in
+// the program's own address space, as automation tools do.
 #pragma once
 
 #include <windows.h>
@@ -72,6 +73,8 @@ public:
 
     // The sheet's pages. A page's window exists only once the page has been shown.
     int pageCount() const;
+    // The tabs' titles, in order; empty when they cannot be read.
+    std::vector<std::wstring> tabTitles() const;
     bool selectPage(int index);
     HWND currentPage() const;
     int currentPageIndex() const;  // -1 when unknown

@@ -45,3 +45,24 @@ void StoreDeviceMode(std::vector<BYTE>& mode) {
     SetPrinterW(printer, 9, reinterpret_cast<BYTE*>(&info), 0);
     ClosePrinter(printer);
 }
+
+bool SetDriverOrientation(short orientation) {
+    HANDLE printer = OpenTestPrinter(PRINTER_ACCESS_USE);
+    if (!printer) return false;
+    wchar_t* name = const_cast<wchar_t*>(L"Lumarel Printer");
+    bool done = false;
+    LONG size = DocumentPropertiesW(nullptr, printer, name, nullptr, nullptr, 0);
+    if (size >= static_cast<LONG>(sizeof(DEVMODEW))) {
+        std::vector<BYTE> mode(size), merged(size);
+        auto* input = reinterpret_cast<DEVMODEW*>(mode.data());
+        auto* output = reinterpret_cast<DEVMODEW*>(merged.data());
+        if (DocumentPropertiesW(nullptr, printer, name, input, nullptr, DM_OUT_BUFFER) == IDOK) {
+            input->dmOrientation = orientation;
+            input->dmFields |= DM_ORIENTATION;
+            done = DocumentPropertiesW(nullptr, printer, name, output, input, DM_IN_BUFFER | DM_OUT_BUFFER) == IDOK &&
+                   output->dmOrientation == orientation;
+        }
+    }
+    ClosePrinter(printer);
+    return done;
+}

@@ -12,3 +12,7 @@ std::vector<BYTE> StoredDeviceMode();
 DEVMODEW StoredDeviceModeFields();
 // Puts a device mode read by StoredDeviceMode back.
 void StoreDeviceMode(std::vector<BYTE>& mode);
+// Wine's driver reads the device mode once per process and keeps its own copy, which is
+// what the pages read: this changes the orientation in that copy (DocumentPropertiesW
+// with DM_IN_BUFFER). True when the driver then reports it.
+bool SetDriverOrientation(short orientation);
