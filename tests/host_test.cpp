@@ -97,34 +97,34 @@ bool OrientationPictureIsDrawn(HWND sheet) {
     return facePixels > 100 && picturePixels > 100;
 }
 
+struct TitleSearch {
+    const std::wstring* title;
+    int found;
+};
+
+BOOL CALLBACK CountIfTitled(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TitleSearch*>(data);
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    if (IsWindowVisible(window) && *search->title == text) ++search->found;
+    return TRUE;
+}
+
 int VisibleWindowsTitled(const std::wstring& title) {
-    struct Search {
-        const std::wstring* title;
-        int found;
-    } search{&title, 0};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(data);
-            wchar_t text[256] = {};
-            GetWindowTextW(window, text, 256);
-            if (IsWindowVisible(window) && *search->title == text) ++search->found;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TitleSearch search{&title, 0};
+    EnumThreadWindows(GetCurrentThreadId(), CountIfTitled, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+BOOL CALLBACK CancelIfVisible(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
 }
 
 // A sheet the script did not recognise would wait for a user for ever.
 void CALLBACK CancelEverySheet(HWND, UINT, UINT_PTR, DWORD) {
     ADD_FAILURE() << "a window of the module was still open after a minute: cancelled";
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            if (IsWindowVisible(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-            return TRUE;
-        },
-        0);
+    EnumThreadWindows(GetCurrentThreadId(), CancelIfVisible, 0);
 }
 
 class HostLibrary : public InstalledRegistryTest {
