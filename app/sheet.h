@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include <initializer_list>
 #include <commctrl.h>
 
 #include <vector>
@@ -66,6 +68,9 @@ void MarkPageChanged(HWND page, bool& changedFlag);
 void MarkPageChanged(HWND page);
 // For the pages: 1 when the check box is ticked, else 0, as the registry keeps it.
 DWORD CheckBoxValue(HWND page, int controlId);
+// For the pages: checks radio button `choice` of a group (an index into `buttons`) and
+// clears the others; a choice outside the group checks none, and Tab still reaches it.
+void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choice);
 // For the pages: accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
 // For the settings pages: PSN_SETACTIVE records the page as viewed last; PSN_APPLY

@@ -47,8 +47,7 @@ void UpdateSecurityControls(HWND page) {
 
 // A stored level other than 0 or 1 checks neither button.
 void ShowEncryptionLevel(HWND page) {
-    CheckDlgButton(page, IDC_ENCRYPTION_LOW, EditedProfile.encryptionLevel == 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(page, IDC_ENCRYPTION_HIGH, EditedProfile.encryptionLevel == 1 ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioChoice(page, {IDC_ENCRYPTION_LOW, IDC_ENCRYPTION_HIGH}, static_cast<int>(EditedProfile.encryptionLevel));
 }
 
 void InitSecurityPage(HWND page) {

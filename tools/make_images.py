@@ -4,7 +4,8 @@
 Usage: make_images.py [output_dir]   (default: the res/ folder next to tools/)
 
 Produces portrait.bmp (35x45), landscape.bmp (45x35) and printer.ico
-(32x32 and 16x16 at 4, 8 and 32 bits per pixel). Standard library only;
+(32x32 and 16x16 at 4, 8 and 32 bits per pixel; 24x24, 48x48 and 64x64 at
+32 bits per pixel for the display scales 150 % and 200 %). Standard library only;
 the output is byte-for-byte identical on every run.
 """
 
@@ -140,6 +141,27 @@ PRINTER_LAYOUT = {
 }
 
 
+def scaled_layout(base, factor):
+    """A layout grown by `factor`: every box keeps its place and covers the pixels it
+    covered at the base size, so lines stay one pixel-row per base row, and sharp."""
+    def edge(v):
+        return int(v * factor)
+
+    def scale_box(box):
+        x0, y0, x1, y1 = box
+        return (edge(x0), edge(y0), edge(x1 + 1) - 1, edge(y1 + 1) - 1)
+
+    layout = {key: scale_box(value) for key, value in base.items() if key != "lines"}
+    layout["lines"] = [(edge(xa), edge(xb + 1) - 1, edge(y)) for xa, xb, y in base["lines"]]
+    return layout
+
+
+# Larger images for the display scales 150 % and 200 % (16 and 32 pixels at 100 %).
+PRINTER_LAYOUT[24] = scaled_layout(PRINTER_LAYOUT[16], 1.5)
+PRINTER_LAYOUT[48] = scaled_layout(PRINTER_LAYOUT[32], 1.5)
+PRINTER_LAYOUT[64] = scaled_layout(PRINTER_LAYOUT[32], 2)
+
+
 def draw_printer(size):
     """A grey printer with a sheet coming out of the top; background is None."""
     L = PRINTER_LAYOUT[size]
@@ -251,7 +273,8 @@ def main():
         "portrait.bmp": encode_bmp(draw_page(35, 45)),
         "landscape.bmp": encode_bmp(draw_page(45, 35)),
         "printer.ico": encode_ico([(draw_printer(s), bpp)
-                                   for s in (32, 16) for bpp in (4, 8, 32)]),
+                                   for s in (32, 16) for bpp in (4, 8, 32)]
+                                  + [(draw_printer(s), 32) for s in (24, 48, 64)]),
     }
     for name, data in files.items():
         path = os.path.join(outdir, name)
