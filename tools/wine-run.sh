@@ -74,10 +74,7 @@ if [ -n "${LUMAREL_WINE_VERSION:-}${LUMAREL_WINE_DPI:-}" ]; then
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
             "$(basename "$program")" "$LUMAREL_WINE_VERSION" >>"$regfile"
     fi
-    if [ -n "${LUMAREL_WINE_DPI:-}" ]; then
-        printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' \
-            "$LUMAREL_WINE_DPI" >>"$regfile"
-    fi
+    if [ -n "${LUMAREL_WINE_DPI:-}" ]; then display_scale_reg "$LUMAREL_WINE_DPI" >>"$regfile"; fi
     WINEPREFIX=$prefix "$WINE64" regedit "$(winepath_of "$regfile")" >"$prefix/regedit.log" 2>&1
 fi
 
