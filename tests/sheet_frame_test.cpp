@@ -2,7 +2,9 @@
 // every page and nested dialog as a keyboard user meets it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwctype>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -103,6 +105,20 @@ bool ReadBefore(const RECT& later, const RECT& earlier) {
     return later.bottom <= earlier.top || (sameRow && later.right <= earlier.left);
 }
 
+// The focus on the first control that takes it and is none of `others`, as after a
+// click there; without one, on `fallback` (the sheet's tabs, as after a click on a tab).
+void FocusElsewhere(const std::vector<Control>& controls, std::initializer_list<HWND> others, HWND fallback) {
+    for (const Control& c : controls) {
+        if (std::find(others.begin(), others.end(), c.window) != others.end()) continue;
+        if (!IsWindowVisible(c.window) || !IsWindowEnabled(c.window) || !(c.style & WS_TABSTOP)) continue;
+        SetFocus(c.window);
+        ASSERT_EQ(GetFocus(), c.window);
+        return;
+    }
+    SetFocus(fallback);
+    ASSERT_EQ(GetFocus(), fallback);
+}
+
 // Alt and the letter, as the keyboard gives it to the dialog manager of `root`.
 void PressAltKey(HWND root, wchar_t key) {
     MSG message{GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(towlower(key)), 0x20000000, 0, {}};
@@ -117,6 +133,7 @@ void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstri
     SCOPED_TRACE(std::string(name.begin(), name.end()));
     const std::vector<Control> controls = ControlsOf(dialog);
     ASSERT_FALSE(controls.empty());
+    HWND tabs = root == dialog ? dialog : PropSheet_GetTabControl(root);
     std::map<wchar_t, std::wstring> keys = frameKeys;
 
     for (size_t i = 0; i < controls.size(); ++i) {
@@ -139,13 +156,23 @@ void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstri
             ASSERT_LT(i + 1, controls.size()) << text;
             EXPECT_TRUE(IsBox(controls[i + 1])) << text << " is followed by no box";
             if (IsWindowEnabled(controls[i + 1].window)) {
-                SetFocus(controls.front().window == c.window ? controls.back().window : controls.front().window);
+                FocusElsewhere(controls, {c.window, controls[i + 1].window}, tabs);
                 PressAltKey(root, key);
                 // (A combo box with an edit gives the focus to its edit.)
                 HWND focus = GetFocus();
                 EXPECT_TRUE(focus == controls[i + 1].window || GetParent(focus) == controls[i + 1].window)
                     << "Alt+" << static_cast<char>(key);
             }
+        }
+        // A check box's or radio button's key moves the focus to it and clicks it.
+        if (key && IsButton(c) && !IsGroupBox(c) && ButtonType(c) >= BS_CHECKBOX && IsWindowEnabled(c.window) &&
+            IsWindowVisible(c.window)) {
+            FocusElsewhere(controls, {c.window}, tabs);
+            const LRESULT before = SendMessageW(c.window, BM_GETCHECK, 0, 0);
+            PressAltKey(root, key);
+            EXPECT_EQ(GetFocus(), c.window) << "Alt+" << static_cast<char>(key);
+            if (ButtonType(c) == BS_AUTOCHECKBOX)
+                EXPECT_NE(SendMessageW(c.window, BM_GETCHECK, 0, 0), before) << "Alt+" << static_cast<char>(key);
         }
         // Whatever a user changes is reached with Tab; radio buttons through their group.
         if ((IsBox(c) || (IsButton(c) && !IsGroupBox(c) && !IsRadio(c))) && IsWindowVisible(c.window))
