@@ -181,6 +181,17 @@ void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choic
     }
 }
 
+void ChooseRadioReachedByArrow(HWND dialog, WPARAM command) {
+    if (HIWORD(command) != BN_SETFOCUS) return;
+    bool arrow = false;
+    for (int key : {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN}) arrow = arrow || (GetKeyState(key) & 0x8000);
+    HWND button = GetDlgItem(dialog, LOWORD(command));
+    if (!arrow || (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) != BS_RADIOBUTTON ||
+        SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        return;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(LOWORD(command), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
 INT_PTR AcceptApply(HWND page) {
     SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
     SendMessageW(GetParent(page), PSM_UNCHANGED, reinterpret_cast<WPARAM>(page), 0);

@@ -238,6 +238,7 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             InvalidateRect(GetDlgItem(page, IDC_ORIENTATION_PICTURE), nullptr, TRUE);
             return FALSE;
         case WM_COMMAND:
+            ChooseRadioReachedByArrow(page, wParam);
             switch (LOWORD(wParam)) {
                 case IDC_PORTRAIT:
                     if (HIWORD(wParam) == BN_CLICKED) OnOrientationClicked(page, DMORIENT_PORTRAIT);

@@ -93,6 +93,7 @@ INT_PTR CALLBACK SecurityPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
             InitSecurityPage(page);
             return TRUE;
         case WM_COMMAND:
+            ChooseRadioReachedByArrow(page, wParam);
             if (HIWORD(wParam) == BN_CLICKED) OnSecurityClick(page, LOWORD(wParam));
             return FALSE;
         case WM_NOTIFY:

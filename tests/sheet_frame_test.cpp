@@ -126,6 +126,20 @@ void PressAltKey(HWND root, wchar_t key) {
     PumpMessages();
 }
 
+// A key pressed and held while the dialog manager of `root` handles it, as the keyboard
+// gives it.
+void PressKey(HWND root, BYTE key) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[key] |= 0x80;
+    SetKeyboardState(keys);
+    MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
+    IsDialogMessageW(root, &message);
+    keys[key] &= static_cast<BYTE>(~0x80);
+    SetKeyboardState(keys);
+    PumpMessages();
+}
+
 // The checks, for one page or dialog. `root` is the window whose dialog manager gets
 // the keys (the sheet for its pages); `frameKeys` the access keys of the sheet's buttons.
 void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstring>& frameKeys) {
@@ -192,6 +206,17 @@ void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstri
             tabStop = tabStop || (controls[i].style & WS_TABSTOP);
         }
         EXPECT_TRUE(tabStop) << "radio group at " << GetDlgCtrlID(controls[first].window);
+        // With the page's own code (the live sheet), the arrow key chooses the next button.
+        if (root != dialog && end - first >= 2 && IsWindowEnabled(controls[first + 1].window)) {
+            HWND next = controls[first + 1].window;
+            SendMessageW(controls[first].window, BM_CLICK, 0, 0);
+            PumpMessages();
+            ASSERT_EQ(SendMessageW(next, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+            SetFocus(controls[first].window);
+            PressKey(root, VK_DOWN);
+            EXPECT_EQ(GetFocus(), next) << "Down from " << GetDlgCtrlID(controls[first].window);
+            EXPECT_EQ(SendMessageW(next, BM_GETCHECK, 0, 0), BST_CHECKED) << "Down to " << GetDlgCtrlID(next);
+        }
     }
 
     // Tab visits the controls in reading order.
