@@ -53,7 +53,8 @@ void SetSheetIcons(HWND sheet, int dpi) {
     SheetSmallIcon.reset(
         static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON, small, small, 0)));
     SendMessageW(sheet, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SheetSmallIcon.get()));
-    SheetBigIcon.reset(static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON, big, big, 0)));
+    SheetBigIcon.reset(
+        static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON, big, big, 0)));
     SendMessageW(sheet, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(SheetBigIcon.get()));
 }
 

@@ -3,10 +3,9 @@
 #pragma once
 
 #include <windows.h>
-
-#include <initializer_list>
 #include <commctrl.h>
 
+#include <initializer_list>
 #include <vector>
 
 // One page of the sheet as it is created.

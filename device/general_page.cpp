@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/display_scale.h"
@@ -114,7 +115,7 @@ void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi) {
     // A pixel column or row of the bitmap, as the left or top edge at this scale.
     auto x = [&](int column) { return origin.x + ScaleToDpi(column, dpi); };
     auto y = [&](int row) { return origin.y + ScaleToDpi(row, dpi); };
-    const int line = ScaleToDpi(1, dpi) > 0 ? ScaleToDpi(1, dpi) : 1;
+    const int line = std::max(1, ScaleToDpi(1, dpi));
 
     // The page, with the bitmap's margins, and its edge.
     const int left = 3, top = 2, right = size.cx - 4, bottom = size.cy - 3;  // inclusive, as in the bitmap
@@ -123,15 +124,18 @@ void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi) {
 
     // The folded top right corner: cut away above the diagonal, the flap below it.
     const int fold = 7, foldLeft = right - fold;
-    const int cornerLeft = x(foldLeft), cornerTop = y(top), cornerRight = x(right + 1), cornerBottom = y(top + fold + 1);
+    const int cornerLeft = x(foldLeft), cornerTop = y(top);
+    const int cornerRight = x(right + 1), cornerBottom = y(top + fold + 1);
     const POINT cut[] = {{cornerLeft, cornerTop}, {cornerRight + 1, cornerTop}, {cornerRight + 1, cornerBottom}};
     FillPolygon(dc, cut, 3, GetSysColorBrush(COLOR_BTNFACE));
     UniqueBrush flap(CreateSolidBrush(FoldedCorner));
     const POINT flapCorners[] = {{cornerLeft, cornerTop}, {cornerLeft, cornerBottom}, {cornerRight, cornerBottom}};
     if (flap) FillPolygon(dc, flapCorners, 3, flap.get());
     UniqueBrush edge(CreateSolidBrush(PaperEdge));
-    const POINT diagonal[] = {
-        {cornerLeft, cornerTop}, {cornerLeft + line, cornerTop}, {cornerRight, cornerBottom - line}, {cornerRight, cornerBottom}};
+    const POINT diagonal[] = {{cornerLeft, cornerTop},
+                              {cornerLeft + line, cornerTop},
+                              {cornerRight, cornerBottom - line},
+                              {cornerRight, cornerBottom}};
     if (edge) FillPolygon(dc, diagonal, 4, edge.get());
     FillArea(dc, cornerLeft, cornerTop, cornerLeft + line, cornerBottom, PaperEdge);
     FillArea(dc, cornerLeft, cornerBottom - line, cornerRight, cornerBottom, PaperEdge);

@@ -258,7 +258,8 @@ TEST_F(ProfileSheetTest, SecurityControlsShowTheStoredFlags) {
                                       EXPECT_EQ(StyleOf(p, id) & BS_TYPEMASK, BS_RADIOBUTTON) << id;
                                   EXPECT_EQ(ControlText(p, IDC_ALLOWED_ACTIONS_GROUP), L"Allowed Actions");
                                   EXPECT_EQ(ControlText(p, IDC_ENCRYPTION_GROUP), L"Encryption Level");
-                                  EXPECT_EQ(ControlText(p, IDC_ALLOW_COMMENTING), L"&Form Filling, Signing, Commenting");
+                                  EXPECT_EQ(ControlText(p, IDC_ALLOW_COMMENTING),
+                                            L"&Form Filling, Signing, Commenting");
                                   EXPECT_EQ(ControlText(p, IDC_ENCRYPTION_HIGH), L"&High (128-bit RC4)");
                               }),
                        PressCancel()});

@@ -156,7 +156,8 @@ void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstri
         const wchar_t key = AccessKey(c.text);
         if (key) {
             auto taken = keys.emplace(key, c.text);
-            EXPECT_TRUE(taken.second) << text << " has the access key of " << std::string(taken.first->second.begin(), taken.first->second.end());
+            const std::string other(taken.first->second.begin(), taken.first->second.end());
+            EXPECT_TRUE(taken.second) << text << " has the access key of " << other;
         }
         // Buttons with words name themselves (OK and Cancel are Enter and Esc); a box is
         // named by the label just before it.
