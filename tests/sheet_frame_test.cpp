@@ -162,10 +162,12 @@ void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstri
         // Buttons with words name themselves (OK and Cancel are Enter and Esc); a box is
         // named by the label just before it.
         const int id = GetDlgCtrlID(c.window);
-        if (IsButton(c) && !IsGroupBox(c) && HasWords(c) && id != IDOK && id != IDCANCEL)
+        if (IsButton(c) && !IsGroupBox(c) && HasWords(c) && id != IDOK && id != IDCANCEL) {
             EXPECT_NE(key, 0) << text << " has no access key";
-        if (IsBox(c) && i > 0 && (IsStatic(controls[i - 1]) || IsGroupBox(controls[i - 1])))
+        }
+        if (IsBox(c) && i > 0 && (IsStatic(controls[i - 1]) || IsGroupBox(controls[i - 1]))) {
             EXPECT_NE(AccessKey(controls[i - 1].text), 0) << "the label of box " << GetDlgCtrlID(c.window);
+        }
         // A label's key reaches the box that follows it.
         if (key && (IsStatic(c) || IsGroupBox(c))) {
             ASSERT_LT(i + 1, controls.size()) << text;
@@ -186,12 +188,14 @@ void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstri
             const LRESULT before = SendMessageW(c.window, BM_GETCHECK, 0, 0);
             PressAltKey(root, key);
             EXPECT_EQ(GetFocus(), c.window) << "Alt+" << static_cast<char>(key);
-            if (ButtonType(c) == BS_AUTOCHECKBOX)
+            if (ButtonType(c) == BS_AUTOCHECKBOX) {
                 EXPECT_NE(SendMessageW(c.window, BM_GETCHECK, 0, 0), before) << "Alt+" << static_cast<char>(key);
+            }
         }
         // Whatever a user changes is reached with Tab; radio buttons through their group.
-        if ((IsBox(c) || (IsButton(c) && !IsGroupBox(c) && !IsRadio(c))) && IsWindowVisible(c.window))
+        if ((IsBox(c) || (IsButton(c) && !IsGroupBox(c) && !IsRadio(c))) && IsWindowVisible(c.window)) {
             EXPECT_NE(c.style & WS_TABSTOP, 0) << "control " << GetDlgCtrlID(c.window) << " is not reached with Tab";
+        }
     }
 
     // The arrow keys move within a group, which holds radio buttons alone; Tab reaches one.
@@ -224,9 +228,10 @@ void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstri
     const Control* previous = nullptr;
     for (const Control& c : controls) {
         if (!(c.style & WS_TABSTOP) || !IsWindowVisible(c.window)) continue;
-        if (previous)
+        if (previous) {
             EXPECT_FALSE(ReadBefore(c.place, previous->place))
                 << "Tab goes from " << GetDlgCtrlID(previous->window) << " back to " << GetDlgCtrlID(c.window);
+        }
         previous = &c;
     }
 }
