@@ -77,6 +77,9 @@ bool IsGroupBox(const Control& c) { return IsButton(c) && ButtonType(c) == BS_GR
 bool IsRadio(const Control& c) {
     return IsButton(c) && (ButtonType(c) == BS_RADIOBUTTON || ButtonType(c) == BS_AUTORADIOBUTTON);
 }
+bool IsCheckBox(const Control& c) {
+    return IsButton(c) && (ButtonType(c) == BS_CHECKBOX || ButtonType(c) == BS_AUTOCHECKBOX);
+}
 bool IsStatic(const Control& c) { return _wcsicmp(c.className.c_str(), L"Static") == 0; }
 bool IsBox(const Control& c) {
     for (const wchar_t* name : {L"Edit", L"ComboBox", L"ListBox"})
@@ -182,8 +185,7 @@ void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstri
             }
         }
         // A check box's or radio button's key moves the focus to it and clicks it.
-        if (key && IsButton(c) && !IsGroupBox(c) && ButtonType(c) >= BS_CHECKBOX && IsWindowEnabled(c.window) &&
-            IsWindowVisible(c.window)) {
+        if (key && (IsCheckBox(c) || IsRadio(c)) && IsWindowEnabled(c.window) && IsWindowVisible(c.window)) {
             FocusElsewhere(controls, {c.window}, tabs);
             const LRESULT before = SendMessageW(c.window, BM_GETCHECK, 0, 0);
             PressAltKey(root, key);
