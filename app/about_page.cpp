@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/about.h"
+#include "app/display_scale.h"
 #include "app/handles.h"
 #include "app/late_binding.h"
 #include "app/pages.h"
@@ -28,12 +29,21 @@ std::wstring ComposeVersionText(const wchar_t* version) {
     return escaped;
 }
 
-void DrawBanner(HDC dc, RECT area, const wchar_t* text) {
+void DrawBanner(HDC dc, RECT area, const wchar_t* text, int dpi) {
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
-    SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
-    area.left += 8;
+    // The stock font has the screen's scale; on a monitor of another, the same font at its size.
+    HGDIOBJ stockFont = GetStockObject(DEFAULT_GUI_FONT);
+    UniqueFont scaledFont;
+    const int screenDpi = ScreenDpi();
+    LOGFONTW shape{};
+    if (dpi != screenDpi && GetObjectW(stockFont, sizeof shape, &shape)) {
+        shape.lfHeight = MulDiv(shape.lfHeight, dpi, screenDpi);
+        scaledFont.reset(CreateFontIndirectW(&shape));
+    }
+    SelectedObject font(dc, scaledFont ? scaledFont.get() : stockFont);
+    area.left += ScaleToDpi(8, dpi);
     DrawTextW(dc, text, -1, &area, DT_SINGLELINE | DT_VCENTER);
 }
 
@@ -46,7 +56,7 @@ void PaintBanner(HWND banner) {
     MapWindowPoints(HWND_DESKTOP, banner, reinterpret_cast<POINT*>(&area), 2);
     wchar_t text[256];
     GetWindowTextW(banner, text, 256);
-    DrawBanner(paint.dc(), area, text);
+    DrawBanner(paint.dc(), area, text, WindowDpi(banner));
 }
 
 LRESULT CALLBACK BannerWndProc(HWND banner, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -58,7 +68,8 @@ void InitAboutPage(HWND page) {
     SetWindowLongPtrW(GetDlgItem(page, IDC_ABOUT_BANNER), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BannerWndProc));
     SetDlgItemTextW(page, IDC_ABOUT_BANNER, PrinterName);
     SetDlgItemTextW(page, IDC_ABOUT_VERSION, ComposeVersionText(Settings.Version).c_str());
-    SetDlgItemTextW(page, IDC_ABOUT_WEBSITE, WebSiteShort);
+    // Its first letter is the button's access key, like every labelled control's.
+    SetDlgItemTextW(page, IDC_ABOUT_WEBSITE, (L"&" + std::wstring(WebSiteShort)).c_str());
 }
 
 void OpenWebSite() {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/display_scale.h"
 #include "app/globals.h"
 #include "app/pages.h"
 #include "device/printer_access.h"
@@ -45,13 +46,24 @@ bool IsPresent(SheetPage page, const SheetConditions& c) {
     return false;
 }
 
-void SetSheetIcons(HWND sheet) {
-    SheetSmallIcon.reset(static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CXSMICON), 0)));
+// The icons at the sizes the display scale `dpi` asks for (icon 121 has images for
+// 100, 150 and 200 %).
+void SetSheetIcons(HWND sheet, int dpi) {
+    const int small = SystemMetricForDpi(SM_CXSMICON, dpi), big = SystemMetricForDpi(SM_CXICON, dpi);
+    SheetSmallIcon.reset(
+        static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON, small, small, 0)));
     SendMessageW(sheet, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SheetSmallIcon.get()));
-    SheetBigIcon.reset(static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CXICON), 0)));
+    SheetBigIcon.reset(
+        static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON, big, big, 0)));
     SendMessageW(sheet, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(SheetBigIcon.get()));
+}
+
+// Follows the sheet to a monitor of another scale: new icons of that scale's sizes.
+LRESULT CALLBACK SheetScaleSubclass(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(sheet, SheetScaleSubclass, 0);
+    const LRESULT result = DefSubclassProc(sheet, message, wParam, lParam);
+    if (message == WM_DPICHANGED) SetSheetIcons(sheet, LOWORD(wParam));  // the new scale
+    return result;
 }
 
 }  // namespace
@@ -93,7 +105,10 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
             if (lParam) AdjustSheetTemplate(reinterpret_cast<void*>(lParam));
             break;
         case PSCB_INITIALIZED:
-            if (sheet) SetSheetIcons(sheet);
+            if (sheet) {
+                SetSheetIcons(sheet, WindowDpi(sheet));
+                SetWindowSubclass(sheet, SheetScaleSubclass, 0, 0);
+            }
             break;
         case PSCB_BUTTONPRESSED:
             ButtonPressReported = true;
@@ -155,6 +170,28 @@ void MarkPageChanged(HWND page, bool& changedFlag) {
 }
 
 DWORD CheckBoxValue(HWND page, int controlId) { return IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0; }
+
+void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choice) {
+    int index = 0;
+    for (int button : buttons) CheckDlgButton(dialog, button, index++ == choice ? BST_CHECKED : BST_UNCHECKED);
+    // A radio button takes the group's tab stop when checked and loses it when cleared:
+    // with none checked, the first one gets it back.
+    if (choice < 0 || choice >= static_cast<int>(buttons.size())) {
+        HWND first = GetDlgItem(dialog, *buttons.begin());
+        SetWindowLongW(first, GWL_STYLE, GetWindowLongW(first, GWL_STYLE) | WS_TABSTOP);
+    }
+}
+
+void ChooseRadioReachedByArrow(HWND dialog, WPARAM command) {
+    if (HIWORD(command) != BN_SETFOCUS) return;
+    bool arrow = false;
+    for (int key : {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN}) arrow = arrow || (GetKeyState(key) & 0x8000);
+    HWND button = GetDlgItem(dialog, LOWORD(command));
+    if (!arrow || (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) != BS_RADIOBUTTON ||
+        SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        return;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(LOWORD(command), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
 
 INT_PTR AcceptApply(HWND page) {
     SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);

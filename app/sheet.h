@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <initializer_list>
 #include <vector>
 
 // One page of the sheet as it is created.
@@ -66,6 +67,14 @@ void MarkPageChanged(HWND page, bool& changedFlag);
 void MarkPageChanged(HWND page);
 // For the pages: 1 when the check box is ticked, else 0, as the registry keeps it.
 DWORD CheckBoxValue(HWND page, int controlId);
+// For the pages: checks radio button `choice` of a group (an index into `buttons`) and
+// clears the others; a choice outside the group checks none, and Tab still reaches it.
+void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choice);
+// For the dialogs' radio buttons, which are not automatic and report their focus
+// (BS_NOTIFY), called with every WM_COMMAND: the arrow keys move the focus within a
+// group, and the button they reach is chosen as a click chooses it. Tab and the mouse
+// choose nothing by the focus alone.
+void ChooseRadioReachedByArrow(HWND dialog, WPARAM command);
 // For the pages: accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
 // For the settings pages: PSN_SETACTIVE records the page as viewed last; PSN_APPLY

@@ -2,6 +2,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "app/sheet.h"
 #include "device/device_pages.h"
 #include "res/resource.h"
 
@@ -38,8 +39,7 @@ std::wstring FormatLength(double value) {
 const wchar_t* UnitName(int units) { return units == MetricUnits ? L"mm" : L"in"; }
 
 void CheckUnitButtons(HWND window, int units) {
-    CheckDlgButton(window, IDC_METRIC, units == MetricUnits);
-    CheckDlgButton(window, IDC_ENGLISH, units == EnglishUnits);
+    CheckRadioChoice(window, {IDC_METRIC, IDC_ENGLISH}, units);
 }
 
 void ShowUnitNames(HWND window, int units) {

@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "app/display_scale.h"
 #include "app/globals.h"
 #include "app/handles.h"
 #include "app/messages.h"
@@ -37,8 +39,7 @@ const ResolutionPair* PairOfEntry(HWND list, LRESULT index) {
 }
 
 void ShowOrientation(HWND page) {
-    CheckDlgButton(page, IDC_PORTRAIT, GeneralSettings.orientation == DMORIENT_PORTRAIT);
-    CheckDlgButton(page, IDC_LANDSCAPE, GeneralSettings.orientation == DMORIENT_LANDSCAPE);
+    CheckRadioChoice(page, {IDC_PORTRAIT, IDC_LANDSCAPE}, GeneralSettings.orientation - DMORIENT_PORTRAIT);
 }
 
 // Takes orientation and resolution from a device mode and shows them; the first list
@@ -86,18 +87,102 @@ void InitGeneralPage(HWND page) {
     if (!read) EnumChildWindows(page, DisableChildWindow, 0);
 }
 
+// The colours of bitmaps 117 and 118 (tools/make_images.py draws those).
+constexpr COLORREF PaperWhite = RGB(255, 255, 255);
+constexpr COLORREF PaperEdge = RGB(64, 64, 64);
+constexpr COLORREF FoldedCorner = RGB(210, 210, 210);
+constexpr COLORREF LetterMark = RGB(128, 128, 128);
+constexpr COLORREF TextLines = RGB(160, 160, 160);
+
+void FillArea(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
+    RECT area{left, top, right, bottom};
+    SetBkColor(dc, colour);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+}
+
+void FillPolygon(HDC dc, const POINT* points, int count, HBRUSH brush) {
+    SelectedObject pen(dc, GetStockObject(NULL_PEN));
+    SelectedObject fill(dc, brush);
+    Polygon(dc, points, count);
+}
+
+// The sheet of paper of bitmaps 117 and 118, drawn anew at `dpi` so that it stays sharp
+// at every display scale: `size` is the bitmap's size in pixels at 96 DPI, `origin`
+// where its top left corner goes. Every length of the bitmap grows with the scale; the
+// lines keep one width.
+void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi) {
+    const int saved = SaveDC(dc);  // FillArea changes the background colour
+    // A pixel column or row of the bitmap, as the left or top edge at this scale.
+    auto x = [&](int column) { return origin.x + ScaleToDpi(column, dpi); };
+    auto y = [&](int row) { return origin.y + ScaleToDpi(row, dpi); };
+    const int line = std::max(1, ScaleToDpi(1, dpi));
+
+    // The page, with the bitmap's margins, and its edge.
+    const int left = 3, top = 2, right = size.cx - 4, bottom = size.cy - 3;  // inclusive, as in the bitmap
+    FillArea(dc, x(left), y(top), x(right + 1), y(bottom + 1), PaperEdge);
+    FillArea(dc, x(left) + line, y(top) + line, x(right + 1) - line, y(bottom + 1) - line, PaperWhite);
+
+    // The folded top right corner: cut away above the diagonal, the flap below it.
+    const int fold = 7, foldLeft = right - fold;
+    const int cornerLeft = x(foldLeft), cornerTop = y(top);
+    const int cornerRight = x(right + 1), cornerBottom = y(top + fold + 1);
+    const POINT cut[] = {{cornerLeft, cornerTop}, {cornerRight + 1, cornerTop}, {cornerRight + 1, cornerBottom}};
+    FillPolygon(dc, cut, 3, GetSysColorBrush(COLOR_BTNFACE));
+    UniqueBrush flap(CreateSolidBrush(FoldedCorner));
+    const POINT flapCorners[] = {{cornerLeft, cornerTop}, {cornerLeft, cornerBottom}, {cornerRight, cornerBottom}};
+    if (flap) FillPolygon(dc, flapCorners, 3, flap.get());
+    UniqueBrush edge(CreateSolidBrush(PaperEdge));
+    const POINT diagonal[] = {{cornerLeft, cornerTop},
+                              {cornerLeft + line, cornerTop},
+                              {cornerRight, cornerBottom - line},
+                              {cornerRight, cornerBottom}};
+    if (edge) FillPolygon(dc, diagonal, 4, edge.get());
+    FillArea(dc, cornerLeft, cornerTop, cornerLeft + line, cornerBottom, PaperEdge);
+    FillArea(dc, cornerLeft, cornerBottom - line, cornerRight, cornerBottom, PaperEdge);
+
+    // The big letter "A" in the top left, of 2 by 2 pixel cells at 96 DPI.
+    static const char* const Letter[] = {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"};
+    const int letterLeft = left + 3, letterTop = top + 3, letterRows = 7;
+    for (int row = 0; row < letterRows; ++row)
+        for (int column = 0; Letter[row][column]; ++column)
+            if (Letter[row][column] == '#')
+                FillArea(dc, x(letterLeft + 2 * column), y(letterTop + 2 * row), x(letterLeft + 2 * column + 2),
+                         y(letterTop + 2 * row + 2), LetterMark);
+
+    // Lines of text every 3 pixels: beside the letter and the fold first, then across;
+    // every fourth one shorter.
+    const int letterBottom = letterTop + 2 * letterRows;
+    int count = 0;
+    for (int row = letterTop + 1; row <= bottom - 3; row += 3, ++count) {
+        const int start = row < letterBottom ? letterLeft + 12 : left + 3;
+        int end = row <= top + fold + 1 ? foldLeft - 2 : right - 3;
+        if (count % 4 == 3) end = start + (end - start) * 2 / 3;
+        if (end - start >= 2) FillArea(dc, x(start), y(row), x(end + 1), y(row) + line, TextLines);
+    }
+    RestoreDC(dc, saved);
+}
+
 void DrawOrientationPicture(const DRAWITEMSTRUCT& item) {
     if (GeneralSettings.orientation <= 0 || !PortraitBitmap || !LandscapeBitmap) return;
     HBITMAP bitmap = GeneralSettings.orientation == DMORIENT_PORTRAIT ? PortraitBitmap.get() : LandscapeBitmap.get();
-    UniqueMemoryDc memory(CreateCompatibleDC(item.hDC));
-    if (!memory) return;
-    SelectedObject selected(memory.get(), bitmap);
     BITMAP size{};
     GetObjectW(bitmap, sizeof size, &size);
     RECT area;
     GetWindowRect(item.hwndItem, &area);
     MapWindowPoints(HWND_DESKTOP, item.hwndItem, reinterpret_cast<POINT*>(&area), 2);
     FillRect(item.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
+    // The bitmap itself at 100 %; at any other scale the same picture drawn at that
+    // size, not the bitmap stretched (blurred or blocky).
+    const int dpi = WindowDpi(item.hwndItem);
+    if (dpi != StandardDpi) {
+        const SIZE scaled{ScaleToDpi(size.bmWidth, dpi), ScaleToDpi(size.bmHeight, dpi)};
+        DrawPaperSheet(item.hDC, CenteredPicturePosition(area, scaled.cx, scaled.cy), {size.bmWidth, size.bmHeight},
+                       dpi);
+        return;
+    }
+    UniqueMemoryDc memory(CreateCompatibleDC(item.hDC));
+    if (!memory) return;
+    SelectedObject selected(memory.get(), bitmap);
     POINT at = CenteredPicturePosition(area, size.bmWidth, size.bmHeight);
     BitBlt(item.hDC, at.x, at.y, size.bmWidth, size.bmHeight, memory.get(), 0, 0, SRCCOPY);
 }
@@ -152,7 +237,12 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         case WM_DRAWITEM:
             DrawOrientationPicture(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
             return TRUE;
+        case WM_DPICHANGED_AFTERPARENT:
+            // Moved to a monitor of another scale: the picture is drawn at the new one.
+            InvalidateRect(GetDlgItem(page, IDC_ORIENTATION_PICTURE), nullptr, TRUE);
+            return FALSE;
         case WM_COMMAND:
+            ChooseRadioReachedByArrow(page, wParam);
             switch (LOWORD(wParam)) {
                 case IDC_PORTRAIT:
                     if (HIWORD(wParam) == BN_CLICKED) OnOrientationClicked(page, DMORIENT_PORTRAIT);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/pages.h"
+#include "app/sheet.h"
 #include "device/device_pages.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
@@ -100,6 +101,7 @@ INT_PTR CALLBACK NewFormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             InitNewFormDialog(dialog);
             return TRUE;
         case WM_COMMAND:
+            ChooseRadioReachedByArrow(dialog, wParam);
             switch (LOWORD(wParam)) {
                 case IDOK:
                     AcceptNewForm(dialog);

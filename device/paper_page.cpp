@@ -178,6 +178,7 @@ INT_PTR CALLBACK PaperPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             InitPaperPage(page);
             return TRUE;
         case WM_COMMAND:
+            ChooseRadioReachedByArrow(page, wParam);
             switch (LOWORD(wParam)) {
                 case IDC_PAPER_LIST:
                     if (HIWORD(wParam) == CBN_SELENDOK) OnPaperChosen(page);

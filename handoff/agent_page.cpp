@@ -143,11 +143,11 @@ void InitAgentPage(HWND page) {
     ReadAgentTables();
     const RegRecord* table = TableInUse();
 
-    SetDlgItemTextW(page, IDC_AGENT_APPLICATION_LABEL, L"Application");
-    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY_LABEL, L"Output directory");
-    SetDlgItemTextW(page, IDC_AGENT_MODE_LABEL, L"Transfer mode");
-    SetDlgItemTextW(page, IDC_AGENT_TITLE_LABEL, L"Title");
-    SetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID_LABEL, L"Message ID");
+    SetDlgItemTextW(page, IDC_AGENT_APPLICATION_LABEL, L"A&pplication");
+    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY_LABEL, L"&Output directory");
+    SetDlgItemTextW(page, IDC_AGENT_MODE_LABEL, L"T&ransfer mode");
+    SetDlgItemTextW(page, IDC_AGENT_TITLE_LABEL, L"&Title");
+    SetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID_LABEL, L"&Message ID");
 
     SetDlgItemTextW(page, IDC_AGENT_APPLICATION, TextOf(table[ClientApplication]));
     SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, TextOf(table[OutputDirectory]));

@@ -47,8 +47,7 @@ void UpdateSecurityControls(HWND page) {
 
 // A stored level other than 0 or 1 checks neither button.
 void ShowEncryptionLevel(HWND page) {
-    CheckDlgButton(page, IDC_ENCRYPTION_LOW, EditedProfile.encryptionLevel == 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(page, IDC_ENCRYPTION_HIGH, EditedProfile.encryptionLevel == 1 ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioChoice(page, {IDC_ENCRYPTION_LOW, IDC_ENCRYPTION_HIGH}, static_cast<int>(EditedProfile.encryptionLevel));
 }
 
 void InitSecurityPage(HWND page) {
@@ -94,6 +93,7 @@ INT_PTR CALLBACK SecurityPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
             InitSecurityPage(page);
             return TRUE;
         case WM_COMMAND:
+            ChooseRadioReachedByArrow(page, wParam);
             if (HIWORD(wParam) == BN_CLICKED) OnSecurityClick(page, LOWORD(wParam));
             return FALSE;
         case WM_NOTIFY:

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/about.h"
+#include "app/display_scale.h"
 #include "app/handles.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -35,7 +36,7 @@ TEST_F(AboutPageTest, ShowsNameVersionAndSite) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ControlText(page, IDC_ABOUT_BANNER), L"Lumarel Printer");
     EXPECT_EQ(ControlText(page, IDC_ABOUT_VERSION), std::wstring(L"Version 3.1 R&&D\n\n") + MakerLine);
-    EXPECT_EQ(ControlText(page, IDC_ABOUT_WEBSITE), WebSiteShort);
+    EXPECT_EQ(ControlText(page, IDC_ABOUT_WEBSITE), L"&" + std::wstring(WebSiteShort));
     EXPECT_EQ(Settings.LastViewedPage, sheet.IndexOf(page));
     // About is always the last page.
     EXPECT_EQ(sheet.IndexOf(page) + 1, static_cast<int>(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet.window()))));
@@ -108,7 +109,7 @@ TEST(Banner, WhiteTextOnGreyEightPixelsIn) {
     {
         SelectedObject selected(dc, bitmap.get());
         RECT area{0, 0, width, height};
-        DrawBanner(dc, area, L"Lumarel Printer");
+        DrawBanner(dc, area, L"Lumarel Printer", ScreenDpi());
         const COLORREF grey = GetPixel(dc, 0, 0);
         EXPECT_EQ(grey, RGB(128, 128, 128));
         int firstWhiteX = width, topWhite = height, bottomWhite = -1;

@@ -77,11 +77,11 @@ TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
     EXPECT_FALSE(ErrorLogExists());
     EXPECT_FALSE(sheet().ApplyEnabled()) << "showing the values is no change";
 
-    EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION_LABEL), L"Application");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY_LABEL), L"Output directory");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MODE_LABEL), L"Transfer mode");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE_LABEL), L"Title");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID_LABEL), L"Message ID");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION_LABEL), L"A&pplication");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY_LABEL), L"&Output directory");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MODE_LABEL), L"T&ransfer mode");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE_LABEL), L"&Title");
+    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID_LABEL), L"&Message ID");
     ASSERT_EQ(SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCOUNT, 0, 0), 3);
     const wchar_t* modes[] = {L"command prompt", L"send message", L"none"};
     for (int index = 0; index < 3; ++index) {

@@ -2,9 +2,13 @@
 // printer that tools/install_printer.exe put into the prefix (tools/lumarel.ppd).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "app/display_scale.h"
 #include "app/globals.h"
 #include "app/pages.h"
 #include "app/sheet.h"
@@ -450,6 +454,78 @@ TEST_F(Windows98OnWine, DeviceSettingsAreNotWritten) {
     DEVMODEW after = Stored();
     EXPECT_EQ(after.dmOrientation, before.dmOrientation);
     EXPECT_EQ(after.dmPrintQuality, before.dmPrintQuality);
+}
+
+// ---------------------------------------------------------------------------
+// Display scale: run at 96 DPI with the rest, and at 144 and 192 DPI (150 and 200 %)
+// on their own (LUMAREL_WINE_DPI, see tools/wine-run.sh and tests/CMakeLists.txt).
+
+// The pixels of `area` in none of the `background` colours: their extent and colours.
+struct PaintedPart {
+    int width = 0, height = 0;
+    std::set<COLORREF> colours;
+};
+
+PaintedPart PaintedPartOf(HDC dc, const RECT& area, const std::set<COLORREF>& background) {
+    RECT extent{area.right, area.bottom, area.left - 1, area.top - 1};
+    PaintedPart part;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            const COLORREF colour = GetPixel(dc, x, y);
+            if (background.count(colour)) continue;
+            part.colours.insert(colour);
+            extent = {std::min<LONG>(extent.left, x), std::min<LONG>(extent.top, y), std::max<LONG>(extent.right, x),
+                      std::max<LONG>(extent.bottom, y)};
+        }
+    if (!part.colours.empty()) part = {extent.right - extent.left + 1, extent.bottom - extent.top + 1, part.colours};
+    return part;
+}
+
+class GeneralPageScale : public WinePrinterTest {};
+
+TEST_F(GeneralPageScale, PictureGrowsWithTheDisplayScaleAndStaysSharp) {
+    const char* requested = std::getenv("LUMAREL_WINE_DPI");
+    const int dpi = requested ? std::atoi(requested) : StandardDpi;
+    PortraitBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_PORTRAIT)));
+    LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
+    ASSERT_TRUE(PortraitBitmap && LandscapeBitmap);
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    ASSERT_NE(page, nullptr);
+    HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
+    ASSERT_EQ(WindowDpi(picture), dpi) << "the display scale of this run";
+    RECT area;
+    GetClientRect(picture, &area);
+    for (int button : {IDC_PORTRAIT, IDC_LANDSCAPE}) {
+        SCOPED_TRACE(button == IDC_PORTRAIT ? "portrait" : "landscape");
+        ModelessSheet::Click(page, button);
+        UpdateWindow(picture);
+        // The bitmap at 100 %, measured as the control is: the paper without its margins.
+        HBITMAP shown = button == IDC_PORTRAIT ? PortraitBitmap.get() : LandscapeBitmap.get();
+        BITMAP size{};
+        GetObjectW(shown, sizeof size, &size);
+        HDC memory = CreateCompatibleDC(nullptr);
+        HGDIOBJ previous = SelectObject(memory, shown);
+        // The bitmap's margins have the face colour of Windows, which need not be this system's.
+        const std::set<COLORREF> background{GetSysColor(COLOR_BTNFACE), GetPixel(memory, 0, 0)};
+        const PaintedPart natural = PaintedPartOf(memory, {0, 0, size.bmWidth, size.bmHeight}, background);
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+
+        HDC dc = GetDC(picture);
+        const PaintedPart painted = PaintedPartOf(dc, area, background);
+        ReleaseDC(picture, dc);
+        EXPECT_NEAR(painted.width, natural.width * dpi / 96.0, 1.0);
+        EXPECT_NEAR(painted.height, natural.height * dpi / 96.0, 1.0);
+        // Sharp: the bitmap's own colours alone, none blended from two of them.
+        std::vector<COLORREF> blended;
+        for (COLORREF colour : painted.colours)
+            if (!natural.colours.count(colour)) blended.push_back(colour);
+        EXPECT_TRUE(blended.empty()) << blended.size() << " colours not in the bitmap, such as " << std::hex
+                                     << (blended.empty() ? 0 : blended.front());
+    }
+    PortraitBitmap.reset();
+    LandscapeBitmap.reset();
 }
 
 }  // namespace

@@ -170,12 +170,12 @@ TEST_F(ProfileSheetTest, DescriptionControlsAndLimits) {
                                  EXPECT_NE(keywords & ES_AUTOVSCROLL, 0);
                                  EXPECT_NE(keywords & WS_VSCROLL, 0);
                                  EXPECT_EQ(StyleOf(p, IDC_PROFILE_NAME) & ES_MULTILINE, 0);
-                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_NAME_LABEL), L"Profile name:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_NAME_LABEL), L"Profile &name:");
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_INFO_GROUP), L"Document info");
-                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_TITLE_LABEL), L"Title:");
-                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_AUTHOR_LABEL), L"Author:");
-                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_SUBJECT_LABEL), L"Subject:");
-                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_KEYWORDS_LABEL), L"Keywords:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_TITLE_LABEL), L"&Title:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_AUTHOR_LABEL), L"A&uthor:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_SUBJECT_LABEL), L"&Subject:");
+                                 EXPECT_EQ(ControlText(p, IDC_PROFILE_KEYWORDS_LABEL), L"&Keywords:");
                                  // Typing stops at the limit.
                                  TypeText(GetDlgItem(p, IDC_PROFILE_NAME), std::wstring(140, L'n'));
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_NAME).size(), 127u);
@@ -260,8 +260,9 @@ TEST_F(ProfileSheetTest, SecurityControlsShowTheStoredFlags) {
                                       EXPECT_EQ(StyleOf(p, id) & BS_TYPEMASK, BS_RADIOBUTTON) << id;
                                   EXPECT_EQ(ControlText(p, IDC_ALLOWED_ACTIONS_GROUP), L"Allowed Actions");
                                   EXPECT_EQ(ControlText(p, IDC_ENCRYPTION_GROUP), L"Encryption Level");
-                                  EXPECT_EQ(ControlText(p, IDC_ALLOW_COMMENTING), L"Form Filling, Signing, Commenting");
-                                  EXPECT_EQ(ControlText(p, IDC_ENCRYPTION_HIGH), L"High (128-bit RC4)");
+                                  EXPECT_EQ(ControlText(p, IDC_ALLOW_COMMENTING),
+                                            L"&Form Filling, Signing, Commenting");
+                                  EXPECT_EQ(ControlText(p, IDC_ENCRYPTION_HIGH), L"&High (128-bit RC4)");
                               }),
                        PressCancel()});
 }
@@ -309,6 +310,11 @@ TEST_F(ProfileSheetTest, AStoredEncryptionLevelOfTwoChecksNeitherUntilOneIsClick
                               [](HWND p) {
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_LOW), BST_UNCHECKED);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_UNCHECKED);
+                                  // Neither checked, Tab still reaches the group.
+                                  EXPECT_NE((GetWindowLongW(GetDlgItem(p, IDC_ENCRYPTION_LOW), GWL_STYLE) |
+                                             GetWindowLongW(GetDlgItem(p, IDC_ENCRYPTION_HIGH), GWL_STYLE)) &
+                                                WS_TABSTOP,
+                                            0);
                                   ModelessSheet::Click(p, IDC_ENCRYPTION_HIGH);
                                   EXPECT_EQ(EditedProfile.encryptionLevel, 1);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_CHECKED);
@@ -360,8 +366,8 @@ TEST_F(ProfileSheetTest, AdvancedListsHoldTheirItemsInOrderAndShowTheStoredChoic
                     }
                     EXPECT_EQ(StyleOf(p, IDC_JPEG_QUALITY) & 3, CBS_DROPDOWN);
                     EXPECT_NE(StyleOf(p, IDC_ALTERNATE_EMF) & BS_LEFTTEXT, 0);
-                    EXPECT_EQ(ControlText(p, IDC_IMAGES_COMPRESSION_LABEL), L"Images Compression");
-                    EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY_LABEL), L"JPEG Quality");
+                    EXPECT_EQ(ControlText(p, IDC_IMAGES_COMPRESSION_LABEL), L"&Images Compression");
+                    EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY_LABEL), L"&JPEG Quality");
 
                     EXPECT_EQ(ComboSelection(p, IDC_PAGE_LAYOUT), 3);
                     EXPECT_EQ(ComboSelection(p, IDC_PAGE_MODE), 2);

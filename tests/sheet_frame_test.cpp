@@ -1,6 +1,19 @@
-// The sheet built from the program's page table, as the sheet callback shapes it.
+// The sheet built from the program's page table, as the sheet callback shapes it, and
+// every page and nested dialog as a keyboard user meets it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwctype>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/display_scale.h"
+#include "app/globals.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "tests/support/dialog_driver.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 
@@ -8,12 +21,255 @@ namespace {
 
 class SheetFrame : public InstalledRegistryTest {};
 
+int IconWidth(HWND sheet, WPARAM which) {
+    HICON icon = reinterpret_cast<HICON>(SendMessageW(sheet, WM_GETICON, which, 0));
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP shape{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof shape, &shape);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return shape.bmWidth;
+}
+
 TEST_F(SheetFrame, CallbackGivesTheSheetIconsNoHelpAndCentring) {
     ModelessSheet sheet;
     EXPECT_NE(SendMessageW(sheet.window(), WM_GETICON, ICON_SMALL, 0), 0);
     EXPECT_NE(SendMessageW(sheet.window(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_EQ(GetWindowLongW(sheet.window(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
     EXPECT_NE(GetWindowLongW(sheet.window(), GWL_STYLE) & DS_CENTER, 0);
+
+    // Moved to a monitor of twice the scale, the sheet takes icons of twice the size.
+    const int dpi = WindowDpi(sheet.window());
+    EXPECT_EQ(IconWidth(sheet.window(), ICON_SMALL), SystemMetricForDpi(SM_CXSMICON, dpi));
+    RECT place;
+    GetWindowRect(sheet.window(), &place);
+    SendMessageW(sheet.window(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&place));
+    EXPECT_EQ(IconWidth(sheet.window(), ICON_SMALL), SystemMetricForDpi(SM_CXSMICON, 2 * dpi));
+    EXPECT_EQ(IconWidth(sheet.window(), ICON_BIG), SystemMetricForDpi(SM_CXICON, 2 * dpi));
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard: access keys, tab order and radio groups of every page and dialog.
+
+struct Control {
+    HWND window;
+    std::wstring className;
+    LONG style;
+    std::wstring text;
+    RECT place;  // in the dialog's client coordinates
+};
+
+std::vector<Control> ControlsOf(HWND dialog) {
+    std::vector<Control> controls;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        Control control{child, ClassNameOf(child), GetWindowLongW(child, GWL_STYLE), WindowTextOf(child), {}};
+        GetWindowRect(child, &control.place);
+        MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&control.place), 2);
+        controls.push_back(control);
+    }
+    return controls;
+}
+
+LONG ButtonType(const Control& c) { return c.style & BS_TYPEMASK; }
+bool IsButton(const Control& c) { return _wcsicmp(c.className.c_str(), L"Button") == 0; }
+bool IsGroupBox(const Control& c) { return IsButton(c) && ButtonType(c) == BS_GROUPBOX; }
+bool IsRadio(const Control& c) {
+    return IsButton(c) && (ButtonType(c) == BS_RADIOBUTTON || ButtonType(c) == BS_AUTORADIOBUTTON);
+}
+bool IsCheckBox(const Control& c) {
+    return IsButton(c) && (ButtonType(c) == BS_CHECKBOX || ButtonType(c) == BS_AUTOCHECKBOX);
+}
+bool IsStatic(const Control& c) { return _wcsicmp(c.className.c_str(), L"Static") == 0; }
+bool IsBox(const Control& c) {
+    for (const wchar_t* name : {L"Edit", L"ComboBox", L"ListBox"})
+        if (_wcsicmp(c.className.c_str(), name) == 0) return true;
+    return false;
+}
+bool HasWords(const Control& c) {
+    for (wchar_t ch : c.text)
+        if (iswalpha(ch)) return true;
+    return false;
+}
+
+// The underlined letter of a text ("&&" shows an ampersand), upper case; 0 for none.
+wchar_t AccessKey(const std::wstring& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == L'&') {
+            if (text[i + 1] != L'&') return static_cast<wchar_t>(towupper(text[i + 1]));
+            ++i;
+        }
+    return 0;
+}
+
+// `later` comes before `earlier` when read top to bottom, left to right.
+bool ReadBefore(const RECT& later, const RECT& earlier) {
+    const bool sameRow = later.top < earlier.bottom && earlier.top < later.bottom;
+    return later.bottom <= earlier.top || (sameRow && later.right <= earlier.left);
+}
+
+// The focus on the first control that takes it and is none of `others`, as after a
+// click there; without one, on `fallback` (the sheet's tabs, as after a click on a tab).
+void FocusElsewhere(const std::vector<Control>& controls, std::initializer_list<HWND> others, HWND fallback) {
+    for (const Control& c : controls) {
+        if (std::find(others.begin(), others.end(), c.window) != others.end()) continue;
+        if (!IsWindowVisible(c.window) || !IsWindowEnabled(c.window) || !(c.style & WS_TABSTOP)) continue;
+        SetFocus(c.window);
+        ASSERT_EQ(GetFocus(), c.window);
+        return;
+    }
+    SetFocus(fallback);
+    ASSERT_EQ(GetFocus(), fallback);
+}
+
+// Alt and the letter, as the keyboard gives it to the dialog manager of `root`.
+void PressAltKey(HWND root, wchar_t key) {
+    MSG message{GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(towlower(key)), 0x20000000, 0, {}};
+    IsDialogMessageW(root, &message);
+    PumpMessages();
+}
+
+// A key pressed and held while the dialog manager of `root` handles it, as the keyboard
+// gives it.
+void PressKey(HWND root, BYTE key) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[key] |= 0x80;
+    SetKeyboardState(keys);
+    MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
+    IsDialogMessageW(root, &message);
+    keys[key] &= static_cast<BYTE>(~0x80);
+    SetKeyboardState(keys);
+    PumpMessages();
+}
+
+// The checks, for one page or dialog. `root` is the window whose dialog manager gets
+// the keys (the sheet for its pages); `frameKeys` the access keys of the sheet's buttons.
+void CheckKeyboardUse(HWND dialog, HWND root, const std::map<wchar_t, std::wstring>& frameKeys) {
+    const std::wstring name = WindowTextOf(dialog);
+    SCOPED_TRACE(std::string(name.begin(), name.end()));
+    const std::vector<Control> controls = ControlsOf(dialog);
+    ASSERT_FALSE(controls.empty());
+    HWND tabs = root == dialog ? dialog : PropSheet_GetTabControl(root);
+    std::map<wchar_t, std::wstring> keys = frameKeys;
+
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const Control& c = controls[i];
+        const std::string text(c.text.begin(), c.text.end());
+        const wchar_t key = AccessKey(c.text);
+        if (key) {
+            auto taken = keys.emplace(key, c.text);
+            const std::string other(taken.first->second.begin(), taken.first->second.end());
+            EXPECT_TRUE(taken.second) << text << " has the access key of " << other;
+        }
+        // Buttons with words name themselves (OK and Cancel are Enter and Esc); a box is
+        // named by the label just before it.
+        const int id = GetDlgCtrlID(c.window);
+        if (IsButton(c) && !IsGroupBox(c) && HasWords(c) && id != IDOK && id != IDCANCEL) {
+            EXPECT_NE(key, 0) << text << " has no access key";
+        }
+        if (IsBox(c) && i > 0 && (IsStatic(controls[i - 1]) || IsGroupBox(controls[i - 1]))) {
+            EXPECT_NE(AccessKey(controls[i - 1].text), 0) << "the label of box " << GetDlgCtrlID(c.window);
+        }
+        // A label's key reaches the box that follows it.
+        if (key && (IsStatic(c) || IsGroupBox(c))) {
+            ASSERT_LT(i + 1, controls.size()) << text;
+            EXPECT_TRUE(IsBox(controls[i + 1])) << text << " is followed by no box";
+            if (IsWindowEnabled(controls[i + 1].window)) {
+                FocusElsewhere(controls, {c.window, controls[i + 1].window}, tabs);
+                PressAltKey(root, key);
+                // (A combo box with an edit gives the focus to its edit.)
+                HWND focus = GetFocus();
+                EXPECT_TRUE(focus == controls[i + 1].window || GetParent(focus) == controls[i + 1].window)
+                    << "Alt+" << static_cast<char>(key);
+            }
+        }
+        // A check box's or radio button's key moves the focus to it and clicks it.
+        if (key && (IsCheckBox(c) || IsRadio(c)) && IsWindowEnabled(c.window) && IsWindowVisible(c.window)) {
+            FocusElsewhere(controls, {c.window}, tabs);
+            const LRESULT before = SendMessageW(c.window, BM_GETCHECK, 0, 0);
+            PressAltKey(root, key);
+            EXPECT_EQ(GetFocus(), c.window) << "Alt+" << static_cast<char>(key);
+            if (ButtonType(c) == BS_AUTOCHECKBOX) {
+                EXPECT_NE(SendMessageW(c.window, BM_GETCHECK, 0, 0), before) << "Alt+" << static_cast<char>(key);
+            }
+        }
+        // Whatever a user changes is reached with Tab; radio buttons through their group.
+        if ((IsBox(c) || (IsButton(c) && !IsGroupBox(c) && !IsRadio(c))) && IsWindowVisible(c.window)) {
+            EXPECT_NE(c.style & WS_TABSTOP, 0) << "control " << GetDlgCtrlID(c.window) << " is not reached with Tab";
+        }
+    }
+
+    // The arrow keys move within a group, which holds radio buttons alone; Tab reaches one.
+    for (size_t first = 0; first < controls.size(); ++first) {
+        if (!IsRadio(controls[first]) || (first > 0 && IsRadio(controls[first - 1]))) continue;
+        EXPECT_NE(controls[first].style & WS_GROUP, 0) << "radio group at " << GetDlgCtrlID(controls[first].window);
+        size_t end = first + 1;
+        while (end < controls.size() && !(controls[end].style & WS_GROUP)) ++end;
+        bool tabStop = false;
+        for (size_t i = first; i < end; ++i) {
+            EXPECT_TRUE(IsRadio(controls[i])) << "control " << GetDlgCtrlID(controls[i].window)
+                                              << " in the radio group of " << GetDlgCtrlID(controls[first].window);
+            tabStop = tabStop || (controls[i].style & WS_TABSTOP);
+        }
+        EXPECT_TRUE(tabStop) << "radio group at " << GetDlgCtrlID(controls[first].window);
+        // With the page's own code (the live sheet), the arrow key chooses the next button.
+        if (root != dialog && end - first >= 2 && IsWindowEnabled(controls[first + 1].window)) {
+            HWND next = controls[first + 1].window;
+            SendMessageW(controls[first].window, BM_CLICK, 0, 0);
+            PumpMessages();
+            ASSERT_EQ(SendMessageW(next, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+            SetFocus(controls[first].window);
+            PressKey(root, VK_DOWN);
+            EXPECT_EQ(GetFocus(), next) << "Down from " << GetDlgCtrlID(controls[first].window);
+            EXPECT_EQ(SendMessageW(next, BM_GETCHECK, 0, 0), BST_CHECKED) << "Down to " << GetDlgCtrlID(next);
+        }
+    }
+
+    // Tab visits the controls in reading order.
+    const Control* previous = nullptr;
+    for (const Control& c : controls) {
+        if (!(c.style & WS_TABSTOP) || !IsWindowVisible(c.window)) continue;
+        if (previous) {
+            EXPECT_FALSE(ReadBefore(c.place, previous->place))
+                << "Tab goes from " << GetDlgCtrlID(previous->window) << " back to " << GetDlgCtrlID(c.window);
+        }
+        previous = &c;
+    }
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+class KeyboardUse : public InstalledRegistryTest {};
+
+TEST_F(KeyboardUse, EveryPageAndDialogHasUniqueAccessKeysAndTabsInReadingOrder) {
+    ASSERT_EQ(LoadSettings(), 1);
+    ModelessSheet sheet;
+    // OK, Cancel and Apply are on every page of both sheets.
+    std::map<wchar_t, std::wstring> frameKeys;
+    for (int button : {IDOK, IDCANCEL, 0x3021}) {
+        const std::wstring text = WindowTextOf(GetDlgItem(sheet.window(), button));
+        ASSERT_FALSE(text.empty()) << button;
+        if (AccessKey(text)) frameKeys.emplace(AccessKey(text), text);
+    }
+    int pages = 0;
+    for (; SendMessageW(sheet.window(), PSM_SETCURSEL, static_cast<WPARAM>(pages), 0); ++pages) {
+        PumpMessages();
+        CheckKeyboardUse(sheet.CurrentPage(), sheet.window(), frameKeys);
+    }
+    EXPECT_EQ(pages, 6);
+
+    // The nested dialogs, from their templates: the profile sheet's pages (with the same
+    // buttons as the main sheet's) and the New Paper Form dialog (its own OK and Cancel).
+    const std::map<wchar_t, std::wstring> noFrameKeys;
+    for (int templateId : {IDD_PROFILE_DESCRIPTION, IDD_PROFILE_SECURITY, IDD_PROFILE_ADVANCED, IDD_NEW_FORM}) {
+        HWND dialog = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(templateId), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << templateId;
+        ShowWindow(dialog, SW_SHOW);
+        PumpMessages();
+        CheckKeyboardUse(dialog, dialog, templateId == IDD_NEW_FORM ? noFrameKeys : frameKeys);
+        DestroyWindow(dialog);
+    }
 }
 
 }  // namespace

@@ -4,13 +4,15 @@
 Usage: make_images.py [output_dir]   (default: the res/ folder next to tools/)
 
 Produces portrait.bmp (35x45), landscape.bmp (45x35) and printer.ico
-(32x32 and 16x16 at 4, 8 and 32 bits per pixel). Standard library only;
+(32x32 and 16x16 at 4, 8 and 32 bits per pixel; 24x24, 48x48 and 64x64 at
+32 bits per pixel, PNG-compressed, for the display scales 150 % and 200 %). Standard library only;
 the output is byte-for-byte identical on every run.
 """
 
 import os
 import struct
 import sys
+import zlib
 
 # Colours (R, G, B). None in a grid means a transparent pixel.
 BLACK = (0, 0, 0)
@@ -140,6 +142,27 @@ PRINTER_LAYOUT = {
 }
 
 
+def scaled_layout(base, factor):
+    """A layout grown by `factor`: every box keeps its place and covers the pixels it
+    covered at the base size, so lines stay one pixel-row per base row, and sharp."""
+    def edge(v):
+        return int(v * factor)
+
+    def scale_box(box):
+        x0, y0, x1, y1 = box
+        return (edge(x0), edge(y0), edge(x1 + 1) - 1, edge(y1 + 1) - 1)
+
+    layout = {key: scale_box(value) for key, value in base.items() if key != "lines"}
+    layout["lines"] = [(edge(xa), edge(xb + 1) - 1, edge(y)) for xa, xb, y in base["lines"]]
+    return layout
+
+
+# Larger images for the display scales 150 % and 200 % (16 and 32 pixels at 100 %).
+PRINTER_LAYOUT[24] = scaled_layout(PRINTER_LAYOUT[16], 1.5)
+PRINTER_LAYOUT[48] = scaled_layout(PRINTER_LAYOUT[32], 1.5)
+PRINTER_LAYOUT[64] = scaled_layout(PRINTER_LAYOUT[32], 2)
+
+
 def draw_printer(size):
     """A grey printer with a sheet coming out of the top; background is None."""
     L = PRINTER_LAYOUT[size]
@@ -228,15 +251,33 @@ def encode_icon_dib(grid, bpp):
     return info_header(w, 2 * h, bpp, len(xor) + len(mask)) + table + xor + mask
 
 
+def encode_png(grid):
+    """A 32-bit RGBA PNG (transparent where the grid has None): how icon files keep
+    their larger images small."""
+    h, w = len(grid), len(grid[0])
+    raw = b"".join(b"\0" + b"".join(bytes((0, 0, 0, 0)) if c is None else bytes(c) + b"\xff"
+                                    for c in row) for row in grid)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 def encode_ico(images):
-    """images: list of (grid, bpp). Writes ICONDIR, entries, then the DIBs."""
-    dibs = [encode_icon_dib(g, bpp) for g, bpp in images]
+    """images: list of (grid, bpp), bpp "png" for a PNG-compressed 32-bit image.
+    Writes ICONDIR, entries, then the images."""
+    dibs = [encode_png(g) if bpp == "png" else encode_icon_dib(g, bpp) for g, bpp in images]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for (g, bpp), dib in zip(images, dibs):
         w, h = len(g[0]), len(g)
         out += struct.pack("<BBBBHHII", w % 256, h % 256,
-                           16 if bpp == 4 else 0, 0, 1, bpp, len(dib), offset)
+                           16 if bpp == 4 else 0, 0, 1, 32 if bpp == "png" else bpp,
+                           len(dib), offset)
         offset += len(dib)
     return out + b"".join(dibs)
 
@@ -251,7 +292,8 @@ def main():
         "portrait.bmp": encode_bmp(draw_page(35, 45)),
         "landscape.bmp": encode_bmp(draw_page(45, 35)),
         "printer.ico": encode_ico([(draw_printer(s), bpp)
-                                   for s in (32, 16) for bpp in (4, 8, 32)]),
+                                   for s in (32, 16) for bpp in (4, 8, 32)]
+                                  + [(draw_printer(s), "png") for s in (24, 48, 64)]),
     }
     for name, data in files.items():
         path = os.path.join(outdir, name)

@@ -1,14 +1,29 @@
 #!/bin/sh
 # Renders every page of the sheet and the two nested dialogs on a virtual screen
-# (Xvfb, Wine's own desktop for the window frames) into PNG files:
-#   tools/screenshots.sh [output directory]        (default: docs/screenshots)
+# (Xvfb, Wine's own desktop for the window frames) into PNG files, at a display scale
+# in percent (100 by default; 150 is 144 DPI, 200 is 192 DPI):
+#   tools/screenshots.sh [--scale PERCENT] [output directory]   (default: docs/screenshots)
 set -eu
 root=$(dirname "$(dirname "$(realpath "$0")")")
 cd "$root"
+scale=100
+if [ "${1:-}" = --scale ]; then
+    scale=${2:?"--scale needs a percentage, for instance 200"}
+    shift 2
+fi
+case $scale in
+    '' | *[!0-9]*) echo "the scale is a whole percentage, for instance 150" >&2; exit 2 ;;
+esac
+if [ "$scale" -lt 100 ] || [ "$scale" -gt 300 ]; then
+    echo "the scale lies between 100 and 300 percent" >&2
+    exit 2
+fi
 "$root/tools/install-deps.sh"
 . "$root/tools/wine-env.sh"
 out=$(realpath -m "${1:-$root/docs/screenshots}")
 mkdir -p "$out"
+# The screen grows with the scale, so that the sheet fits on it as it does at 100 %.
+screen=$((1024 * scale / 100))x$((768 * scale / 100))
 
 cmake --preset x64 >/dev/null
 cmake --build --preset x64 --target screenshot_driver >/dev/null
@@ -18,17 +33,26 @@ prefix=$CACHE_ROOT/screenshot-prefix
 rm -rf "$prefix"
 make_prefix "$prefix" display
 export WINEPREFIX="$prefix"
+# The display scale, which Wine reads when it starts.
+regfile=$prefix.scale.reg
+{
+    printf 'REGEDIT4\r\n\r\n'
+    display_scale_reg $((96 * scale / 100))
+} >"$regfile"
+"$WINE64" regedit "$(winepath_of "$regfile")" >"$prefix.scale.log" 2>&1
+"$WINESERVER" -w
+rm -f "$regfile"
 "$WINE64" "$root/build/x64/install_printer.exe" >"$prefix.install.log" 2>&1 || {
     cat "$prefix.install.log" >&2
     exit 1
 }
 
-start_virtual_screen :78 "$prefix.xvfb.log"
+start_virtual_screen :78 "$prefix.xvfb.log" "$screen"
 shots=$prefix/drive_c/shots
 mkdir -p "$shots"
 log=$prefix.driver.log
 status=0
-"$WINE64" explorer /desktop=LumarelScreenshots,1024x768 "$(winepath_of "$root/build/x64/screenshot_driver.exe")" \
+"$WINE64" explorer /desktop=LumarelScreenshots,"$screen" "$(winepath_of "$root/build/x64/screenshot_driver.exe")" \
     'C:\shots' >"$log" 2>&1 || status=$?
 "$WINESERVER" -w || true
 for picture in "$shots"/*.bmp; do

@@ -43,6 +43,12 @@ make_prefix() {
     rm -f "$regfile"
 }
 
+# The lines of a REGEDIT4 file that set a prefix's display scale to $1 DPI (96 is 100 %,
+# 144 is 150 %); Wine reads it when it starts.
+display_scale_reg() {
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "$1"
+}
+
 # A Unix path as Wine sees it through drive Z:.
 winepath_of() {
     printf 'Z:%s' "$(realpath "$1" | sed 's|/|\\|g')"
@@ -58,9 +64,10 @@ ensure_prefix() {
     fi
 }
 
-# Starts a virtual screen on display $1 for the rest of the calling script (log in $2).
+# Starts a virtual screen on display $1 for the rest of the calling script (log in $2),
+# of $3 pixels (default 1024x768).
 start_virtual_screen() {
-    Xvfb "$1" -screen 0 1024x768x24 -nolisten tcp >"$2" 2>&1 &
+    Xvfb "$1" -screen 0 "${3:-1024x768}x24" -nolisten tcp >"$2" 2>&1 &
     virtual_screen=$!
     trap 'kill $virtual_screen 2>/dev/null || true' EXIT
     export DISPLAY=$1

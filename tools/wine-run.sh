@@ -66,10 +66,15 @@ trap cleanup EXIT INT TERM
 cp -a "$template/." "$prefix/"
 
 # LUMAREL_WINE_VERSION=nt40, win98, ...: Wine reports that Windows version to this program.
-if [ -n "${LUMAREL_WINE_VERSION:-}" ]; then
-    regfile=$prefix/appdefaults.reg
-    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n' \
-        "$(basename "$program")" "$LUMAREL_WINE_VERSION" >"$regfile"
+# LUMAREL_WINE_DPI=144, 192, ...: the display scale (96 is 100 %), which Wine reads at start.
+if [ -n "${LUMAREL_WINE_VERSION:-}${LUMAREL_WINE_DPI:-}" ]; then
+    regfile=$prefix/test-settings.reg
+    printf 'REGEDIT4\r\n\r\n' >"$regfile"
+    if [ -n "${LUMAREL_WINE_VERSION:-}" ]; then
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
+            "$(basename "$program")" "$LUMAREL_WINE_VERSION" >>"$regfile"
+    fi
+    if [ -n "${LUMAREL_WINE_DPI:-}" ]; then display_scale_reg "$LUMAREL_WINE_DPI" >>"$regfile"; fi
     WINEPREFIX=$prefix "$WINE64" regedit "$(winepath_of "$regfile")" >"$prefix/regedit.log" 2>&1
 fi
 
