@@ -347,7 +347,7 @@ std::string RunProfileState(uint32_t seed) {
 }
 
 TEST(ProfilePagesFuzz, DamagedProfilesShownEditedAndKept) {
-    EXPECT_EQ(RunFuzzStates("profiles", FuzzOptionsFromCommandLine({1, 200}),
+    EXPECT_EQ(RunFuzzStates("profiles", FuzzOptionsFromCommandLine({1, 150}),
                             StateLimitSeconds, RunProfileState),
               0);
     DeleteProgramKeys();
