@@ -1,6 +1,7 @@
 #include "device/printer_access.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <functional>
@@ -53,9 +54,12 @@ bool WriteDeviceMode(const std::function<void(DEVMODEW&)>& edit, const std::func
     std::vector<BYTE> buffer = ReadPrinterInfo2(printer.get(), readFailed);
     if (readFailed) ShowErrorBox(GetPrinterFailedText, 0, nullptr);
     if (buffer.empty()) return false;
+    // An answer that cannot be trusted, a missing device mode included, is a failed read.
+    if (!PrinterInfo2Fits(buffer.data(), buffer.size())) {
+        ShowErrorBox(GetPrinterFailedText, ERROR_INVALID_DATA, nullptr);
+        return false;
+    }
     auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
-    // A printer without a device mode has nothing to edit.
-    if (!info->pDevMode) return false;
     edit(*info->pDevMode);
 
     BOOL written;
@@ -116,6 +120,45 @@ UniquePrinter OpenVirtualPrinter(ACCESS_MASK desiredAccess) {
 bool ProbePrinterAdministration() { return static_cast<bool>(OpenVirtualPrinter(PRINTER_ACCESS_ADMINISTER)); }
 
 int DeviceModeWriteLevel(DWORD majorVersion) { return majorVersion < 5 ? 2 : 9; }
+
+namespace {
+
+// The offset of `at` in the answer, or false when it does not point inside it.
+bool OffsetInside(const BYTE* answer, size_t answerSize, const void* at, size_t& offset) {
+    const auto begin = reinterpret_cast<uintptr_t>(answer);
+    const auto pointer = reinterpret_cast<uintptr_t>(at);
+    if (!answer || !at || pointer < begin || pointer - begin >= answerSize) return false;
+    offset = pointer - begin;
+    return true;
+}
+
+}  // namespace
+
+bool DeviceModeFits(const BYTE* answer, size_t answerSize, const DEVMODEW* mode) {
+    size_t offset = 0;
+    if (!OffsetInside(answer, answerSize, mode, offset)) return false;
+    const size_t room = answerSize - offset;
+    // dmSize and dmDriverExtra are read only once the fields they precede are inside.
+    if (room < DeviceModeBytesUsed || mode->dmSize < DeviceModeBytesUsed) return false;
+    return size_t{mode->dmSize} + mode->dmDriverExtra <= room;
+}
+
+bool TextFits(const BYTE* answer, size_t answerSize, const wchar_t* text) {
+    size_t offset = 0;
+    if (!OffsetInside(answer, answerSize, text, offset)) return false;
+    return wmemchr(text, L'\0', (answerSize - offset) / sizeof(wchar_t)) != nullptr;
+}
+
+bool PrinterInfo2Fits(const BYTE* answer, size_t answerSize) {
+    if (!answer || answerSize < sizeof(PRINTER_INFO_2W)) return false;
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(answer);
+    if (!DeviceModeFits(answer, answerSize, info->pDevMode)) return false;
+    for (const wchar_t* text : {info->pServerName, info->pPrinterName, info->pShareName, info->pPortName,
+                                info->pDriverName, info->pComment, info->pLocation, info->pSepFile,
+                                info->pPrintProcessor, info->pDatatype, info->pParameters})
+        if (text && !TextFits(answer, answerSize, text)) return false;
+    return true;
+}
 
 void EditDeviceSettings(DEVMODEW& mode, const DeviceSettings& settings) {
     mode.dmFields |= DM_ORIENTATION | DM_PRINTQUALITY | DM_YRESOLUTION;
@@ -198,18 +241,19 @@ std::vector<FormEntry> ReadForms(HANDLE printer) {
     count = std::min<DWORD>(count, static_cast<DWORD>(buffer.size() / sizeof(FORM_INFO_1W)));
     std::vector<FormEntry> forms;
     const auto* records = reinterpret_cast<const FORM_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i)
-        forms.push_back({records[i].pName ? records[i].pName : L"", records[i].Flags, records[i].Size,
-                         records[i].ImageableArea});
+    for (DWORD i = 0; i < count; ++i) {
+        // A form whose name cannot be read is left out.
+        if (!TextFits(buffer.data(), buffer.size(), records[i].pName)) continue;
+        forms.push_back({records[i].pName, records[i].Flags, records[i].Size, records[i].ImageableArea});
+    }
     return forms;
 }
 
 WORD ReadCurrentPaper(HANDLE printer) {
     bool readFailed = false;
     std::vector<BYTE> buffer = ReadPrinterInfo2(printer, readFailed);
-    if (buffer.empty()) return 0;
-    const DEVMODEW* mode = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pDevMode;
-    return mode ? static_cast<WORD>(mode->dmPaperSize) : 0;
+    if (buffer.empty() || !PrinterInfo2Fits(buffer.data(), buffer.size())) return 0;
+    return static_cast<WORD>(reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pDevMode->dmPaperSize);
 }
 
 bool AddUserForm(HANDLE printer, const wchar_t* name, LONG width, LONG length) {

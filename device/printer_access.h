@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,20 @@ OSVERSIONINFOW WindowsVersion();
 // The level a changed device mode is written at: 2 (machine-wide, needs full access)
 // before Windows 2000, 9 (the calling user's own) from Windows 2000 on.
 int DeviceModeWriteLevel(DWORD majorVersion);
+
+// What a spooler answer may be trusted for. A pointer inside an answer is followed only
+// when what it points to lies wholly inside the answer's bytes: a damaged or foreign
+// driver must not make the pages read or write past the buffer.
+// The last field the pages read or write: a device mode must cover it.
+inline constexpr size_t DeviceModeBytesUsed = offsetof(DEVMODEW, dmFormName) + sizeof(DEVMODEW::dmFormName);
+// Not null, inside the answer, a dmSize of at least DeviceModeBytesUsed, and its public
+// and driver parts (dmSize + dmDriverExtra bytes) inside the answer.
+bool DeviceModeFits(const BYTE* answer, size_t answerSize, const DEVMODEW* mode);
+// Not null, starting inside the answer and terminated before its end.
+bool TextFits(const BYTE* answer, size_t answerSize, const wchar_t* text);
+// A PRINTER_INFO_2W answer: the record itself, a device mode that fits, and every text
+// it names either absent or fitting (a level-2 write hands them back to the spooler).
+bool PrinterInfo2Fits(const BYTE* answer, size_t answerSize);
 
 // The edits of ApplyDeviceSettings and ApplyPaper; every other field stays as read.
 void EditDeviceSettings(DEVMODEW& mode, const DeviceSettings& settings);

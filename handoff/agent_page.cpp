@@ -183,16 +183,30 @@ void OnPreprocessingClicked(HWND page) {
     MarkPageChanged(page);
 }
 
-void OnChooseProgram(HWND page, int boxId) {
-    if (!ChooseProgramFile(AgentTextBuffer, TextCapacity)) return;
+// True while a chooser is open: both fill the one result buffer, and a press that still
+// reaches the page (a message sent to it) must not open a second one over it.
+bool ChooserOpen = false;
+
+// Runs `choose` with the sheet as its owner, unless a chooser is open already; then
+// shows the choice in the box. The sheet is disabled while the chooser runs, so the
+// page is still there when it returns; the check costs nothing.
+template <typename Choose>
+void RunChooser(HWND page, int boxId, Choose choose) {
+    if (ChooserOpen) return;
+    ChooserOpen = true;
+    const bool chosen = choose(GetParent(page));
+    ChooserOpen = false;
+    if (!chosen || !IsWindow(page)) return;
     SetDlgItemTextW(page, boxId, AgentTextBuffer);
     MarkPageChanged(page);
 }
 
+void OnChooseProgram(HWND page, int boxId) {
+    RunChooser(page, boxId, [](HWND sheet) { return ChooseProgramFile(sheet, AgentTextBuffer, TextCapacity); });
+}
+
 void OnChooseFolder(HWND page) {
-    if (!ChooseOutputFolder(AgentTextBuffer)) return;
-    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, AgentTextBuffer);
-    MarkPageChanged(page);
+    RunChooser(page, IDC_AGENT_DIRECTORY, [](HWND sheet) { return ChooseOutputFolder(sheet, AgentTextBuffer); });
 }
 
 void OnAgentCommand(HWND page, WORD code, WORD id) {
@@ -284,9 +298,10 @@ DWORD ParseMessageId(const wchar_t* text) {
     return static_cast<DWORD>(static_cast<int>(value));
 }
 
-OPENFILENAMEW ProgramFileRequest(wchar_t* buffer, DWORD capacity) {
+OPENFILENAMEW ProgramFileRequest(HWND owner, wchar_t* buffer, DWORD capacity) {
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
     request.lpstrFilter = ProgramFileFilter;
     request.lpstrFile = buffer;
     request.nMaxFile = capacity;
@@ -294,29 +309,30 @@ OPENFILENAMEW ProgramFileRequest(wchar_t* buffer, DWORD capacity) {
     return request;
 }
 
-BROWSEINFOW OutputFolderRequest() {
+BROWSEINFOW OutputFolderRequest(HWND owner) {
     BROWSEINFOW request{};
+    request.hwndOwner = owner;
     request.lpszTitle = L"output directory";
     return request;
 }
 
-bool ChooseProgramFile(wchar_t* buffer, DWORD capacity) {
+bool ChooseProgramFile(HWND owner, wchar_t* buffer, DWORD capacity) {
     if (!buffer || capacity == 0) return false;
     wmemset(buffer, L'\0', capacity);  // the dialog opens with an empty name
-    OPENFILENAMEW request = ProgramFileRequest(buffer, capacity);
+    OPENFILENAMEW request = ProgramFileRequest(owner, buffer, capacity);
     static const auto getOpenFileName =
         BindEntryPoint<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
     return getOpenFileName && getOpenFileName(&request) != FALSE;
 }
 
-bool ChooseOutputFolder(wchar_t* buffer) {
+bool ChooseOutputFolder(HWND owner, wchar_t* buffer) {
     static const auto browseForFolder =
         BindEntryPoint<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
     static const auto pathFromList =
         BindEntryPoint<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
     if (!browseForFolder || !pathFromList) return false;
     ComApartment com;  // before the item list, which is freed while COM is still up
-    BROWSEINFOW request = OutputFolderRequest();
+    BROWSEINFOW request = OutputFolderRequest(owner);
     std::unique_ptr<ITEMIDLIST, ShellItemListFree> folder(browseForFolder(&request));
     if (!folder) return false;
     return pathFromList(folder.get(), buffer) != FALSE;

@@ -13,15 +13,16 @@
 // as its two's complement.
 DWORD ParseMessageId(const wchar_t* text);
 
-// The file-open request for a program file: "PE files (*.exe)", no owner, no title.
-OPENFILENAMEW ProgramFileRequest(wchar_t* buffer, DWORD capacity);
-// The folder browser request: title "output directory", nothing else.
-BROWSEINFOW OutputFolderRequest();
+// The file-open request for a program file: "PE files (*.exe)", owned by `owner` (the
+// sheet, disabled while the dialog runs), no title.
+OPENFILENAMEW ProgramFileRequest(HWND owner, wchar_t* buffer, DWORD capacity);
+// The folder browser request: title "output directory", owned by `owner`, nothing else.
+BROWSEINFOW OutputFolderRequest(HWND owner);
 
 // Shows the file-open dialog with an empty name. True with the full path in `buffer`.
-bool ChooseProgramFile(wchar_t* buffer, DWORD capacity);
+bool ChooseProgramFile(HWND owner, wchar_t* buffer, DWORD capacity);
 // Shows the folder browser. True with the folder's path in `buffer` (MAX_PATH at least).
-bool ChooseOutputFolder(wchar_t* buffer);
+bool ChooseOutputFolder(HWND owner, wchar_t* buffer);
 
 // Seam for tests: how the page allocates the text of a box at apply (malloc by
 // default; the strings are released with free). Returns the one replaced.

@@ -363,9 +363,10 @@ TEST_F(AgentPageTest, BecomingActiveRecordsTheIndex) {
 
 TEST(ChooserRequests, AskForProgramFilesAndTheOutputFolder) {
     wchar_t buffer[16];
-    OPENFILENAMEW file = ProgramFileRequest(buffer, 16);
+    const HWND sheetWindow = reinterpret_cast<HWND>(0x1234);
+    OPENFILENAMEW file = ProgramFileRequest(sheetWindow, buffer, 16);
     EXPECT_EQ(file.lStructSize, sizeof(OPENFILENAMEW));
-    EXPECT_EQ(file.hwndOwner, nullptr);
+    EXPECT_EQ(file.hwndOwner, sheetWindow);
     EXPECT_EQ(std::wstring(file.lpstrFilter, 24), std::wstring(L"PE files (*.exe)\0*.exe\0\0", 24));
     EXPECT_EQ(file.lpstrFile, buffer);
     EXPECT_EQ(file.nMaxFile, 16u);
@@ -374,9 +375,9 @@ TEST(ChooserRequests, AskForProgramFilesAndTheOutputFolder) {
     EXPECT_EQ(file.lpstrTitle, nullptr);
     EXPECT_EQ(file.lpstrInitialDir, nullptr);
 
-    BROWSEINFOW folder = OutputFolderRequest();
+    BROWSEINFOW folder = OutputFolderRequest(sheetWindow);
     EXPECT_STREQ(folder.lpszTitle, L"output directory");
-    EXPECT_EQ(folder.hwndOwner, nullptr);
+    EXPECT_EQ(folder.hwndOwner, sheetWindow);
     EXPECT_EQ(folder.pidlRoot, nullptr);
     EXPECT_EQ(folder.ulFlags, 0u);
     EXPECT_EQ(folder.lpfn, nullptr);
@@ -411,14 +412,24 @@ protected:
         AgentPageTest::TearDown();
     }
     static constexpr wchar_t Program[] = L"C:\\tmp\\Agent Client\\client.exe";
+
+    // Inside a chooser: whether the sheet owns it and is disabled; then the same button
+    // is pressed again, which must not open a second chooser (one would be left open
+    // until the driver's timeout cancels it).
+    bool OwnedBySheetAndPressedAgain(HWND chooser, HWND page, int buttonId) {
+        const bool owned = GetWindow(chooser, GW_OWNER) == sheet().window() && !IsWindowEnabled(sheet().window());
+        PostMessageW(page, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, buttonId)));
+        return owned;
+    }
 };
 
 TEST_F(AgentChooserLiveShellDialogTest, ProgramChosenInTheFileDialogFillsTheBox) {
     HWND page = Open();
     ASSERT_NE(page, nullptr);
-    bool ownerless = false, onlyExe = false, noReadOnly = false;
+    bool ownedBySheet = false, onlyExe = false, noReadOnly = false;
     ModalDialogDriver driver({[&](HWND dialog) {
-        ownerless = GetWindow(dialog, GW_OWNER) == nullptr;
+        ownedBySheet = OwnedBySheetAndPressedAgain(dialog, page, IDC_AGENT_APPLICATION_BROWSE);
         onlyExe = SendDlgItemMessageW(dialog, FileTypeList, CB_GETCOUNT, 0, 0) == 1 &&
                   WindowTextOf(GetDlgItem(dialog, FileTypeList)) == L"PE files (*.exe)";
         HWND readOnly = GetDlgItem(dialog, ReadOnlyBox);
@@ -431,7 +442,8 @@ TEST_F(AgentChooserLiveShellDialogTest, ProgramChosenInTheFileDialogFillsTheBox)
     EXPECT_FALSE(driver.timedOut());
     ASSERT_EQ(driver.titles().size(), 1u);
     EXPECT_EQ(driver.titles()[0], L"Open") << "the system's own title";
-    EXPECT_TRUE(ownerless);
+    EXPECT_TRUE(ownedBySheet);
+    EXPECT_TRUE(IsWindowEnabled(sheet().window()));
     EXPECT_TRUE(onlyExe);
     EXPECT_TRUE(noReadOnly);
     EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION), Program);
@@ -465,7 +477,9 @@ TEST_F(AgentChooserLiveShellDialogTest, FolderChosenInTheBrowserFillsTheBox) {
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     std::wstring title;
+    bool ownedBySheet = false;
     ModalDialogDriver driver({[&](HWND dialog) {
+        ownedBySheet = OwnedBySheetAndPressedAgain(dialog, page, IDC_AGENT_DIRECTORY_BROWSE);
         HWND text = FindDescendant(dialog, L"Static", L"output directory");
         title = text ? WindowTextOf(text) : L"";
         SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:\\tmp\\Agent Client"));
@@ -475,6 +489,8 @@ TEST_F(AgentChooserLiveShellDialogTest, FolderChosenInTheBrowserFillsTheBox) {
     EXPECT_TRUE(driver.done());
     EXPECT_FALSE(driver.timedOut());
     EXPECT_EQ(title, L"output directory");
+    EXPECT_TRUE(ownedBySheet);
+    EXPECT_TRUE(IsWindowEnabled(sheet().window()));
     EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY), L"C:\\tmp\\Agent Client");
     EXPECT_TRUE(sheet().ApplyEnabled());
 }

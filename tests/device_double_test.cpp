@@ -597,6 +597,53 @@ TEST_F(GeneralPageTest, FailuresWithoutAnErrorCodeAndEmptyPrinterInformationStay
     EXPECT_TRUE(PrintServer().writtenLevels.empty());
 }
 
+// A damaged or foreign driver's answer to GetPrinter is a failed read: nothing is
+// edited or written, and the fixed text is shown.
+TEST_F(GeneralPageTest, DeviceModesThatDoNotFitTheAnswerAreFailedReads) {
+    const std::pair<const char*, std::function<void()>> damages[] = {
+        {"no device mode", [] { PrintServer().alterAnswer = [](const char*, BYTE* answer, size_t) {
+             reinterpret_cast<PRINTER_INFO_2W*>(answer)->pDevMode = nullptr; }; }},
+        {"an old driver's short device mode", [] {
+             PrintServer().deviceMode.dmSize = 156;  // without dmFormName
+         }},
+        {"dmSize lying", [] { PrintServer().deviceModeAnswerBytes = 120; }},
+        {"driver part past the answer", [] { PrintServer().deviceMode.dmDriverExtra = 4000;
+             PrintServer().deviceModeAnswerBytes = sizeof(DEVMODEW); }},
+        {"device mode outside the answer", [] { PrintServer().alterAnswer = [](const char*, BYTE* answer, size_t) {
+             reinterpret_cast<PRINTER_INFO_2W*>(answer)->pDevMode =
+                 reinterpret_cast<DEVMODEW*>(PrintServer().outside.data()); }; }},
+        {"printer name outside the answer", [] { PrintServer().alterAnswer = [](const char*, BYTE* answer, size_t) {
+             reinterpret_cast<PRINTER_INFO_2W*>(answer)->pPrinterName =
+                 reinterpret_cast<wchar_t*>(PrintServer().outside.data()); }; }},
+    };
+    for (const auto& [name, damage] : damages) {
+        SCOPED_TRACE(name);
+        ResetPrintServer();
+        auto boxes = ApplyLandscape(damage);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, ErrorText(L"GetPrinter(PRINTER_INFO_2) failed.", ERROR_INVALID_DATA));
+        EXPECT_TRUE(PrintServer().writtenLevels.empty());
+        EXPECT_TRUE(PrintServer().strayDeviceModes.empty());
+        EXPECT_TRUE(OutsideUntouched());
+    }
+}
+
+TEST_F(PaperPageTest, FormsWhoseNamesDoNotFitTheAnswerAreLeftOut) {
+    PrintServer().alterAnswer = [](const char* call, BYTE* answer, size_t size) {
+        if (std::string(call) != "EnumForms") return;
+        auto* records = reinterpret_cast<FORM_INFO_1W*>(answer);
+        records[0].pName = reinterpret_cast<wchar_t*>(PrintServer().outside.data());
+        records[1].pName = nullptr;
+        // The last name runs to the end of the answer without a terminator.
+        wmemset(records[3].pName, L'x', (answer + size - reinterpret_cast<BYTE*>(records[3].pName)) / sizeof(wchar_t));
+    };
+    UniquePrinter printer = OpenVirtualPrinter(PRINTER_ACCESS_USE);
+    ASSERT_TRUE(printer);
+    std::vector<FormEntry> forms = ReadForms(printer.get());
+    ASSERT_EQ(forms.size(), 1u);
+    EXPECT_EQ(forms[0].name, L"A5");
+}
+
 // ---------------------------------------------------------------------------
 // Before Windows 2000 (the program run as "nt40"): the machine-wide device mode, level 2.
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "device/device_pages.h"
 #include "device/printer_access.h"
@@ -128,6 +129,51 @@ TEST(EditDeviceSettings, TakesTheLowSixteenBitsOfEachResolution) {
     EXPECT_EQ(mode.dmYResolution, 300);
     EXPECT_EQ(mode.dmFields, static_cast<DWORD>(DM_COPIES | 0x2401));
     EXPECT_EQ(mode.dmPaperSize, DMPAPER_A4);
+}
+
+// What a spooler answer is trusted for: every pointer followed must lie inside it.
+TEST(SpoolerAnswerChecks, DeviceModesAndTextsAreTrustedOnlyInsideTheAnswer) {
+    alignas(8) BYTE backing[1024] = {};
+    BYTE* answer = backing + 64;
+    const size_t size = 512;
+    auto modeAt = [&](size_t offset, WORD dmSize, WORD extra) {
+        auto* mode = reinterpret_cast<DEVMODEW*>(answer + offset);
+        mode->dmSize = dmSize;
+        mode->dmDriverExtra = extra;
+        return mode;
+    };
+    EXPECT_TRUE(DeviceModeFits(answer, size, modeAt(64, sizeof(DEVMODEW), 0)));
+    EXPECT_TRUE(DeviceModeFits(answer, size, modeAt(64, sizeof(DEVMODEW), size - 64 - sizeof(DEVMODEW))));
+    EXPECT_FALSE(DeviceModeFits(answer, size, modeAt(64, sizeof(DEVMODEW), size - 64 - sizeof(DEVMODEW) + 1)))
+        << "driver part past the answer";
+    EXPECT_TRUE(DeviceModeFits(answer, size, modeAt(64, DeviceModeBytesUsed, 0)));
+    EXPECT_FALSE(DeviceModeFits(answer, size, modeAt(64, DeviceModeBytesUsed - 1, 0))) << "short of dmFormName";
+    EXPECT_FALSE(DeviceModeFits(answer, size, modeAt(64, 0, 0)));
+    EXPECT_FALSE(DeviceModeFits(answer, size, modeAt(size - DeviceModeBytesUsed + 2, DeviceModeBytesUsed, 0)))
+        << "its fields past the answer";
+    EXPECT_FALSE(DeviceModeFits(answer, size, nullptr));
+    EXPECT_FALSE(DeviceModeFits(answer, size, reinterpret_cast<DEVMODEW*>(backing))) << "before the answer";
+    EXPECT_FALSE(DeviceModeFits(answer, size, reinterpret_cast<DEVMODEW*>(answer + size))) << "just after it";
+
+    auto* text = reinterpret_cast<wchar_t*>(answer + size - 8);
+    wmemcpy(text, L"abc", 4);
+    EXPECT_TRUE(TextFits(answer, size, text));
+    text[3] = L'd';
+    EXPECT_FALSE(TextFits(answer, size, text)) << "terminated only past the answer";
+    EXPECT_FALSE(TextFits(answer, size, nullptr));
+    EXPECT_FALSE(TextFits(answer, size, reinterpret_cast<wchar_t*>(backing)));
+
+    std::memset(backing, 0, sizeof backing);
+    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(answer);
+    info->pDevMode = modeAt(sizeof(PRINTER_INFO_2W) + 8, sizeof(DEVMODEW), 0);
+    info->pPrinterName = reinterpret_cast<wchar_t*>(answer + sizeof(PRINTER_INFO_2W));  // empty, terminated
+    EXPECT_TRUE(PrinterInfo2Fits(answer, size));
+    EXPECT_FALSE(PrinterInfo2Fits(answer, sizeof(PRINTER_INFO_2W) - 1)) << "not even the record";
+    info->pComment = reinterpret_cast<wchar_t*>(backing);
+    EXPECT_FALSE(PrinterInfo2Fits(answer, size)) << "a text outside";
+    info->pComment = nullptr;
+    info->pDevMode = nullptr;
+    EXPECT_FALSE(PrinterInfo2Fits(answer, size)) << "no device mode";
 }
 
 }  // namespace

@@ -3,8 +3,7 @@
 // in bounded time, never crash, and leave a usable Settings block; saving the
 // profiles and loading again must give back what was saved.
 //
-//   load_fuzz [--seed S] [--states N]
-// State i uses the seed S + i; a failure prints the command that replays it alone.
+//   tools/fuzz.sh load [--seed S] [--states N]   (see tests/fuzz/fuzz_support.h)
 #include <windows.h>
 
 #include <cstdint>
@@ -18,6 +17,7 @@
 #include "app/globals.h"
 #include "pdf/profile_store.h"
 #include "settings/settings.h"
+#include "tests/fuzz/fuzz_support.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
 
@@ -34,22 +34,15 @@ const wchar_t* const PlainValueNames[] = {
     L"PDF: Exclude fonts", L"PDF: Do not embed fonts",
 };
 
-const wchar_t* const ProfileFieldNames[] = {
-    L"Profile name",     L"Title",          L"Author",          L"Subject",          L"Keywords",
-    L"Security enabled", L"User password enabled", L"User password", L"Owner password enabled",
-    L"Owner password",   L"Allow copying",  L"Allow commenting", L"Allow changing",  L"Allow printing",
-    L"Encryption Level", L"Document Compression", L"Images Compression", L"JPEG Quality", L"PDF Version",
-    L"Page Layout",      L"Page Mode",      L"Alternate EMF Rendering",
-};
 
 // What the profile count of a state was, to show what a run has covered.
 enum CountKind { CountAbsent, CountZero, CountSmall, CountNegative, CountAllOnes, CountHuge, CountOddValue, CountKinds };
 const char* const CountKindNames[] = {"absent", "0", "1..6", "negative", "0xffffffff", "0x7fffffff or more",
                                       "not a 4-byte number"};
 
-class StateMaker {
+class StateMaker : FuzzRandom {
 public:
-    explicit StateMaker(uint32_t seed) : random_(seed) {}
+    explicit StateMaker(uint32_t seed) : FuzzRandom(seed) {}
 
     // Fills the registry with one random state; returns the kind of count the profile
     // key that the load reads was given.
@@ -66,66 +59,6 @@ public:
     }
 
 private:
-    bool Chance(double probability) { return std::uniform_real_distribution<double>(0, 1)(random_) < probability; }
-    uint32_t Below(uint32_t bound) { return std::uniform_int_distribution<uint32_t>(0, bound - 1)(random_); }
-    uint32_t Any32() { return static_cast<uint32_t>(random_()); }
-
-    DWORD RandomType() {
-        static const DWORD types[] = {REG_DWORD, REG_SZ,        REG_BINARY, REG_EXPAND_SZ,
-                                      REG_MULTI_SZ, REG_QWORD, REG_NONE,   REG_DWORD_BIG_ENDIAN};
-        // Mostly the types the program writes, so that the sizes matter.
-        if (Chance(0.6)) return Chance(0.5) ? REG_DWORD : REG_SZ;
-        return types[Below(sizeof types / sizeof types[0])];
-    }
-
-    DWORD RandomSize() {
-        static const DWORD sizes[] = {0, 1, 2, 3, 4, 5, 8, 63, 64, 65, 255, 256, 257, 512, 513,
-                                      1024, 2047, 2048, 2049, 4095, 4096};
-        if (Chance(0.5)) return sizes[Below(sizeof sizes / sizeof sizes[0])];
-        return Below(4097);
-    }
-
-    uint32_t InterestingNumber() {
-        static const uint32_t numbers[] = {0, 1, 2, 3, 4, 5, 6, 80, 85, 100, 101, 0x7fffffff, 0x80000000, 0xffffffff};
-        return Chance(0.8) ? numbers[Below(sizeof numbers / sizeof numbers[0])] : Any32();
-    }
-
-    // Bytes of a value: a number, a text with or without terminator, or noise.
-    std::vector<BYTE> RandomBytes(DWORD size) {
-        std::vector<BYTE> bytes(size);
-        switch (Below(3)) {
-            case 0:  // printable text, terminated only by chance of the size
-                for (DWORD at = 0; at + 1 < size; at += 2) {
-                    bytes[at] = static_cast<BYTE>(L'a' + Below(26));
-                    bytes[at + 1] = 0;
-                }
-                if (size % 2) bytes[size - 1] = static_cast<BYTE>('x');
-                break;
-            case 1:  // text with a terminator somewhere
-                for (DWORD at = 0; at < size; ++at) bytes[at] = static_cast<BYTE>(at % 2 ? 0 : 'A' + Below(26));
-                if (size >= 2) {
-                    DWORD end = Below(size / 2) * 2;
-                    bytes[end] = 0;
-                }
-                break;
-            default:
-                for (BYTE& byte : bytes) byte = static_cast<BYTE>(Below(256));
-                break;
-        }
-        return bytes;
-    }
-
-    void SetRandomValue(HKEY root, const wchar_t* path, const wchar_t* name) {
-        DWORD type = RandomType();
-        if (type == REG_DWORD && Chance(0.7)) {
-            uint32_t number = InterestingNumber();
-            SetRaw(root, path, name, REG_DWORD, &number, sizeof number);
-            return;
-        }
-        std::vector<BYTE> bytes = RandomBytes(RandomSize());
-        SetRaw(root, path, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
-    }
-
     void FillPlainKey(HKEY root, const wchar_t* path) {
         SetRaw(root, path, L"Unrelated", REG_SZ, L"x", 4);  // the key exists, values or not
         for (const wchar_t* name : PlainValueNames)
@@ -190,8 +123,6 @@ private:
             }
         return kind;
     }
-
-    std::mt19937 random_;
 };
 
 bool Terminated(const wchar_t* text, size_t units) { return wmemchr(text, L'\0', units) != nullptr; }
@@ -225,35 +156,6 @@ const char* BrokenRule() {
     return nullptr;
 }
 
-// The state running now, for a crash or a hang, which end the run before the state's
-// own report: both print its replay command too.
-// (32-bit values: read whole on every platform.)
-volatile LONG CurrentSeed = 0;
-volatile LONG StateRunning = 0;
-volatile DWORD CurrentStateStart = 0;
-
-void PrintReplay(const char* what) {
-    const auto seed = static_cast<uint32_t>(CurrentSeed);
-    std::printf("state %u: %s\n  replay: load_fuzz --seed %u --states 1\n", seed, what, seed);
-    std::fflush(stdout);
-}
-
-LONG WINAPI ReportCrash(EXCEPTION_POINTERS*) {
-    PrintReplay("the program crashed");
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-
-// A state that runs for twice the load limit (a load and a save each within it) hangs.
-DWORD WINAPI Watchdog(void*) {
-    for (;;) {
-        Sleep(500);
-        if (StateRunning && GetTickCount() - CurrentStateStart > static_cast<DWORD>(2 * LoadTimeLimitSeconds * 1000)) {
-            PrintReplay("the state did not end in bounded time");
-            ExitProcess(1);
-        }
-    }
-}
-
 double TimedLoad(int& result) {
     LARGE_INTEGER start, end, frequency;
     QueryPerformanceFrequency(&frequency);
@@ -264,8 +166,8 @@ double TimedLoad(int& result) {
     return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
 }
 
-// Runs one state; prints and returns false on the first broken rule.
-bool RunState(uint32_t seed, CountKind& kind) {
+// Runs one state; what broke, or empty.
+std::string RunState(uint32_t seed, CountKind& kind) {
     MessageBoxWatcher boxes;
     kind = StateMaker(seed).Make();
 
@@ -296,40 +198,32 @@ bool RunState(uint32_t seed, CountKind& kind) {
             }
         if (!broken && !boxes.boxes().empty()) broken = "saving showed a message box";
     }
-    if (broken) {
-        std::printf("state %u: %s (%.1f s)\n  replay: load_fuzz --seed %u --states 1\n", seed, broken, seconds, seed);
-        return false;
-    }
-    return true;
+    if (!broken) return {};
+    char text[160];
+    std::snprintf(text, sizeof text, "%s (%.1f s)", broken, seconds);
+    return text;
 }
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int wmain(int, wchar_t**) {
     InitProcessGlobals(GetModuleHandleW(nullptr));
-    uint32_t seed = 1;
-    uint32_t states = 200;
-    for (int index = 1; index + 1 < argc; index += 2) {
-        if (!wcscmp(argv[index], L"--seed")) seed = static_cast<uint32_t>(wcstoul(argv[index + 1], nullptr, 10));
-        else if (!wcscmp(argv[index], L"--states")) states = static_cast<uint32_t>(wcstoul(argv[index + 1], nullptr, 10));
-    }
-    int failures = 0;
     int kinds[CountKinds] = {};
-    SetUnhandledExceptionFilter(ReportCrash);
-    HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
-    if (watchdog) CloseHandle(watchdog);  // it runs until the process ends
-    for (uint32_t state = 0; state < states; ++state) {
-        CountKind kind = CountAbsent;
-        CurrentSeed = static_cast<LONG>(seed + state);
-        CurrentStateStart = GetTickCount();
-        StateRunning = 1;
-        if (!RunState(seed + state, kind)) ++failures;
-        StateRunning = 0;
-        ++kinds[kind];
-    }
+    // A state that runs for twice the load limit (a load and a save each within it) hangs.
+    const int failures = RunFuzzStates(
+        "load", FuzzOptionsFromCommandLine(), 2 * LoadTimeLimitSeconds,
+        [&](uint32_t seed) {
+            CountKind kind = CountAbsent;
+            std::string broken = RunState(seed, kind);
+            ++kinds[kind];
+            return broken;
+        },
+        [&] {
+            std::string seen = "profile counts seen:";
+            for (int kind = 0; kind < CountKinds; ++kind)
+                seen += std::string(" ") + CountKindNames[kind] + " x" + std::to_string(kinds[kind]) + ";";
+            return seen;
+        });
     DeleteProgramKeys();
-    std::printf("%u states from seed %u, %d failed; profile counts seen:", states, seed, failures);
-    for (int kind = 0; kind < CountKinds; ++kind) std::printf(" %s x%d;", CountKindNames[kind], kinds[kind]);
-    std::printf("\n");
     return failures ? 1 : 0;
 }

@@ -1,5 +1,8 @@
 #include "tests/support/print_server_double.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 
@@ -73,6 +76,12 @@ void ResetPrintServer() {
     s.deviceMode.dmPrintQuality = 600;
     s.deviceMode.dmYResolution = 600;
     wcscpy(s.deviceMode.dmFormName, L"A4");
+    s.outside.assign(4096, PrintServerDouble::OutsidePattern);
+}
+
+bool OutsideUntouched() {
+    const std::vector<BYTE>& outside = PrintServer().outside;
+    return std::all_of(outside.begin(), outside.end(), [](BYTE b) { return b == PrintServerDouble::OutsidePattern; });
 }
 
 std::vector<DoublePaper> ListedPapers() {
@@ -127,7 +136,10 @@ BOOL GetInfo(HANDLE printer, DWORD level, BYTE* buffer, DWORD size, DWORD* neede
     PrintServerDouble& s = PrintServer();
     Layout layout(sizeof(PRINTER_INFO_2W));
     size_t nameAt = layout.reserve(sizeof DoublePrinterName);
-    size_t modeAt = layout.reserve(sizeof(DEVMODEW));
+    const size_t modeBytes = s.deviceModeAnswerBytes >= 0
+                                 ? static_cast<size_t>(s.deviceModeAnswerBytes)
+                                 : size_t{s.deviceMode.dmSize} + s.deviceMode.dmDriverExtra;
+    size_t modeAt = layout.reserve(modeBytes);
     *needed = s.zeroPrinterInfoSize ? 0 : static_cast<DWORD>(layout.size());
     if (Fails("GetPrinter")) return FALSE;
     if (!buffer || size < layout.size()) {
@@ -136,10 +148,13 @@ BOOL GetInfo(HANDLE printer, DWORD level, BYTE* buffer, DWORD size, DWORD* neede
     }
     std::memset(buffer, 0, layout.size());
     std::memcpy(buffer + nameAt, DoublePrinterName, sizeof DoublePrinterName);
-    std::memcpy(buffer + modeAt, &s.deviceMode, sizeof(DEVMODEW));
+    std::memcpy(buffer + modeAt, &s.deviceMode, std::min(modeBytes, sizeof(DEVMODEW)));
     auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer);
     info->pPrinterName = reinterpret_cast<wchar_t*>(buffer + nameAt);
     info->pDevMode = reinterpret_cast<DEVMODEW*>(buffer + modeAt);
+    if (s.alterAnswer) s.alterAnswer("GetPrinter", buffer, layout.size());
+    s.lastPrinterAnswer = buffer;
+    s.lastPrinterAnswerSize = size;
     return TRUE;
 }
 
@@ -154,7 +169,20 @@ BOOL SetInfo(HANDLE printer, DWORD level, BYTE* info, DWORD command) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    PrintServer().deviceMode = *mode;
+    // The device mode must be the one read, edited in place within its bytes.
+    PrintServerDouble& s = PrintServer();
+    const auto begin = reinterpret_cast<uintptr_t>(s.lastPrinterAnswer);
+    const auto at = reinterpret_cast<uintptr_t>(mode);
+    const size_t used = offsetof(DEVMODEW, dmFormName) + sizeof mode->dmFormName;
+    const bool inside = begin && at >= begin && at - begin + used <= s.lastPrinterAnswerSize &&
+                        mode->dmSize >= used &&
+                        at - begin + mode->dmSize + mode->dmDriverExtra <= s.lastPrinterAnswerSize;
+    if (!inside) {
+        s.strayDeviceModes.push_back("level " + std::to_string(level) + ": a device mode outside the answer");
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::memcpy(&s.deviceMode, mode, std::min<size_t>(mode->dmSize, sizeof(DEVMODEW)));
     PrintServer().writtenLevels.push_back(level);
     return TRUE;
 }
@@ -171,36 +199,56 @@ int Capabilities(const wchar_t* printerName, const wchar_t*, WORD capability, wc
     if (std::wcscmp(printerName, DoublePrinterName) != 0) return -1;
     PrintServerDouble& s = PrintServer();
     std::vector<DoublePaper> papers = ListedPapers();
-    auto limited = [&](int count) { return count < 0 ? static_cast<int>(papers.size()) : count; };
+    const int listed = static_cast<int>(papers.size());
+    auto limited = [&](int count) { return count < 0 ? listed : count; };
+    int count = 0;     // what the driver reports
+    int available = 0; // elements it really has
+    size_t elementSize = 0;
     switch (capability) {
-        case DC_PAPERS:
-            if (output)
-                for (size_t i = 0; i < papers.size(); ++i)
-                    reinterpret_cast<WORD*>(output)[i] = papers[i].number;
-            return static_cast<int>(papers.size());
-        case DC_PAPERNAMES: {
-            int count = limited(s.paperNameCount);
-            if (output)
-                for (int i = 0; i < count; ++i) wcsncpy(output + 64 * i, papers[i].name.c_str(), 64);
-            return count;
+        case DC_PAPERS: count = available = listed; elementSize = sizeof(WORD); break;
+        case DC_PAPERNAMES:
+            count = limited(s.paperNameCount);
+            available = std::min(count, listed);
+            elementSize = 64 * sizeof(wchar_t);
+            break;
+        case DC_PAPERSIZE:
+            count = limited(s.paperSizeCount);
+            available = std::min(count, listed);
+            elementSize = sizeof(POINT);
+            break;
+        case DC_ENUMRESOLUTIONS:
+            available = static_cast<int>(s.resolutions.size());
+            count = s.useResolutionCountOverride ? s.resolutionCountOverride : available;
+            available = std::min(available, std::max(count, 0));
+            elementSize = 2 * sizeof(LONG);
+            break;
+        default: return -1;
+    }
+    if (s.capabilityCount) count = s.capabilityCount(capability, count, output != nullptr);
+    if (!output) {
+        s.reportedCounts[capability] = count;
+        return count;
+    }
+    // Never more than the caller was told to make room for.
+    const int written = std::max(0, std::min(count, s.reportedCounts[capability]));
+    auto* bytes = reinterpret_cast<BYTE*>(output);
+    for (int i = 0; i < written; ++i) {
+        BYTE* element = bytes + static_cast<size_t>(i) * elementSize;
+        if (i >= available) {
+            std::memset(element, 'N', elementSize);  // noise, and a name without a terminator
+            continue;
         }
-        case DC_PAPERSIZE: {
-            int count = limited(s.paperSizeCount);
-            if (output)
-                for (int i = 0; i < count; ++i) reinterpret_cast<POINT*>(output)[i] = papers[i].size;
-            return count;
-        }
-        case DC_ENUMRESOLUTIONS: {
-            int count = s.useResolutionCountOverride ? s.resolutionCountOverride : static_cast<int>(s.resolutions.size());
-            if (output)
-                for (int i = 0; i < count; ++i) {
-                    reinterpret_cast<LONG*>(output)[2 * i] = s.resolutions[i].first;
-                    reinterpret_cast<LONG*>(output)[2 * i + 1] = s.resolutions[i].second;
-                }
-            return count;
+        switch (capability) {
+            case DC_PAPERS: *reinterpret_cast<WORD*>(element) = papers[i].number; break;
+            case DC_PAPERNAMES: wcsncpy(reinterpret_cast<wchar_t*>(element), papers[i].name.c_str(), 64); break;
+            case DC_PAPERSIZE: *reinterpret_cast<POINT*>(element) = papers[i].size; break;
+            case DC_ENUMRESOLUTIONS:
+                reinterpret_cast<LONG*>(element)[0] = s.resolutions[i].first;
+                reinterpret_cast<LONG*>(element)[1] = s.resolutions[i].second;
+                break;
         }
     }
-    return -1;
+    return count;
 }
 
 BOOL DriverProperties(HWND, HANDLE printer) {
@@ -230,6 +278,7 @@ BOOL EnumerateForms(HANDLE printer, DWORD level, BYTE* buffer, DWORD size, DWORD
         records[i] = {forms[i].flags, name, forms[i].size, forms[i].imageableArea};
     }
     *count = static_cast<DWORD>(forms.size());
+    if (PrintServer().alterAnswer) PrintServer().alterAnswer("EnumForms", buffer, layout.size());
     return TRUE;
 }
 
@@ -252,6 +301,7 @@ BOOL GetOneForm(HANDLE printer, const wchar_t* formName, DWORD level, BYTE* buff
     auto* name = reinterpret_cast<wchar_t*>(buffer + nameAt);
     wcscpy(name, form->name.c_str());
     *reinterpret_cast<FORM_INFO_1W*>(buffer) = {form->flags, name, form->size, form->imageableArea};
+    if (PrintServer().alterAnswer) PrintServer().alterAnswer("GetForm", buffer, layout.size());
     return TRUE;
 }
 

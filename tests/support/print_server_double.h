@@ -49,6 +49,30 @@ struct PrintServerDouble {
     bool useResolutionCountOverride = false;
     bool zeroPrinterInfoSize = false;
     bool zeroFormSize = false;
+    // Damaged or foreign answers. The answer to GetPrinter holds this many bytes of the
+    // stored device mode (-1: its dmSize + dmDriverExtra; bytes past the stored
+    // DEVMODEW are zero).
+    int deviceModeAnswerBytes = -1;
+    // Called on every answer written ("GetPrinter", "EnumForms", "GetForm") with the
+    // answer's bytes, to make it lie: pointers may be aimed into `outside`.
+    std::function<void(const char* call, BYTE* answer, size_t size)> alterAnswer;
+    // The count a capability call reports (given the true one); while filling, the
+    // double never writes more elements than the count its first call reported, and
+    // elements past its own list are noise (names without a terminator).
+    std::function<int(WORD capability, int count, bool filling)> capabilityCount;
+    // Memory outside every answer, filled with OutsidePattern at reset; it must stay so.
+    std::vector<BYTE> outside;
+    static constexpr BYTE OutsidePattern = 0xA5;
+    // What the double saw of the caller's buffers: a device mode handed to SetPrinter
+    // that does not lie inside the last GetPrinter answer, or that does not cover the
+    // fields the pages use, is noted here (and refused).
+    std::vector<std::string> strayDeviceModes;
+    // The caller's buffer of the last GetPrinter answer, and the counts the first
+    // capability calls reported.
+    const BYTE* lastPrinterAnswer = nullptr;
+    size_t lastPrinterAnswerSize = 0;
+    std::map<WORD, int> reportedCounts;
+
     // What the driver's own printer-properties dialog stores when it runs.
     std::function<void(DEVMODEW&)> driverDialog;
 
@@ -71,3 +95,6 @@ void ResetPrintServer();
 std::vector<DoublePaper> ListedPapers();
 
 const DoubleForm* FindForm(const std::wstring& name);
+
+// Whether `outside` still holds only its pattern.
+bool OutsideUntouched();

@@ -1,0 +1,72 @@
+// What every fuzzer of the suite shares: its command line, the seed of each state, the
+// one-line replay of a failing, crashing or hanging state, and random registry values.
+//
+//   <fuzzer> [--seed S] [--states N]
+// State i of a run uses the seed S + i; a failure prints the command that replays it
+// alone: tools/fuzz.sh <fuzzer> --seed S+i --states 1.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+struct FuzzOptions {
+    uint32_t seed = 1;
+    uint32_t states = 200;
+};
+// --seed and --states from the process's command line; other arguments are left alone.
+FuzzOptions FuzzOptionsFromCommandLine(FuzzOptions defaults = {});
+
+// Runs the states of `options` for the fuzzer that tools/fuzz.sh calls `fuzzer` ("load",
+// "agent", "profiles", "spooler"): `runState(seed)` returns what broke, empty when the state
+// kept every rule. A crash, or a state that runs longer than `stateLimitSeconds`, ends
+// the process after printing the replay of the state. Returns the number that failed
+// and prints a summary line with `coverage` (what the states were made of) appended.
+int RunFuzzStates(const char* fuzzer, const FuzzOptions& options, double stateLimitSeconds,
+                  const std::function<std::string(uint32_t seed)>& runState,
+                  const std::function<std::string()>& coverage = nullptr);
+
+// The names of a profile's values ("[i] <name>"), every one the store reads.
+inline const wchar_t* const ProfileFieldNames[] = {
+    L"Profile name",     L"Title",          L"Author",          L"Subject",          L"Keywords",
+    L"Security enabled", L"User password enabled", L"User password", L"Owner password enabled",
+    L"Owner password",   L"Allow copying",  L"Allow commenting", L"Allow changing",  L"Allow printing",
+    L"Encryption Level", L"Document Compression", L"Images Compression", L"JPEG Quality", L"PDF Version",
+    L"Page Layout",      L"Page Mode",      L"Alternate EMF Rendering",
+};
+
+// Random choices and the values another program, an administrator or a damaged
+// profile may leave in the registry: any type, sizes from 0 to 4,096 bytes, texts with
+// and without a terminator, numbers at the edges.
+class FuzzRandom {
+public:
+    explicit FuzzRandom(uint32_t seed) : random_(seed) {}
+
+    bool Chance(double probability);
+    uint32_t Below(uint32_t bound);
+    uint32_t Any32() { return static_cast<uint32_t>(random_()); }
+    // Mostly REG_DWORD and REG_SZ, so that sizes matter; sometimes any other type.
+    DWORD RandomType();
+    DWORD RandomSize();
+    uint32_t InterestingNumber();
+    // A text terminated only by chance of the size, one with a terminator somewhere, or noise.
+    std::vector<BYTE> RandomBytes(DWORD size);
+    // While on, every UTF-16 unit of the bytes and numbers made is below 0x100
+    // (controls, line breaks and terminators included): for values that reach edit
+    // controls, since Wine's text drawing crashes on some sequences of other units.
+    void KeepUnitsBelow256(bool on) { unitsBelow256_ = on; }
+    // A random value of random type and size under root\path (the key is created).
+    void SetRandomValue(HKEY root, const wchar_t* path, const wchar_t* name);
+    template <typename T, size_t N>
+    const T& OneOf(const T (&items)[N]) {
+        return items[Below(N)];
+    }
+
+private:
+    std::mt19937 random_;
+    bool unitsBelow256_ = false;
+};

@@ -1,0 +1,356 @@
+// Random registry states under the pages that read the registry once the sheet is up:
+// the Agent page's two record tables, and the PDF page with the profile sheet. Each is
+// one test that runs its states (tests/fuzz/fuzz_support.h):
+//
+//   tools/fuzz.sh agent [--seed S] [--states N]      (AgentPageFuzz.*)
+//   tools/fuzz.sh profiles [--seed S] [--states N]   (ProfilePagesFuzz.*)
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <cwchar>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "handoff/agent_page.h"
+#include "pdf/profile_store.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "tests/fuzz/fuzz_support.h"
+#include "tests/support/dialog_input.h"
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/modal_sheet_script.h"
+#include "tests/support/modeless_sheet.h"
+#include "tests/support/pdf_page_fixture.h"
+#include "tests/support/registry_fixture.h"
+
+namespace {
+
+// One state opens a sheet two or three times; far below this.
+constexpr double StateLimitSeconds = 60;
+// The sheet without the printer's pages: they need no registry of their own.
+const SheetConditions NoDevicePages{1, 1, VER_PLATFORM_WIN32_NT, 0, 0, 0};
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// Whether `shown` is the stored value's text up to its first terminator (or all of
+// it; an odd last byte is a unit of its own): nothing from past the value, nothing else
+// cut off than what a one-line edit control cuts itself (from the first line break on).
+bool ShowsStoredText(const std::wstring& shown, const std::optional<StoredValue>& stored) {
+    if (!stored) return false;
+    std::vector<BYTE> bytes = stored->bytes;
+    if (bytes.size() % 2) bytes.push_back(0);
+    const auto* units = reinterpret_cast<const wchar_t*>(bytes.data());
+    const std::wstring text(units, wcsnlen(units, bytes.size() / sizeof(wchar_t)));
+    if (shown == text) return true;
+    return text.compare(0, shown.size(), shown) == 0 && shown.size() < text.size() &&
+           (text[shown.size()] == L'\r' || text[shown.size()] == L'\n');
+}
+
+std::set<std::wstring> ValueNames(HKEY root, const wchar_t* path) {
+    std::set<std::wstring> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.insert(name);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+// ---------------------------------------------------------------------------
+// (a) The Agent page's record tables
+
+struct AgentRowShape {
+    const wchar_t* name;
+    DWORD type;
+    int boxId;  // the edit that shows a text row; 0 for a number
+};
+const AgentRowShape AgentRowShapes[] = {
+    {L"Client Application", REG_SZ, IDC_AGENT_APPLICATION},
+    {L"Transfer Mode", REG_DWORD, 0},
+    {L"Target window title", REG_SZ, IDC_AGENT_TITLE},
+    {L"Message ID", REG_DWORD, 0},
+    {L"Output Directory", REG_SZ, IDC_AGENT_DIRECTORY},
+    {L"Preprocessing: Enabled", REG_DWORD, 0},
+    {L"Preprocessing: Application", REG_SZ, IDC_AGENT_PREPROCESSOR},
+};
+constexpr wchar_t UnrelatedValue[] = L"Unrelated";
+
+// Each of the seven values absent, well formed, huge, or of any type and size.
+void FillAgentKey(FuzzRandom& random, HKEY root) {
+    if (random.Chance(0.2)) return;  // no key at all
+    SetRaw(root, UserKeyPath, UnrelatedValue, REG_SZ, L"x", 4);
+    for (const AgentRowShape& row : AgentRowShapes) {
+        random.KeepUnitsBelow256(row.type == REG_SZ);  // what reaches an edit control
+        const uint32_t roll = random.Below(100);
+        if (roll < 15) continue;
+        if (roll < 50) {  // well formed
+            if (row.type == REG_DWORD) {
+                uint32_t number = random.InterestingNumber();
+                SetRaw(root, UserKeyPath, row.name, REG_DWORD, &number, sizeof number);
+            } else {
+                std::wstring text(random.Below(300), L'p');
+                for (wchar_t& unit : text) unit = static_cast<wchar_t>(L'a' + random.Below(26));
+                SetText(root, UserKeyPath, row.name, text);
+            }
+        } else if (roll < 60) {  // huge: 40,000 to 100,000 bytes, terminated or not
+            std::vector<BYTE> bytes = random.RandomBytes(40000 + random.Below(60000));
+            SetRaw(root, UserKeyPath, row.name, random.Chance(0.8) ? REG_SZ : random.RandomType(), bytes.data(),
+                   static_cast<DWORD>(bytes.size()));
+        } else {
+            random.SetRandomValue(root, UserKeyPath, row.name);
+        }
+    }
+}
+
+// What the page shows that no stored value explains, or empty.
+std::string AgentPageMismatch(HWND page) {
+    for (const AgentRowShape& row : AgentRowShapes) {
+        if (!row.boxId) continue;
+        const std::wstring shown = ModelessSheet::Text(page, row.boxId);
+        if (shown.empty()) continue;
+        if (!ShowsStoredText(shown, ReadStored(HKEY_CURRENT_USER, UserKeyPath, row.name)) &&
+            !ShowsStoredText(shown, ReadStored(HKEY_LOCAL_MACHINE, MachineKeyPath, row.name)))
+            return Narrow(std::wstring(row.name) + L" shows a text that is not the stored one: \"" + shown.substr(0, 40) +
+                          L"\" (" + std::to_wstring(shown.size()) + L" units)");
+    }
+    return {};
+}
+
+std::string RunAgentState(uint32_t seed) {
+    FuzzRandom random(seed);
+    DeleteProgramKeys();
+    FillAgentKey(random, HKEY_CURRENT_USER);
+    FillAgentKey(random, HKEY_LOCAL_MACHINE);
+    const std::set<std::wstring> namesBefore = ValueNames(HKEY_CURRENT_USER, UserKeyPath);
+    const std::optional<StoredValue> unrelatedBefore = ReadStored(HKEY_CURRENT_USER, UserKeyPath, UnrelatedValue);
+    const std::optional<StoredValue> machineBefore = ReadStored(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Message ID");
+
+    MessageBoxWatcher boxes;
+    ResetSettings();
+    if (LoadSettings() != 1) return "the start-up load failed";
+    std::vector<std::wstring> shownAtApply;
+    {
+        ModelessSheet sheet(NoDevicePages);
+        HWND page = sheet.ShowPageWith(IDC_AGENT_APPLICATION);
+        if (!page) return "no Agent page";
+        std::string mismatch = AgentPageMismatch(page);
+        if (!mismatch.empty()) return "opened: " + mismatch;
+        for (const AgentRowShape& row : AgentRowShapes)
+            if (row.boxId) shownAtApply.push_back(ModelessSheet::Text(page, row.boxId));
+        if (!sheet.Apply()) return "the apply was refused";
+    }
+    for (const ObservedBox& box : boxes.boxes())
+        if (box.text.rfind(L"Failed to read default printer settings from HKLM.", 0) != 0)
+            return "a box no reading failure explains: " + Narrow(box.text);
+
+    // Exactly the seven values, with their types, and the texts that were shown.
+    std::set<std::wstring> expectedNames = namesBefore;
+    for (const AgentRowShape& row : AgentRowShapes) expectedNames.insert(row.name);
+    if (ValueNames(HKEY_CURRENT_USER, UserKeyPath) != expectedNames) return "the apply wrote other values than the seven";
+    if (ReadStored(HKEY_CURRENT_USER, UserKeyPath, UnrelatedValue).has_value() != unrelatedBefore.has_value())
+        return "the apply touched another value";
+    size_t text = 0;
+    for (const AgentRowShape& row : AgentRowShapes) {
+        std::optional<StoredValue> stored = ReadStored(HKEY_CURRENT_USER, UserKeyPath, row.name);
+        if (!stored || stored->type != row.type) return Narrow(std::wstring(row.name) + L" written with another type");
+        if (row.type == REG_DWORD && stored->bytes.size() != sizeof(DWORD))
+            return Narrow(std::wstring(row.name) + L" written with another size");
+        if (row.type == REG_SZ) {
+            const std::wstring& shown = shownAtApply[text++];
+            if (stored->bytes.size() != (shown.size() + 1) * sizeof(wchar_t) || !ShowsStoredText(shown, stored))
+                return Narrow(std::wstring(row.name) + L" written as another text than the box held");
+        }
+    }
+    if (ReadStored(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Message ID").has_value() != machineBefore.has_value())
+        return "the apply wrote under the machine key";
+
+    // Reopened: the page shows what was written.
+    ModelessSheet sheet(NoDevicePages);
+    HWND page = sheet.ShowPageWith(IDC_AGENT_APPLICATION);
+    if (!page) return "no Agent page when reopened";
+    std::optional<AgentValues> written = ReadAgentValues(HKEY_CURRENT_USER);
+    if (!written) return "the seven values cannot be read back";
+    if (ModelessSheet::Text(page, IDC_AGENT_APPLICATION) != written->application ||
+        ModelessSheet::Text(page, IDC_AGENT_TITLE) != written->title ||
+        ModelessSheet::Text(page, IDC_AGENT_DIRECTORY) != written->directory ||
+        ModelessSheet::Text(page, IDC_AGENT_PREPROCESSOR) != written->preprocessor ||
+        ParseMessageId(ModelessSheet::Text(page, IDC_AGENT_MESSAGE_ID).c_str()) != written->messageId ||
+        (IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING) == BST_CHECKED) != (written->preprocessing != 0))
+        return "reopened, the page does not show what was written";
+    return {};
+}
+
+TEST(AgentPageFuzz, RecordTablesOfAnyShapeOpenApplyAndReopen) {
+    EXPECT_EQ(RunFuzzStates("agent", FuzzOptionsFromCommandLine({1, 300}),
+                            StateLimitSeconds, RunAgentState),
+              0);
+    DeleteProgramKeys();
+}
+
+// ---------------------------------------------------------------------------
+// (b) The PDF page and the profile sheet on damaged profiles
+
+bool IsTextField(const wchar_t* field) {
+    for (const wchar_t* text : {L"Profile name", L"Title", L"Author", L"Subject", L"Keywords", L"User password",
+                                L"Owner password"})
+        if (!wcscmp(field, text)) return true;
+    return false;
+}
+
+// A few profiles whose every value may be out of range, of another type, or absent.
+void FillProfiles(FuzzRandom& random) {
+    const uint32_t count = 1 + random.Below(4);
+    SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", REG_DWORD, &count, sizeof count);
+    uint32_t current = random.Below(count + 2);
+    SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", REG_DWORD, &current, sizeof current);
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    for (uint32_t index = 0; index < count; ++index)
+        for (const wchar_t* field : ProfileFieldNames) {
+            if (random.Chance(0.15)) continue;
+            random.KeepUnitsBelow256(IsTextField(field));  // what reaches an edit control
+            const std::wstring name = ProfileValueName(static_cast<int>(index), field);
+            if (random.Chance(0.5)) {
+                uint32_t number = random.InterestingNumber();
+                SetRaw(HKEY_CURRENT_USER, UserProfilesPath, name.c_str(), REG_DWORD, &number, sizeof number);
+            } else {
+                random.SetRandomValue(HKEY_CURRENT_USER, UserProfilesPath, name.c_str());
+            }
+        }
+}
+
+struct TextControl {
+    int id;
+    wchar_t PdfProfile::*field;
+};
+
+struct ChoiceControl {
+    int id;
+    int PdfProfile::*field;
+    int items;
+};
+const ChoiceControl ChoiceControls[] = {
+    {IDC_PAGE_LAYOUT, &PdfProfile::pageLayout, 4},
+    {IDC_PAGE_MODE, &PdfProfile::pageMode, 4},
+    {IDC_DOCUMENT_COMPRESSION, &PdfProfile::documentCompression, 2},
+    {IDC_IMAGES_COMPRESSION, &PdfProfile::imagesCompression, 5},
+    {IDC_PDF_VERSION, &PdfProfile::pdfVersion, 2},
+};
+
+// What the three pages of the profile sheet show that the profile does not explain.
+std::string ProfileSheetMismatch(HWND sheet, const PdfProfile& profile) {
+    HWND description = ShowSheetPageWith(sheet, IDC_PROFILE_KEYWORDS);
+    const std::pair<int, const wchar_t*> texts[] = {{IDC_PROFILE_NAME, profile.name},
+                                                    {IDC_PROFILE_TITLE, profile.title},
+                                                    {IDC_PROFILE_AUTHOR, profile.author},
+                                                    {IDC_PROFILE_SUBJECT, profile.subject},
+                                                    {IDC_PROFILE_KEYWORDS, profile.keywords}};
+    if (!description) return "no Description page";
+    for (const auto& [id, text] : texts)
+        if (ControlText(description, id) != text) return "a description text is not the profile's";
+    HWND security = ShowSheetPageWith(sheet, IDC_SECURITY_ENABLE);
+    if (!security) return "no Security page";
+    if (ControlText(security, IDC_USER_PASSWORD) != profile.userPassword ||
+        ControlText(security, IDC_OWNER_PASSWORD) != profile.ownerPassword)
+        return "a password is not the profile's";
+    HWND advanced = ShowSheetPageWith(sheet, IDC_PAGE_LAYOUT);
+    if (!advanced) return "no Advanced page";
+    for (const ChoiceControl& choice : ChoiceControls) {
+        const int value = profile.*choice.field;
+        const int expected = value >= 0 && value < choice.items ? value : CB_ERR;
+        if (ComboItems(advanced, choice.id).size() != static_cast<size_t>(choice.items) ||
+            ComboSelection(advanced, choice.id) != expected)
+            return "a drop-down list does not show the profile's value";
+    }
+    if (ControlText(advanced, IDC_JPEG_QUALITY).empty()) return "the JPEG quality shows nothing";
+    return {};
+}
+
+// The profile with everything after each text's terminator cleared.
+PdfProfile Normalised(PdfProfile profile) {
+    for (auto [text, units] : {std::pair<wchar_t*, size_t>{profile.name, 128}, {profile.title, 256},
+                               {profile.author, 256}, {profile.subject, 256}, {profile.keywords, 512},
+                               {profile.userPassword, 32}, {profile.ownerPassword, 32}}) {
+        size_t length = wcsnlen(text, units);
+        wmemset(text + length, L'\0', units - length);
+    }
+    return profile;
+}
+
+bool SameTextsAndChoices(const PdfProfile& a, const PdfProfile& b) {
+    if (wcscmp(a.name, b.name) || wcscmp(a.title, b.title) || wcscmp(a.author, b.author) ||
+        wcscmp(a.subject, b.subject) || wcscmp(a.keywords, b.keywords))
+        return false;
+    for (const ChoiceControl& choice : ChoiceControls)
+        if (a.*choice.field != b.*choice.field) return false;
+    return true;
+}
+
+std::string RunProfileState(uint32_t seed) {
+    FuzzRandom random(seed);
+    DeleteProgramKeys();
+    FillProfiles(random);
+    MessageBoxWatcher boxes;
+    ResetSettings();
+    if (LoadSettings() != 1) return "the start-up load failed";
+    std::vector<PdfProfile> before;
+    for (int index = 0; index < Settings.Profiles.Count(); ++index)
+        before.push_back(Normalised(Settings.Profiles.At(index)));
+    const bool pressOk = random.Chance(0.5);
+    const int edited = static_cast<int>(random.Below(static_cast<uint32_t>(before.size())));
+    std::string broken;
+    {
+        ModelessSheet sheet(NoDevicePages);
+        HWND page = sheet.ShowPageWith(IDC_PDF_SAVE);
+        if (!page) return "no PDF page";
+        const std::vector<std::wstring> entries = ListEntries(GetDlgItem(page, IDC_PDF_PROFILE_LIST));
+        if (entries.size() != before.size()) return "the list does not show every profile";
+        for (size_t index = 0; index < entries.size(); ++index)
+            if (entries[index] != before[index].name) return "a list entry is not its profile's name";
+        ClickListEntry(GetDlgItem(page, IDC_PDF_PROFILE_LIST), edited);
+        PumpMessages();
+        // Inspect, then OK or Cancel; an OK refused (an empty name) is followed by Cancel.
+        ModalSheetScript script(ProfileSheetCaption, {[&](HWND profileSheet) {
+                                                          broken = ProfileSheetMismatch(profileSheet, before[edited]);
+                                                      },
+                                                      pressOk ? PressOk() : PressCancel(), PressCancel()});
+        ModelessSheet::Click(page, IDC_PDF_EDIT);
+        if (script.sheetsSeen() != 1) return "Edit opened no profile sheet";
+        if (!broken.empty()) return broken;
+        if (!sheet.Apply()) return "the apply was refused";
+    }
+    const bool nameEmpty = before[edited].name[0] == L'\0';
+    for (const ObservedBox& box : boxes.boxes())
+        if (!(pressOk && nameEmpty && box.text == L"Please enter the profile name."))
+            return "an unexpected box: " + Narrow(box.text);
+
+    // The store loads again, with the same profiles (an OK may settle the check boxes).
+    const size_t boxesBefore = boxes.boxes().size();
+    ResetSettings();
+    if (LoadSettings() != 1 || boxes.boxes().size() != boxesBefore) return "the store does not load";
+    if (Settings.Profiles.Count() != static_cast<int>(before.size())) return "the store lost or gained profiles";
+    for (int index = 0; index < Settings.Profiles.Count(); ++index) {
+        const PdfProfile after = Normalised(Settings.Profiles.At(index));
+        const bool settled = pressOk && index == edited;
+        if (settled ? !SameTextsAndChoices(after, before[index])
+                    : std::memcmp(&after, &before[index], sizeof after) != 0)
+            return "profile " + std::to_string(index) + " changed";
+    }
+    return {};
+}
+
+TEST(ProfilePagesFuzz, DamagedProfilesShownEditedAndKept) {
+    EXPECT_EQ(RunFuzzStates("profiles", FuzzOptionsFromCommandLine({1, 150}),
+                            StateLimitSeconds, RunProfileState),
+              0);
+    DeleteProgramKeys();
+}
+
+}  // namespace
