@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <utility>
 
 #include "tests/support/registry_fixture.h"
 
@@ -132,4 +133,14 @@ void FuzzRandom::SetRandomValue(HKEY root, const wchar_t* path, const wchar_t* n
     }
     std::vector<BYTE> bytes = RandomBytes(RandomSize());
     SetRaw(root, path, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+PdfProfile Normalised(PdfProfile profile) {
+    for (auto [text, units] : {std::pair<wchar_t*, size_t>{profile.name, 128}, {profile.title, 256},
+                               {profile.author, 256}, {profile.subject, 256}, {profile.keywords, 512},
+                               {profile.userPassword, 32}, {profile.ownerPassword, 32}}) {
+        size_t length = wcsnlen(text, units);
+        wmemset(text + length, L'\0', units - length);
+    }
+    return profile;
 }

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "pdf/pdf_profile.h"
+
 struct FuzzOptions {
     uint32_t seed = 1;
     uint32_t states = 200;
@@ -38,6 +40,10 @@ inline const wchar_t* const ProfileFieldNames[] = {
     L"Encryption Level", L"Document Compression", L"Images Compression", L"JPEG Quality", L"PDF Version",
     L"Page Layout",      L"Page Mode",      L"Alternate EMF Rendering",
 };
+
+// The profile with everything after each text's terminator cleared, so that two
+// profiles that load alike compare equal byte for byte.
+PdfProfile Normalised(PdfProfile profile);
 
 // Random choices and the values another program, an administrator or a damaged
 // profile may leave in the registry: any type, sizes from 0 to 4,096 bytes, texts with

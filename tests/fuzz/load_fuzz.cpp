@@ -127,18 +127,6 @@ private:
 
 bool Terminated(const wchar_t* text, size_t units) { return wmemchr(text, L'\0', units) != nullptr; }
 
-// The profile with everything after each text's terminator cleared, so that two
-// profiles that load alike compare equal byte for byte.
-PdfProfile Normalised(PdfProfile profile) {
-    for (auto [text, units] : {std::pair<wchar_t*, size_t>{profile.name, 128}, {profile.title, 256},
-                               {profile.author, 256}, {profile.subject, 256}, {profile.keywords, 512},
-                               {profile.userPassword, 32}, {profile.ownerPassword, 32}}) {
-        size_t length = wcsnlen(text, units);
-        wmemset(text + length, L'\0', units - length);
-    }
-    return profile;
-}
-
 // Every rule a loaded Settings block must keep; the first one broken, or null.
 const char* BrokenRule() {
     if (!Terminated(Settings.Version, 260)) return "Version is not terminated";

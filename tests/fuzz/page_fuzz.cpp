@@ -273,17 +273,6 @@ std::string ProfileSheetMismatch(HWND sheet, const PdfProfile& profile) {
     return {};
 }
 
-// The profile with everything after each text's terminator cleared.
-PdfProfile Normalised(PdfProfile profile) {
-    for (auto [text, units] : {std::pair<wchar_t*, size_t>{profile.name, 128}, {profile.title, 256},
-                               {profile.author, 256}, {profile.subject, 256}, {profile.keywords, 512},
-                               {profile.userPassword, 32}, {profile.ownerPassword, 32}}) {
-        size_t length = wcsnlen(text, units);
-        wmemset(text + length, L'\0', units - length);
-    }
-    return profile;
-}
-
 bool SameTextsAndChoices(const PdfProfile& a, const PdfProfile& b) {
     if (wcscmp(a.name, b.name) || wcscmp(a.title, b.title) || wcscmp(a.author, b.author) ||
         wcscmp(a.subject, b.subject) || wcscmp(a.keywords, b.keywords))

@@ -132,7 +132,7 @@ TEST(SpoolerFuzz, DamagedDriverAnswersUnderTheDevicePages) {
     DeleteProgramKeys();
     ResetSettings();
     ASSERT_EQ(LoadSettings(), 1);
-    EXPECT_EQ(RunFuzzStates("spooler", FuzzOptionsFromCommandLine({1, 300}), StateLimitSeconds, RunSpoolerState),
+    EXPECT_EQ(RunFuzzStates("spooler", FuzzOptionsFromCommandLine({1, 200}), StateLimitSeconds, RunSpoolerState),
               0);
 }
 
