@@ -18,6 +18,22 @@ struct KernelHandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, KernelHandleCloser>;
 
+// A file or folder opened with CreateFileW, whose "no handle" is INVALID_HANDLE_VALUE.
+class UniqueFileHandle {
+public:
+    explicit UniqueFileHandle(HANDLE handle) : handle_(handle) {}
+    ~UniqueFileHandle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    UniqueFileHandle(const UniqueFileHandle&) = delete;
+    UniqueFileHandle& operator=(const UniqueFileHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+
+private:
+    HANDLE handle_;
+};
+
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };

@@ -8,6 +8,8 @@
 #include <cwchar>
 #include <string>
 
+#include "app/handles.h"
+
 namespace {
 
 // The log's place and the name and line numbers its entries carry are part of its
@@ -249,17 +251,6 @@ RegLogVerdict reg_judge_log(DWORD folder_attributes, DWORD file_attributes, DWOR
 
 namespace {
 
-struct ScopedHandle {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    explicit ScopedHandle(HANDLE h) : handle(h) {}
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    ~ScopedHandle() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-    bool valid() const { return handle != INVALID_HANDLE_VALUE; }
-};
-
 // Opened as they are, never through a link, as the log's place is open to every user.
 constexpr DWORD NoLinkFollowed = FILE_FLAG_OPEN_REPARSE_POINT;
 // Readers and other runs appending at the same time are welcome; rotating renames.
@@ -318,26 +309,26 @@ bool WriteWhole(HANDLE file, const std::string& entry) {
 bool AppendEntry(const std::string& entry) {
     // The folder is held open without delete sharing while the file is used, so it
     // cannot be renamed and replaced by a link meanwhile.
-    ScopedHandle folder(CreateFileW(LogFolder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+    UniqueFileHandle folder(CreateFileW(LogFolder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS | NoLinkFollowed, nullptr));
     if (!folder.valid()) return false;
-    const DWORD folderAttributes = AttributesOf(folder.handle);
+    const DWORD folderAttributes = AttributesOf(folder.get());
     // One rotation at most: when another run rotated first, the second look finds its new log.
     for (int attempt = 0; attempt < 2; ++attempt) {
         {
             // Append only: every write goes to the end, whatever other runs wrote meanwhile.
             // Read access only for the lock: the handle cannot write but at the end.
             constexpr DWORD Access = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-            ScopedHandle file(CreateFileW(LogPath, Access, LogSharing, nullptr, OPEN_ALWAYS,
+            UniqueFileHandle file(CreateFileW(LogPath, Access, LogSharing, nullptr, OPEN_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL | NoLinkFollowed, nullptr));
             if (!file.valid()) return false;
             DWORD links = 0;
             unsigned long long bytes = 0;
-            const DWORD fileAttributes = AttributesOf(file.handle, &links, &bytes);
+            const DWORD fileAttributes = AttributesOf(file.get(), &links, &bytes);
             const RegLogVerdict verdict = reg_judge_log(folderAttributes, fileAttributes, links, bytes);
             if (verdict == RegLogVerdict::Refuse) return false;
-            if (verdict == RegLogVerdict::Append) return WriteWhole(file.handle, entry);
+            if (verdict == RegLogVerdict::Append) return WriteWhole(file.get(), entry);
         }
         // Rotated with the file closed. A rename moves the file (or a link put in place
         // of log.1) and never writes through a link.
