@@ -12,11 +12,7 @@ prefix=$CACHE_ROOT/bench-prefix
 ensure_prefix "$prefix" headless
 export WINEPREFIX="$prefix"
 # properties.exe starts against the test printer, as a user's would against the real one.
-"$WINE64" "$build/install_printer.exe" >"$CACHE_ROOT/bench-install.log" 2>&1 || {
-    cat "$CACHE_ROOT/bench-install.log" >&2
-    echo "Installing the test printer failed" >&2
-    exit 1
-}
+install_test_printer "$prefix" "$build/install_printer.exe"
 
 echo "machine: $(nproc) cores, $(uname -m), $(date -u +%Y-%m-%d)"
 for arch in x64 x86; do

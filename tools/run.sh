@@ -16,13 +16,8 @@ mkdir -p "$CACHE_ROOT"
 ensure_prefix "$prefix" display
 export WINEPREFIX="$prefix"
 program=$root/build/x64/properties.exe
-# The test printer, so that the General and Paper pages have a printer to work on
-# (installing again only refreshes its PPD).
-"$WINE64" "$root/build/x64/install_printer.exe" >"$CACHE_ROOT/install_printer.log" 2>&1 || {
-    cat "$CACHE_ROOT/install_printer.log" >&2
-    echo "Installing the test printer failed" >&2
-    exit 1
-}
+# The test printer, so that the General and Paper pages have a printer to work on.
+install_test_printer "$prefix" "$root/build/x64/install_printer.exe"
 log=$CACHE_ROOT/run.log
 
 if [ -n "${DISPLAY:-}" ]; then

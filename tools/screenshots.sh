@@ -34,18 +34,8 @@ rm -rf "$prefix"
 make_prefix "$prefix" display
 export WINEPREFIX="$prefix"
 # The display scale, which Wine reads when it starts.
-regfile=$prefix.scale.reg
-{
-    printf 'REGEDIT4\r\n\r\n'
-    display_scale_reg $((96 * scale / 100))
-} >"$regfile"
-"$WINE64" regedit "$(winepath_of "$regfile")" >"$prefix.scale.log" 2>&1
-"$WINESERVER" -w
-rm -f "$regfile"
-"$WINE64" "$root/build/x64/install_printer.exe" >"$prefix.install.log" 2>&1 || {
-    cat "$prefix.install.log" >&2
-    exit 1
-}
+display_scale_reg $((96 * scale / 100)) | import_registry "$prefix"
+install_test_printer "$prefix" "$root/build/x64/install_printer.exe"
 
 start_virtual_screen :78 "$prefix.xvfb.log" "$screen"
 shots=$prefix/drive_c/shots

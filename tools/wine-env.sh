@@ -21,14 +21,13 @@ wine32_works() {
 }
 
 # Creates a prefix in $1 for tests or for running the program, then waits for Wine to
-# finish writing it. $2 = "headless" uses the null graphics driver.
-make_prefix() {
+# finish writing it. $2 = "headless" uses the null graphics driver. (A subshell: the
+# caller's variables stay as they were.)
+make_prefix() (
     prefix=$1 mode=$2
     mkdir -p "$(dirname "$prefix")"
     WINEPREFIX=$prefix "$WINE64" wineboot -i >"$prefix.log" 2>&1
-    regfile=$prefix.setup.reg
     {
-        printf 'REGEDIT4\r\n\r\n'
         # A crash ends the process instead of waiting in Wine's debugger.
         printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
@@ -37,11 +36,33 @@ make_prefix() {
         if [ "$mode" = headless ]; then
             printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
         fi
-    } >"$regfile"
-    WINEPREFIX=$prefix "$WINE64" regedit "$(winepath_of "$regfile")" >>"$prefix.log" 2>&1
-    WINEPREFIX=$prefix "$WINESERVER" -w
+    } | import_registry "$prefix"
+)
+
+# Writes the REGEDIT4 sections read from standard input into the registry of the
+# prefix $1 and waits until Wine has stored them.
+import_registry() (
+    regfile=$1/import-registry.reg
+    { printf 'REGEDIT4\r\n\r\n'; cat; } >"$regfile"
+    status=0
+    WINEPREFIX=$1 "$WINE64" regedit "$(winepath_of "$regfile")" >>"$1/import-registry.log" 2>&1 || status=$?
+    WINEPREFIX=$1 "$WINESERVER" -w
     rm -f "$regfile"
-}
+    exit $status
+)
+
+# Installs the test printer "Lumarel Printer" into the prefix $1 with the installer
+# $2 (build/<arch>/install_printer.exe) run by the Wine loader $3 (default: 64-bit);
+# installing again only refreshes its PPD.
+install_test_printer() (
+    log=$1/install-printer.log
+    WINEPREFIX=$1 "${3:-$WINE64}" "$2" >"$log" 2>&1 || {
+        cat "$log" >&2
+        echo "Installing the test printer failed" >&2
+        exit 1
+    }
+    WINEPREFIX=$1 "$WINESERVER" -w
+)
 
 # The lines of a REGEDIT4 file that set a prefix's display scale to $1 DPI (96 is 100 %,
 # 144 is 150 %); Wine reads it when it starts.
@@ -65,11 +86,16 @@ ensure_prefix() {
 }
 
 # Starts a virtual screen on display $1 for the rest of the calling script (log in $2),
-# of $3 pixels (default 1024x768).
+# of $3 pixels (default 1024x768), and waits until it answers (ten seconds at most).
 start_virtual_screen() {
     Xvfb "$1" -screen 0 "${3:-1024x768}x24" -nolisten tcp >"$2" 2>&1 &
     virtual_screen=$!
     trap 'kill $virtual_screen 2>/dev/null || true' EXIT
     export DISPLAY=$1
-    sleep 1
+    for _ in $(seq 1 100); do
+        xwininfo -root >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "The virtual screen $1 did not start; see $2" >&2
+    return 1
 }

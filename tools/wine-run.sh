@@ -46,13 +46,7 @@ template=$base-printer1-$bits
         rm -rf "$template"
         cp -a "$base/." "$template/"
         rm -f "$template/.complete"
-        installer=$(dirname "$program")/install_printer.exe
-        WINEPREFIX=$template "$loader" "$installer" >"$template.log" 2>&1 || {
-            cat "$template.log" >&2
-            echo "installing the test printer failed" >&2
-            exit 1
-        }
-        WINEPREFIX=$template "$WINESERVER" -w
+        install_test_printer "$template" "$(dirname "$program")/install_printer.exe" "$loader"
         touch "$template/.complete"
     fi
 ) 9>"$template.lock"
@@ -68,14 +62,13 @@ cp -a "$template/." "$prefix/"
 # LUMAREL_WINE_VERSION=nt40, win98, ...: Wine reports that Windows version to this program.
 # LUMAREL_WINE_DPI=144, 192, ...: the display scale (96 is 100 %), which Wine reads at start.
 if [ -n "${LUMAREL_WINE_VERSION:-}${LUMAREL_WINE_DPI:-}" ]; then
-    regfile=$prefix/test-settings.reg
-    printf 'REGEDIT4\r\n\r\n' >"$regfile"
-    if [ -n "${LUMAREL_WINE_VERSION:-}" ]; then
-        printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
-            "$(basename "$program")" "$LUMAREL_WINE_VERSION" >>"$regfile"
-    fi
-    if [ -n "${LUMAREL_WINE_DPI:-}" ]; then display_scale_reg "$LUMAREL_WINE_DPI" >>"$regfile"; fi
-    WINEPREFIX=$prefix "$WINE64" regedit "$(winepath_of "$regfile")" >"$prefix/regedit.log" 2>&1
+    {
+        if [ -n "${LUMAREL_WINE_VERSION:-}" ]; then
+            printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
+                "$(basename "$program")" "$LUMAREL_WINE_VERSION"
+        fi
+        if [ -n "${LUMAREL_WINE_DPI:-}" ]; then display_scale_reg "$LUMAREL_WINE_DPI"; fi
+    } | import_registry "$prefix"
 fi
 
 # Wine's background processes keep inherited pipes open: give them a file, not CTest's pipe.
