@@ -1,6 +1,7 @@
 #include "app/sheet.h"
 
 #include <cstring>
+#include <tuple>
 
 #include "app/display_scale.h"
 #include "app/globals.h"
@@ -49,13 +50,15 @@ bool IsPresent(SheetPage page, const SheetConditions& c) {
 // The icons at the sizes the display scale `dpi` asks for (icon 121 has images for
 // 100, 150 and 200 %).
 void SetSheetIcons(HWND sheet, int dpi) {
-    const int small = SystemMetricForDpi(SM_CXSMICON, dpi), big = SystemMetricForDpi(SM_CXICON, dpi);
-    SheetSmallIcon.reset(
-        static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON, small, small, 0)));
-    SendMessageW(sheet, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SheetSmallIcon.get()));
-    SheetBigIcon.reset(
-        static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON, big, big, 0)));
-    SendMessageW(sheet, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(SheetBigIcon.get()));
+    // The new icons are in place before the ones the sheet still shows are destroyed.
+    for (auto [which, metric, owned] : {std::tuple{ICON_SMALL, SM_CXSMICON, &SheetSmallIcon},
+                                        std::tuple{ICON_BIG, SM_CXICON, &SheetBigIcon}}) {
+        const int size = SystemMetricForDpi(metric, dpi);
+        UniqueIcon icon(
+            static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDI_PRINTER), IMAGE_ICON, size, size, 0)));
+        SendMessageW(sheet, WM_SETICON, which, reinterpret_cast<LPARAM>(icon.get()));
+        *owned = std::move(icon);
+    }
 }
 
 // Follows the sheet to a monitor of another scale: new icons of that scale's sizes.

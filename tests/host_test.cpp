@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/dialog_driver.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/modal_sheet_script.h"
 #include "tests/support/modeless_sheet.h"
@@ -32,16 +33,9 @@ const std::vector<std::wstring> AllTabs = {L"General", L"Paper", L"Agent", L"EMF
 constexpr int EmfPageIndex = 3;
 constexpr int AboutPageIndex = 5;
 
-std::wstring BesideThisProgram(const wchar_t* fileName) {
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory(path, length);
-    return directory.substr(0, directory.find_last_of(L'\\') + 1) + fileName;
-}
-
 class LoadedModule {
 public:
-    explicit LoadedModule(const wchar_t* fileName) : module_(LoadLibraryW(BesideThisProgram(fileName).c_str())) {}
+    explicit LoadedModule(const wchar_t* fileName) : module_(LoadLibraryW((TestProgramDirectory() + fileName).c_str())) {}
     ~LoadedModule() {
         if (module_) FreeLibrary(module_);
     }

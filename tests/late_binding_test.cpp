@@ -5,13 +5,9 @@
 
 #include <string>
 
-namespace {
+#include "tests/support/dialog_driver.h"
 
-std::wstring ProgramDirectory() {
-    wchar_t path[MAX_PATH];
-    std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    return program.substr(0, program.find_last_of(L"\\/") + 1);
-}
+namespace {
 
 TEST(LateBinding, BindsTheSameEntryPointTheLoaderWould) {
     auto bound = BindEntryPoint<decltype(&GetTickCount)>(L"kernel32.dll", "GetTickCount");
@@ -33,7 +29,7 @@ TEST(LateBinding, ADllBesideTheProgramIsNotTaken) {
     wchar_t system[MAX_PATH];
     ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
     const std::wstring name = L"lumarel-beside-the-program-" + std::to_wstring(GetCurrentProcessId()) + L".dll";
-    const std::wstring beside = ProgramDirectory() + name;
+    const std::wstring beside = TestProgramDirectory() + name;
     ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\msimg32.dll").c_str(), beside.c_str(), FALSE));
     HMODULE byName = LoadLibraryW(name.c_str());
     EXPECT_NE(byName, nullptr) << "the copy beside the program can be loaded by its bare name";

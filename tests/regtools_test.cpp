@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/regtools.h"
+#include "tests/support/dialog_driver.h"
 #include "tests/support/error_log.h"
 #include "tests/support/registry_fixture.h"
 
@@ -365,9 +366,7 @@ TEST_F(RegToolsTest, PastOneMebibyteTheNextEntryMovesTheLogToLog1) {
 TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntries) {
     constexpr int PerWriter = 150;
     const char* const names[] = {"first", "second"};
-    wchar_t self[MAX_PATH];
-    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-    program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"log_writer.exe";
+    const std::wstring program = TestProgramDirectory() + L"log_writer.exe";
     PROCESS_INFORMATION writers[2] = {};
     for (int writer = 0; writer < 2; ++writer) {
         std::wstring commandLine = L"log_writer " + std::wstring(names[writer], names[writer] + strlen(names[writer])) +

@@ -118,3 +118,15 @@ void CALLBACK ModalDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
         }
     }
 }
+
+std::wstring TestProgramDirectory() {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = 0;
+    for (;;) {
+        length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) break;
+        path.resize(path.size() * 2);
+    }
+    path.resize(length);
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}

@@ -51,3 +51,6 @@ HWND FindDescendant(HWND parent, const wchar_t* className, const wchar_t* text =
 void PressDialogButton(HWND dialog, int id);
 // "id class text" of every descendant, one per line, for failure messages.
 std::wstring DescribeChildren(HWND parent);
+// The directory of the running test program (where the programs and modules under test
+// are built), with a trailing backslash.
+std::wstring TestProgramDirectory();

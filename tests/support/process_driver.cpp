@@ -69,18 +69,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
-std::wstring TestProgramDirectory() {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = 0;
-    for (;;) {
-        length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) break;
-        path.resize(path.size() * 2);
-    }
-    path.resize(length);
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
-
 ProgramUnderTest::ProgramUnderTest(const std::wstring& commandTail, const std::wstring& programPath) {
     const std::wstring program = programPath.empty() ? TestProgramDirectory() + L"properties.exe" : programPath;
     std::wstring commandLine = L"\"" + program + L"\"";

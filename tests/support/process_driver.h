@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/handles.h"
+#include "tests/support/dialog_driver.h"
 #include "tests/support/message_box_watcher.h"
 
 // How long a window may take to appear and a process to end before the test fails.
@@ -22,9 +23,6 @@ inline constexpr DWORD ExitTimeoutMs = 20000;
 
 // Checks `condition` every few milliseconds until it holds or `timeoutMs` have passed.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-
-// The directory of the running test program, with a trailing backslash.
-std::wstring TestProgramDirectory();
 
 // SendMessage to another process's window that cannot block the test on a hung
 // program: nothing when the window does not answer in time.
