@@ -1,4 +1,4 @@
-// Texts of the About page.
+// The About page: its dialog procedure and texts.
 #pragma once
 
 #include <windows.h>
@@ -22,3 +22,5 @@ void DrawBanner(HDC dc, RECT area, const wchar_t* text, int dpi);
 // The shell's ShellExecuteW that the web button calls, bound at the first click. A test
 // puts a function of its own here to see the request without opening a browser.
 extern decltype(&ShellExecuteW) ShellExecuteForWebSite;
+
+INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

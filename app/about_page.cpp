@@ -4,13 +4,12 @@
 #include <shellapi.h>
 
 #include "app/about.h"
-#include "app/display_scale.h"
-#include "app/handles.h"
-#include "app/late_binding.h"
-#include "app/pages.h"
-#include "app/sheet.h"
+#include "base/display_scale.h"
+#include "base/handles.h"
+#include "base/late_binding.h"
+#include "base/page_helpers.h"
+#include "base/registry.h"
 #include "res/resource.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
 
 decltype(&ShellExecuteW) ShellExecuteForWebSite = nullptr;
@@ -94,7 +93,7 @@ INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             }
             return FALSE;
         case WM_NOTIFY:
-            if (reinterpret_cast<NMHDR*>(lParam)->code == PSN_SETACTIVE) RecordLastViewedPage(page);
+            if (reinterpret_cast<NMHDR*>(lParam)->code == PSN_SETACTIVE) RecordLastViewedPage(page, Settings.LastViewedPage);
             return FALSE;
     }
     return FALSE;

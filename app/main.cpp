@@ -4,12 +4,12 @@
 
 #include <cwchar>
 
-#include "app/globals.h"
-#include "app/late_binding.h"
 #include "app/sheet.h"
 #include "app/switches.h"
+#include "base/globals.h"
+#include "base/late_binding.h"
+#include "base/registry.h"
 #include "res/resource.h"
-#include "settings/registry.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandTail, int) {
     RestrictDllSearchToSystemDirectory();

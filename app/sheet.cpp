@@ -3,13 +3,20 @@
 #include <cstring>
 #include <tuple>
 
-#include "app/display_scale.h"
-#include "app/globals.h"
-#include "app/pages.h"
+#include "app/about.h"
+#include "base/display_scale.h"
+#include "base/globals.h"
+#include "base/registry.h"
+#include "base/windows_version.h"
+#include "device/device_pages.h"
 #include "device/printer_access.h"
+#include "handoff/handoff_pages.h"
+#include "pdf/pdf_page.h"
+#include "pdf/profile_store.h"
 #include "res/resource.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
+
+UniqueHandle PropertiesMutex;
 
 namespace {
 
@@ -89,17 +96,6 @@ int StartPage(int lastViewedPage, int pageCount) {
     return (lastViewedPage >= 0 && lastViewedPage < pageCount) ? lastViewedPage : 0;
 }
 
-void ChangeTemplateStyle(void* dialogTemplate, DWORD remove, DWORD add) {
-    auto* bytes = static_cast<unsigned char*>(dialogTemplate);
-    WORD signature;
-    std::memcpy(&signature, bytes + 2, sizeof signature);
-    unsigned char* styleField = bytes + (signature == 0xFFFF ? 12 : 0);
-    DWORD style;
-    std::memcpy(&style, styleField, sizeof style);
-    style = (style & ~remove) | add;
-    std::memcpy(styleField, &style, sizeof style);
-}
-
 void AdjustSheetTemplate(void* dialogTemplate) { ChangeTemplateStyle(dialogTemplate, DS_CONTEXTHELP, DS_CENTER); }
 
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
@@ -119,23 +115,6 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
             break;
     }
     return 0;
-}
-
-std::vector<HPROPSHEETPAGE> CreatePages(const std::vector<PageSlot>& slots) {
-    std::vector<HPROPSHEETPAGE> pages;
-    for (const PageSlot& slot : slots) {
-        PROPSHEETPAGEW page{};
-        page.dwSize = sizeof page;
-        page.hInstance = AppInstance;
-        page.pszTemplate = MAKEINTRESOURCEW(slot.templateId);
-        page.pfnDlgProc = slot.proc;
-        if (slot.title) {
-            page.dwFlags = PSP_USETITLE;
-            page.pszTitle = slot.title;
-        }
-        pages.push_back(CreatePropertySheetPageW(&page));
-    }
-    return pages;
 }
 
 PROPSHEETHEADERW MakeSheetHeader(std::vector<HPROPSHEETPAGE>& pages, int startPage) {
@@ -159,60 +138,6 @@ void StoreLastViewedPage() {
 
 bool SheetReportedButtonPress() { return ButtonPressReported; }
 void ResetButtonPressReport() { ButtonPressReported = false; }
-
-void RecordLastViewedPage(HWND page) {
-    Settings.LastViewedPage =
-        static_cast<int>(SendMessageW(GetParent(page), PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
-}
-
-void MarkPageChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
-
-void MarkPageChanged(HWND page, bool& changedFlag) {
-    changedFlag = true;
-    MarkPageChanged(page);
-}
-
-DWORD CheckBoxValue(HWND page, int controlId) { return IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0; }
-
-void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choice) {
-    int index = 0;
-    for (int button : buttons) CheckDlgButton(dialog, button, index++ == choice ? BST_CHECKED : BST_UNCHECKED);
-    // A radio button takes the group's tab stop when checked and loses it when cleared:
-    // with none checked, the first one gets it back.
-    if (choice < 0 || choice >= static_cast<int>(buttons.size())) {
-        HWND first = GetDlgItem(dialog, *buttons.begin());
-        SetWindowLongW(first, GWL_STYLE, GetWindowLongW(first, GWL_STYLE) | WS_TABSTOP);
-    }
-}
-
-void ChooseRadioReachedByArrow(HWND dialog, WPARAM command) {
-    if (HIWORD(command) != BN_SETFOCUS) return;
-    bool arrow = false;
-    for (int key : {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN}) arrow = arrow || (GetKeyState(key) & 0x8000);
-    HWND button = GetDlgItem(dialog, LOWORD(command));
-    if (!arrow || (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) != BS_RADIOBUTTON ||
-        SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
-        return;
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(LOWORD(command), BN_CLICKED), reinterpret_cast<LPARAM>(button));
-}
-
-INT_PTR AcceptApply(HWND page) {
-    SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-    SendMessageW(GetParent(page), PSM_UNCHANGED, reinterpret_cast<WPARAM>(page), 0);
-    return TRUE;
-}
-
-INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)(HWND page)) {
-    switch (notification.code) {
-        case PSN_SETACTIVE:
-            RecordLastViewedPage(page);
-            return FALSE;
-        case PSN_APPLY:
-            apply(page);
-            return AcceptApply(page);
-    }
-    return FALSE;
-}
 
 // The module that holds this code and its resources: properties.exe, properties.dll or
 // a test program.
@@ -255,6 +180,13 @@ void ReleaseSheetResources() {
 
 }  // namespace
 
+int LoadSheetSettings() {
+    Failure failure;
+    if (LoadSettings(failure) && LoadPdfProfiles(failure)) return 1;
+    ShowFailure(failure, nullptr);
+    return 0;
+}
+
 int RunPropertySheet(int noGeneral, int noPaper) {
     SheetOpenClaim claim;
     if (!claim.claimed()) return SheetAlreadyOpen;
@@ -268,7 +200,7 @@ int RunPropertySheet(int noGeneral, int noPaper) {
     DWORD platformId = WindowsVersion().dwPlatformId;
     // Every call starts from an empty block, not from what an earlier call loaded.
     ResetSettings();
-    if (!LoadSettings()) {
+    if (!LoadSheetSettings()) {
         ReleaseSheetResources();
         return SettingsNotLoaded;
     }

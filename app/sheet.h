@@ -5,15 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <initializer_list>
 #include <vector>
 
-// One page of the sheet as it is created.
-struct PageSlot {
-    int templateId;
-    DLGPROC proc;
-    const wchar_t* title;  // null: the template's own caption
-};
+#include "base/handles.h"
+#include "base/page_helpers.h"
 
 // What decides which pages are present.
 struct SheetConditions {
@@ -37,17 +32,10 @@ std::vector<PageSlot> PresentPages(const SheetConditions& conditions);
 // The page the sheet opens on: the last viewed one when it is in range, else the first.
 int StartPage(int lastViewedPage, int pageCount);
 
-// Clears the `remove` bits and sets the `add` bits of the style in a sheet's dialog
-// template (a DLGTEMPLATEEX when its second word is 0xFFFF, else a DLGTEMPLATE).
-void ChangeTemplateStyle(void* dialogTemplate, DWORD remove, DWORD add);
-
 // Takes the "?" button off the sheet and centres it, in the sheet's dialog template.
 void AdjustSheetTemplate(void* dialogTemplate);
 
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam);
-
-// Creates the page handles for `slots`; the sheet takes them over when it runs.
-std::vector<HPROPSHEETPAGE> CreatePages(const std::vector<PageSlot>& slots);
 
 // The sheet's header for `pages`, opening on `startPage`.
 PROPSHEETHEADERW MakeSheetHeader(std::vector<HPROPSHEETPAGE>& pages, int startPage);
@@ -59,27 +47,13 @@ void StoreLastViewedPage();
 bool SheetReportedButtonPress();
 void ResetButtonPressReport();
 
-// For the pages: record this page as the one viewed last (on PSN_SETACTIVE).
-void RecordLastViewedPage(HWND page);
-// For the pages: remember the change and let the sheet enable Apply.
-void MarkPageChanged(HWND page, bool& changedFlag);
-// For a page that keeps no changed flag: only let the sheet enable Apply.
-void MarkPageChanged(HWND page);
-// For the pages: 1 when the check box is ticked, else 0, as the registry keeps it.
-DWORD CheckBoxValue(HWND page, int controlId);
-// For the pages: checks radio button `choice` of a group (an index into `buttons`) and
-// clears the others; a choice outside the group checks none, and Tab still reaches it.
-void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choice);
-// For the dialogs' radio buttons, which are not automatic and report their focus
-// (BS_NOTIFY), called with every WM_COMMAND: the arrow keys move the focus within a
-// group, and the button they reach is chosen as a click chooses it. Tab and the mouse
-// choose nothing by the focus alone.
-void ChooseRadioReachedByArrow(HWND dialog, WPARAM command);
-// For the pages: accept PSN_APPLY and tell the sheet the page is clean again.
-INT_PTR AcceptApply(HWND page);
-// For the settings pages: PSN_SETACTIVE records the page as viewed last; PSN_APPLY
-// runs `apply` and is accepted. Other notifications are left alone (FALSE).
-INT_PTR OnSettingsPageNotify(HWND page, const NMHDR& notification, void (*apply)(HWND page));
+// The single-instance guard of properties.exe, released when its sheet has closed.
+extern UniqueHandle PropertiesMutex;
+
+// Everything the sheet shows, from the registry: the settings, then the PDF profiles.
+// 1 when loaded, 0 when a key exists but could not be opened: the user is told which,
+// and the profiles are not read after the settings failed.
+int LoadSheetSettings();
 
 // What ShowProperties returns.
 enum ShowPropertiesResult : int {

@@ -2,7 +2,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "app/sheet.h"
+#include "base/page_helpers.h"
 #include "device/device_pages.h"
 #include "res/resource.h"
 

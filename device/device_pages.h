@@ -1,5 +1,5 @@
-// What the General page, the Paper page and the New Paper Form dialog share: their
-// logic that touches no window, and the unit controls of the last two.
+// The General page, the Paper page and the New Paper Form dialog: their dialog
+// procedures, their logic that touches no window, and the unit controls of the last two.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,11 @@
 #include <vector>
 
 #include "device/printer_access.h"
+
+INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK PaperPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+// The Paper page's "Add" runs it modally.
+INT_PTR CALLBACK NewFormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // General page.
 

@@ -6,15 +6,16 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/display_scale.h"
-#include "app/globals.h"
-#include "app/handles.h"
-#include "app/messages.h"
-#include "app/pages.h"
-#include "app/sheet.h"
+#include "base/display_scale.h"
+#include "base/globals.h"
+#include "base/handles.h"
+#include "base/messages.h"
+#include "base/page_helpers.h"
+#include "base/windows_version.h"
 #include "device/device_pages.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -61,11 +62,15 @@ void ShowDeviceMode(HWND page, const DEVMODEW& mode) {
 bool ReadStoredSettings(HWND page) {
     UniquePrinter printer = OpenVirtualPrinter(PRINTER_ACCESS_USE);
     if (!printer) {
-        ShowErrorBox(OpenUseErrorText, 0, nullptr);
+        ShowFailure({IDS_OPEN_USE_ERROR, GetLastError()}, nullptr);
         return false;
     }
-    std::vector<BYTE> mode = ReadDeviceMode(page, printer.get());
-    if (mode.empty()) return false;
+    Failure failure;
+    std::vector<BYTE> mode = ReadDeviceMode(page, printer.get(), failure);
+    if (mode.empty()) {
+        ShowFailure(failure, nullptr);
+        return false;
+    }
     ShowDeviceMode(page, *AsDeviceMode(mode));
     return true;
 }
@@ -209,22 +214,25 @@ void OnResolutionChosen(HWND page) {
 void OnDriverProperties(HWND page) {
     UniquePrinter printer = OpenVirtualPrinter(PRINTER_ALL_ACCESS);
     if (!printer) {
-        ShowErrorBox(OpenPrinterFailedText, 0, nullptr);
+        ShowFailure({IDS_OPEN_PRINTER_FAILED, GetLastError()}, nullptr);
         return;
     }
     RunDriverProperties(page, printer.get());
-    std::vector<BYTE> mode = ReadDeviceMode(page, printer.get());
-    if (mode.empty()) return;
+    Failure failure;
+    std::vector<BYTE> mode = ReadDeviceMode(page, printer.get(), failure);
+    if (mode.empty()) {
+        ShowFailure(failure, nullptr);
+        return;
+    }
     ShowDeviceMode(page, *AsDeviceMode(mode));
     // The picture follows at once, not only at the next paint.
     InvalidateRect(GetDlgItem(page, IDC_ORIENTATION_PICTURE), nullptr, TRUE);
 }
 
+// A failed write is reported once and not retried by the next apply.
 void ApplyGeneralPage(HWND) {
-    if (!GeneralPageChanged) return;
-    ApplyDeviceSettings(GeneralSettings);
-    // A failed write is reported once and not retried by the next apply.
-    GeneralPageChanged = false;
+    Failure failure;
+    if (!ApplyDeviceSettings(GeneralSettings, failure)) ShowFailure(failure, nullptr);
 }
 
 }  // namespace
@@ -259,7 +267,7 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             }
             return FALSE;
         case WM_NOTIFY:
-            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyGeneralPage);
+            return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, GeneralPageChanged, ApplyGeneralPage);
         case WM_DESTROY:
             Resolutions.clear();
             return FALSE;

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/pages.h"
-#include "app/sheet.h"
+#include "base/page_helpers.h"
 #include "device/device_pages.h"
 #include "device/printer_access.h"
 #include "res/resource.h"

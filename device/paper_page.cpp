@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/messages.h"
-#include "app/pages.h"
-#include "app/sheet.h"
+#include "base/globals.h"
+#include "base/messages.h"
+#include "base/page_helpers.h"
 #include "device/device_pages.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -118,6 +118,17 @@ void OnPaperChosen(HWND page) {
     MarkPageChanged(page, PaperPageChanged);
 }
 
+// Stores paper `index` as the printer's paper; "Delete" then follows whether its form
+// may be deleted.
+void StorePaper(HWND page, size_t index) {
+    bool formDeletable = false;
+    Failure failure;
+    if (ApplyPaper(static_cast<short>(PaperNumbers[index]), PaperNameAt(index), formDeletable, failure))
+        EnableWindow(GetDlgItem(page, IDC_DELETE_FORM), formDeletable);
+    else
+        ShowFailure(failure, nullptr);
+}
+
 void OnAddForm(HWND page) {
     NewPaperForm = {};
     if (DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(IDD_NEW_FORM), page, NewFormDialogProc, 0) != IDOK) return;
@@ -156,18 +167,17 @@ void OnDeleteForm(HWND page) {
     FillPaperList(page);
     // The deleted form was the stored paper: the first paper is stored in its place now.
     if (SelectedPaper(page) == CB_ERR && !PaperNumbers.empty()) {
-        ApplyPaper(page, static_cast<short>(PaperNumbers[0]), PaperNameAt(0));
+        StorePaper(page, 0);
         SelectPaper(page, 0);
     }
     MarkPageChanged(page, PaperPageChanged);
 }
 
+// A failed write is reported once and not retried by the next apply.
 void ApplyPaperPage(HWND page) {
     LRESULT selected = SelectedPaper(page);
-    if (PaperPageChanged && selected != CB_ERR && static_cast<size_t>(selected) < PaperNumbers.size())
-        ApplyPaper(page, static_cast<short>(PaperNumbers[selected]), PaperNameAt(static_cast<size_t>(selected)));
-    // A failed write is reported once and not retried by the next apply.
-    PaperPageChanged = false;
+    if (selected != CB_ERR && static_cast<size_t>(selected) < PaperNumbers.size())
+        StorePaper(page, static_cast<size_t>(selected));
 }
 
 }  // namespace
@@ -198,7 +208,7 @@ INT_PTR CALLBACK PaperPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             }
             return FALSE;
         case WM_NOTIFY:
-            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyPaperPage);
+            return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, PaperPageChanged, ApplyPaperPage);
         case WM_DESTROY:
             FreePaperLists();
             return FALSE;

@@ -6,11 +6,11 @@
 #include <cwchar>
 #include <functional>
 
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/globals.h"
+#include "base/registry.h"
+#include "base/windows_version.h"
 #include "device/device_pages.h"
 #include "res/resource.h"
-#include "settings/registry.h"
 
 namespace {
 
@@ -40,23 +40,27 @@ std::vector<BYTE> ReadPrinterInfo2(HANDLE printer, bool& readFailed) {
     return buffer;
 }
 
+// The failure of a spooler call, with the thread's last error as it is now.
+Failure SpoolerFailure(UINT textId) { return {textId, GetLastError()}; }
+
 // The write sequence shared by ApplyDeviceSettings and ApplyPaper: exactly one device
 // mode is written, at the level the Windows version asks for. `afterWrite` runs on
 // the same handle once the spooler has taken the new device mode.
-bool WriteDeviceMode(const std::function<void(DEVMODEW&)>& edit, const std::function<void(HANDLE)>& afterWrite) {
+bool WriteDeviceMode(const std::function<void(DEVMODEW&)>& edit, const std::function<void(HANDLE)>& afterWrite,
+                     Failure& failure) {
     const int level = DeviceModeWriteLevel(WindowsVersion().dwMajorVersion);
     UniquePrinter printer = OpenVirtualPrinter(level == 2 ? PRINTER_ALL_ACCESS : PRINTER_ACCESS_USE);
     if (!printer) {
-        ShowErrorBox(level == 2 ? OpenAllAccessFailedText : OpenUseFailedText, 0, nullptr);
+        failure = SpoolerFailure(level == 2 ? IDS_OPEN_ALL_ACCESS_FAILED : IDS_OPEN_USE_FAILED);
         return false;
     }
     bool readFailed = false;
     std::vector<BYTE> buffer = ReadPrinterInfo2(printer.get(), readFailed);
-    if (readFailed) ShowErrorBox(GetPrinterFailedText, 0, nullptr);
+    if (readFailed) failure = SpoolerFailure(IDS_GET_PRINTER_FAILED);
     if (buffer.empty()) return false;
     // An answer that cannot be trusted, a missing device mode included, is a failed read.
     if (!PrinterInfo2Fits(buffer.data(), buffer.size())) {
-        ShowErrorBox(GetPrinterFailedText, ERROR_INVALID_DATA, nullptr);
+        failure = {IDS_GET_PRINTER_FAILED, ERROR_INVALID_DATA};
         return false;
     }
     auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
@@ -65,11 +69,11 @@ bool WriteDeviceMode(const std::function<void(DEVMODEW&)>& edit, const std::func
     BOOL written;
     if (level == 2) {
         written = spooler::SetInfo(printer.get(), 2, buffer.data(), 0);
-        if (!written) ShowErrorBox(SetPrinter2FailedText, 0, nullptr);
+        if (!written) failure = SpoolerFailure(IDS_SET_PRINTER_2_FAILED);
     } else {
         PRINTER_INFO_9W perUser{info->pDevMode};
         written = spooler::SetInfo(printer.get(), 9, reinterpret_cast<BYTE*>(&perUser), 0);
-        if (!written) ShowErrorBox(SetPrinter9FailedText, 0, nullptr);
+        if (!written) failure = SpoolerFailure(IDS_SET_PRINTER_9_FAILED);
     }
     if (written && afterWrite) afterWrite(printer.get());
     return written != FALSE;
@@ -95,20 +99,6 @@ std::vector<T> ReadCapabilityItems(WORD capability) {
 }
 
 }  // namespace
-
-OSVERSIONINFOW WindowsVersion() {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;  // 276
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)  // the version decides which device mode is written
-#endif
-    if (!GetVersionExW(&version)) {
-        // Unknown: taken for a current Windows NT.
-        version.dwMajorVersion = 6;
-        version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    }
-    return version;
-}
 
 UniquePrinter OpenVirtualPrinter(ACCESS_MASK desiredAccess) {
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, desiredAccess};
@@ -174,7 +164,7 @@ void EditPaper(DEVMODEW& mode, short paperNumber, const wchar_t* paperName) {
     mode.dmFormName[CCHFORMNAME - 1] = L'\0';
 }
 
-std::vector<BYTE> ReadDeviceMode(HWND owner, HANDLE printer) {
+std::vector<BYTE> ReadDeviceMode(HWND owner, HANDLE printer, Failure& failure) {
     LONG size = spooler::DeviceModeProperties(owner, printer, PrinterName, nullptr, nullptr, 0);
     if (size > 0 && static_cast<size_t>(size) <= MaxAnswerBytes) {
         // Never smaller than the public part, whatever size the driver reported.
@@ -183,20 +173,18 @@ std::vector<BYTE> ReadDeviceMode(HWND owner, HANDLE printer) {
                                           DM_OUT_BUFFER) == IDOK)
             return buffer;
     }
-    ShowErrorBox(DocumentPropertiesFailedText, 0, nullptr);
+    failure = SpoolerFailure(IDS_DOCUMENT_PROPERTIES_FAILED);
     return {};
 }
 
-void ApplyDeviceSettings(const DeviceSettings& settings) {
-    if (WindowsVersion().dwPlatformId != VER_PLATFORM_WIN32_NT) return;
-    WriteDeviceMode([&](DEVMODEW& mode) { EditDeviceSettings(mode, settings); }, nullptr);
+bool ApplyDeviceSettings(const DeviceSettings& settings, Failure& failure) {
+    if (WindowsVersion().dwPlatformId != VER_PLATFORM_WIN32_NT) return true;
+    return WriteDeviceMode([&](DEVMODEW& mode) { EditDeviceSettings(mode, settings); }, nullptr, failure);
 }
 
-bool ApplyPaper(HWND page, short paperNumber, const wchar_t* paperName) {
+bool ApplyPaper(short paperNumber, const wchar_t* paperName, bool& formDeletable, Failure& failure) {
     return WriteDeviceMode([&](DEVMODEW& mode) { EditPaper(mode, paperNumber, paperName); },
-                           [&](HANDLE printer) {
-                               EnableWindow(GetDlgItem(page, IDC_DELETE_FORM), IsDeletableForm(printer, paperName));
-                           });
+                           [&](HANDLE printer) { formDeletable = IsDeletableForm(printer, paperName); }, failure);
 }
 
 CapabilityList ReadCapabilityList(WORD capability, size_t elementSize) {
@@ -268,8 +256,3 @@ bool AddUserForm(HANDLE printer, const wchar_t* name, LONG width, LONG length) {
 bool DeleteNamedForm(HANDLE printer, const wchar_t* name) { return spooler::DeleteOneForm(printer, name) != FALSE; }
 
 void RunDriverProperties(HWND owner, HANDLE printer) { spooler::DriverProperties(owner, printer); }
-
-BOOL CALLBACK DisableChildWindow(HWND child, LPARAM) {
-    EnableWindow(child, FALSE);
-    return TRUE;
-}

@@ -1,5 +1,6 @@
 // Access to the virtual printer through the print spooler: the one place the device
-// pages reach it. A printer handle never outlives the operation that opened it.
+// pages reach it. A printer handle never outlives the operation that opened it. Nothing
+// here shows a window: a failure is returned, and the page that called shows it.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/messages.h"
 #include "device/spooler.h"
 
 struct PrinterCloser {
@@ -23,16 +25,6 @@ UniquePrinter OpenVirtualPrinter(ACCESS_MASK desiredAccess);
 // Whether the printer may be administered: opened with PRINTER_ACCESS_ADMINISTER and closed at once.
 bool ProbePrinterAdministration();
 
-// The texts of the spooler failures the device pages report.
-inline constexpr wchar_t OpenAllAccessFailedText[] = L"OpenPrinter(PRINTER_ALL_ACCESS) failed.";
-inline constexpr wchar_t OpenUseFailedText[] = L"OpenPrinter(PRINTER_ACCESS_USE) failed.";
-inline constexpr wchar_t GetPrinterFailedText[] = L"GetPrinter(PRINTER_INFO_2) failed.";
-inline constexpr wchar_t SetPrinter2FailedText[] = L"SetPrinter(PRINTER_INFO_2) failed.";
-inline constexpr wchar_t SetPrinter9FailedText[] = L"SetPrinter(PRINTER_INFO_9) failed.";
-inline constexpr wchar_t OpenUseErrorText[] = L"OpenPrinter(PRINTER_ACCESS_USE) error.";
-inline constexpr wchar_t OpenPrinterFailedText[] = L"OpenPrinter() failed.";
-inline constexpr wchar_t DocumentPropertiesFailedText[] = L"DocumentProperties() failed.";
-
 // What the General page edits: orientation (1 portrait, 2 landscape) and the
 // horizontal and vertical resolution in dots per inch.
 struct DeviceSettings {
@@ -40,9 +32,6 @@ struct DeviceSettings {
     int horizontal;
     int vertical;
 };
-
-// GetVersionExW: the platform and version decide what the device pages may change.
-OSVERSIONINFOW WindowsVersion();
 
 // The level a changed device mode is written at: 2 (machine-wide, needs full access)
 // before Windows 2000, 9 (the calling user's own) from Windows 2000 on.
@@ -67,17 +56,19 @@ void EditDeviceSettings(DEVMODEW& mode, const DeviceSettings& settings);
 void EditPaper(DEVMODEW& mode, short paperNumber, const wchar_t* paperName);
 
 // The printer's current device mode for this user (public and driver part), or an
-// empty buffer after "DocumentProperties() failed." has been shown.
-std::vector<BYTE> ReadDeviceMode(HWND owner, HANDLE printer);
+// empty buffer and `failure` ("DocumentProperties() failed.").
+std::vector<BYTE> ReadDeviceMode(HWND owner, HANDLE printer, Failure& failure);
 inline DEVMODEW* AsDeviceMode(std::vector<BYTE>& buffer) { return reinterpret_cast<DEVMODEW*>(buffer.data()); }
 
 // Writes orientation and resolutions into the printer's device mode; only on the
-// Windows NT platform. Failures are shown to the user.
-void ApplyDeviceSettings(const DeviceSettings& settings);
+// Windows NT platform (elsewhere nothing is written, and that is no failure). False with
+// `failure` when a spooler call failed.
+bool ApplyDeviceSettings(const DeviceSettings& settings, Failure& failure);
 
-// Writes paper number and name into the printer's device mode, then sets the page's
-// "Delete" button for that paper's form. True when the spooler took the device mode.
-bool ApplyPaper(HWND page, short paperNumber, const wchar_t* paperName);
+// Writes paper number and name into the printer's device mode. True when the spooler
+// took the device mode; `formDeletable` then tells whether that paper's form may be
+// deleted by this user (the Paper page's "Delete"). False with `failure` otherwise.
+bool ApplyPaper(short paperNumber, const wchar_t* paperName, bool& formDeletable, Failure& failure);
 
 // DeviceCapabilitiesW for the printer, asked twice: the element count, then the list.
 // A count of zero or less, or one no driver could mean (above 65,536), gives an empty list.
@@ -115,6 +106,3 @@ bool DeleteNamedForm(HANDLE printer, const wchar_t* name);
 
 // The driver's own modal printer-properties dialog.
 void RunDriverProperties(HWND owner, HANDLE printer);
-
-// EnumChildWindows callback: disables the child and goes on.
-BOOL CALLBACK DisableChildWindow(HWND child, LPARAM);

@@ -1,6 +1,6 @@
 #include "device/spooler.h"
 
-#include "app/late_binding.h"
+#include "base/late_binding.h"
 
 namespace spooler {
 namespace {

@@ -14,12 +14,12 @@
 #include <memory>
 #include <string>
 
-#include "app/late_binding.h"
-#include "app/messages.h"
-#include "app/pages.h"
-#include "app/sheet.h"
+#include "base/late_binding.h"
+#include "base/messages.h"
+#include "base/page_helpers.h"
+#include "base/registry.h"
+#include "handoff/handoff_pages.h"
 #include "res/resource.h"
-#include "settings/registry.h"
 #include "settings/regtools.h"
 #include "settings/settings.h"
 
@@ -353,15 +353,8 @@ INT_PTR CALLBACK AgentPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             OnAgentCommand(page, HIWORD(wParam), LOWORD(wParam));
             return FALSE;
         case WM_NOTIFY:
-            switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-                case PSN_SETACTIVE:
-                    RecordLastViewedPage(page);
-                    return FALSE;
-                case PSN_APPLY:
-                    ApplyAgentPage(page);
-                    return FALSE;  // PSNRET_NOERROR: the apply is always accepted
-            }
-            return FALSE;
+            // No changed flag: every apply writes all the page's values.
+            return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, ApplyAgentPage);
         case WM_DESTROY:
             // The tables' strings live as long as the page.
             reg_free_records(AgentUserTable);

@@ -2,10 +2,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/pages.h"
-#include "app/sheet.h"
+#include "base/page_helpers.h"
+#include "base/registry.h"
+#include "handoff/handoff_pages.h"
 #include "res/resource.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
 
 namespace {
@@ -17,12 +17,15 @@ void OnEmfClicked(HWND page) {
     MarkPageChanged(page, EmfPageChanged);
 }
 
+// A failed write is not retried by the next apply.
 void ApplyEmfPage(HWND) {
-    if (!EmfPageChanged) return;
     UniqueRegKey key;
-    if (CreateUserKeyOrReport(key)) WriteDwordValue(key.get(), L"EMF: Enabled", Settings.EmfEnabled);
-    // A failed write is not retried by the next apply.
-    EmfPageChanged = false;
+    Failure failure;
+    if (!CreateUserKey(key, failure)) {
+        ShowFailure(failure, nullptr);
+        return;
+    }
+    WriteDwordValue(key.get(), L"EMF: Enabled", Settings.EmfEnabled);
 }
 
 }  // namespace
@@ -36,7 +39,7 @@ INT_PTR CALLBACK EmfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
             if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_EMF_SAVE) OnEmfClicked(page);
             return FALSE;
         case WM_NOTIFY:
-            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyEmfPage);
+            return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, EmfPageChanged, ApplyEmfPage);
     }
     return FALSE;
 }

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "app/sheet.h"
+#include "base/page_helpers.h"
 #include "pdf/profile_sheet.h"
 #include "res/resource.h"
 

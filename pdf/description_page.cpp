@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "pdf/profile_sheet.h"
 #include "res/resource.h"
 

@@ -4,13 +4,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/messages.h"
-#include "app/pages.h"
-#include "app/sheet.h"
+#include "base/messages.h"
+#include "base/page_helpers.h"
+#include "base/registry.h"
+#include "pdf/pdf_page.h"
 #include "pdf/profile_sheet.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
 
 namespace {
@@ -164,9 +164,11 @@ INT_PTR OnPdfCommand(HWND page, int controlId, int code) {
 }
 
 void ApplyPdfPage(HWND) {
-    if (!PdfPageChanged) return;
     UniqueRegKey key;
-    if (CreateUserKeyOrReport(key)) {
+    Failure failure;
+    if (!CreateUserKey(key, failure)) {
+        ShowFailure(failure, nullptr);
+    } else {
         WriteDwordValue(key.get(), L"PDF: Enabled", Settings.PdfEnabled);
         WriteDwordValue(key.get(), L"PDF: Separate", Settings.PdfSeparate);
         // No control edits it: written back as it was loaded.
@@ -175,8 +177,8 @@ void ApplyPdfPage(HWND) {
     }
     key.reset();
     // The profiles live under a key of their own: saved even when the user key failed.
-    SavePdfProfiles();
-    PdfPageChanged = false;
+    Failure saveFailure;
+    if (!SavePdfProfiles(saveFailure)) ShowFailure(saveFailure, nullptr);
 }
 
 }  // namespace
@@ -189,7 +191,7 @@ INT_PTR CALLBACK PdfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
         case WM_COMMAND:
             return OnPdfCommand(page, LOWORD(wParam), HIWORD(wParam));
         case WM_NOTIFY:
-            return OnSettingsPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), ApplyPdfPage);
+            return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, PdfPageChanged, ApplyPdfPage);
     }
     return FALSE;
 }

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "app/globals.h"
-#include "app/sheet.h"
+#include "base/globals.h"
+#include "base/page_helpers.h"
 #include "res/resource.h"
 
 PdfProfile EditedProfile = MakeDefaultProfile();

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "pdf/pdf_profile.h"
+#include "settings/pdf_profile.h"
 
 // The profile the sheet's pages read and write while the sheet runs.
 extern PdfProfile EditedProfile;

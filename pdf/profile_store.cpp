@@ -11,20 +11,16 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
+#include "base/registry.h"
 #include "pdf/password_cipher.h"
-#include "settings/registry.h"
+#include "res/resource.h"
 #include "settings/settings.h"
 
 namespace {
 
 constexpr wchar_t UserProfilesKeyFormat[] = L"Software\\%s\\PDF Profiles";             // below HKCU
 constexpr wchar_t DefaultProfilesKeyFormat[] = L"Software\\%s\\Defaults\\PDF Profiles";  // below HKLM
-
-constexpr wchar_t UserKeyOpenFailure[] = L"Failed to open registry key\nHKCU\\Software\\%s\\PDF Profiles";
-constexpr wchar_t DefaultsKeyOpenFailure[] =
-    L"Failed to open registry key\nHKLM\\Software\\%s\\Defaults\\PDF Profiles";
-constexpr wchar_t UserKeyCreateFailure[] = L"Failed to create/open registry key\nHKCU\\Software\\%s\\PDF Profiles";
 
 constexpr wchar_t CountValue[] = L"Profiles count";
 constexpr wchar_t CurrentValue[] = L"Current profile";
@@ -265,18 +261,18 @@ std::wstring ProfileValueName(int index, const wchar_t* fieldName) {
     return name;
 }
 
-bool LoadPdfProfiles() {
+bool LoadPdfProfiles(Failure& failure) {
     UniqueRegKey key;
     LONG status = OpenKeyForRead(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key);
     if (status == ERROR_FILE_NOT_FOUND) {
         // The user has no profiles of his own yet: start from the machine's.
         status = OpenKeyForRead(HKEY_LOCAL_MACHINE, FormatWithKeyName(DefaultProfilesKeyFormat), key);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-            ShowErrorBox(FormatWithKeyName(DefaultsKeyOpenFailure).c_str(), static_cast<DWORD>(status), nullptr);
+            failure = {IDS_DEFAULT_PROFILES_OPEN_FAILED, static_cast<DWORD>(status)};
             return false;
         }
     } else if (status != ERROR_SUCCESS) {
-        ShowErrorBox(FormatWithKeyName(UserKeyOpenFailure).c_str(), static_cast<DWORD>(status), nullptr);
+        failure = {IDS_USER_PROFILES_OPEN_FAILED, static_cast<DWORD>(status)};
         return false;
     }
 
@@ -291,13 +287,13 @@ bool LoadPdfProfiles() {
     return true;
 }
 
-void SavePdfProfiles() {
+bool SavePdfProfiles(Failure& failure) {
     UniqueRegKey key;
     LONG status =
         CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key, KEY_QUERY_VALUE);
     if (status != ERROR_SUCCESS) {
-        ShowErrorBox(FormatWithKeyName(UserKeyCreateFailure).c_str(), static_cast<DWORD>(status), nullptr);
-        return;
+        failure = {IDS_USER_PROFILES_CREATE_FAILED, static_cast<DWORD>(status)};
+        return false;
     }
     const int count = Settings.Profiles.Count();
     // Taken before anything is written: the indexes the key held until now.
@@ -311,4 +307,5 @@ void SavePdfProfiles() {
     for (int index = 0; index < count; ++index) written += WriteProfile(key.get(), index, Settings.Profiles.At(index));
     // A removed profile leaves nothing behind, its password blobs least of all.
     DeleteProfilesFrom(key.get(), count, heldBefore, written);
+    return true;
 }

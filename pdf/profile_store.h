@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "pdf/pdf_profile.h"
+#include "base/messages.h"
+#include "settings/pdf_profile.h"
 
 // Per-profile value names: "[<index>] <field value name>".
 std::wstring ProfileValueName(int index, const wchar_t* fieldName);
@@ -13,11 +14,11 @@ std::wstring ProfileValueName(int index, const wchar_t* fieldName);
 inline constexpr int MaxLoadedProfiles = 10000;
 
 // Fills Settings.Profiles and Settings.CurrentProfile from the user's profile key, or
-// the machine defaults when the user has none. True on success; false after a key
-// that exists could not be opened, which has been reported.
-bool LoadPdfProfiles();
+// the machine defaults when the user has none. True on success; false when a key that
+// exists could not be opened, which `failure` then tells.
+bool LoadPdfProfiles(Failure& failure);
 
 // Writes every profile and the current index (0 when it names no profile of the list)
-// to the user's profile key, and deletes every value of an index past the list. A key
-// that cannot be created is reported; nothing is returned.
-void SavePdfProfiles();
+// to the user's profile key, and deletes every value of an index past the list. False
+// when the key could not be created, which `failure` then tells.
+bool SavePdfProfiles(Failure& failure);

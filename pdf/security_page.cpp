@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/sheet.h"
+#include "base/page_helpers.h"
 #include "pdf/password_cipher.h"
 #include "pdf/profile_sheet.h"
 #include "res/resource.h"

@@ -130,3 +130,22 @@
 
 // The manifest: common controls 6, DPI awareness, supported systems.
 #define IDR_MANIFEST 1
+
+// Texts of the string table (res/properties.rc).
+// Failures of the registry keys ("%s": the registry key name).
+#define IDS_USER_KEY_CREATE_FAILED 3000
+#define IDS_MACHINE_KEY_OPEN_FAILED 3001
+#define IDS_DEFAULTS_KEY_OPEN_FAILED 3002
+#define IDS_USER_KEY_OPEN_FAILED 3003
+#define IDS_USER_PROFILES_OPEN_FAILED 3004
+#define IDS_DEFAULT_PROFILES_OPEN_FAILED 3005
+#define IDS_USER_PROFILES_CREATE_FAILED 3006
+// Failures of the spooler.
+#define IDS_OPEN_ALL_ACCESS_FAILED 3020
+#define IDS_OPEN_USE_FAILED 3021
+#define IDS_GET_PRINTER_FAILED 3022
+#define IDS_SET_PRINTER_2_FAILED 3023
+#define IDS_SET_PRINTER_9_FAILED 3024
+#define IDS_OPEN_USE_ERROR 3025
+#define IDS_OPEN_PRINTER_FAILED 3026
+#define IDS_DOCUMENT_PROPERTIES_FAILED 3027

@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 namespace {
 

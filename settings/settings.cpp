@@ -2,9 +2,9 @@
 
 #include <cwchar>
 
-#include "app/messages.h"
-#include "pdf/profile_store.h"
-#include "settings/registry.h"
+#include "base/messages.h"
+#include "base/registry.h"
+#include "res/resource.h"
 
 SettingsBlock Settings;
 
@@ -23,11 +23,10 @@ void ResetSettings() {
     Settings.Profiles.Clear();
 }
 
-bool CreateUserKeyOrReport(UniqueRegKey& key) {
+bool CreateUserKey(UniqueRegKey& key, Failure& failure) {
     LONG status = CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserKeyFormat), key);
     if (status == ERROR_SUCCESS) return true;
-    ShowErrorBox(FormatWithKeyName(L"Failed to create/open registry key\nHKCU\\Software\\%s").c_str(),
-                 static_cast<DWORD>(status), nullptr);
+    failure = {IDS_USER_KEY_CREATE_FAILED, static_cast<DWORD>(status)};
     return false;
 }
 
@@ -36,22 +35,20 @@ namespace {
 struct MainKey {
     HKEY root;
     const wchar_t* pathFormat;
-    const wchar_t* failureFormat;
+    UINT failureText;
 };
 
 // In the order they are opened.
-const MainKey MachineMainKey{HKEY_LOCAL_MACHINE, MachineKeyFormat,
-                                 L"Failed to open registry key\nHKLM\\Software\\%s"};
-const MainKey DefaultsMainKey{HKEY_LOCAL_MACHINE, DefaultsKeyFormat,
-                                  L"Failed to open registry key\nHKLM\\Software\\%s\\Defaults"};
-const MainKey UserMainKey{HKEY_CURRENT_USER, UserKeyFormat, L"Failed to open registry key\nHKCU\\Software\\%s"};
+const MainKey MachineMainKey{HKEY_LOCAL_MACHINE, MachineKeyFormat, IDS_MACHINE_KEY_OPEN_FAILED};
+const MainKey DefaultsMainKey{HKEY_LOCAL_MACHINE, DefaultsKeyFormat, IDS_DEFAULTS_KEY_OPEN_FAILED};
+const MainKey UserMainKey{HKEY_CURRENT_USER, UserKeyFormat, IDS_USER_KEY_OPEN_FAILED};
 
 // Opens one main key. An absent key is normal and leaves `key` empty; any other
-// failure is reported and returns false.
-bool OpenMainKey(const MainKey& mainKey, UniqueRegKey& key) {
+// failure fills `failure` and returns false.
+bool OpenMainKey(const MainKey& mainKey, UniqueRegKey& key, Failure& failure) {
     LONG status = OpenKeyForRead(mainKey.root, FormatWithKeyName(mainKey.pathFormat), key);
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return true;
-    ShowErrorBox(FormatWithKeyName(mainKey.failureFormat).c_str(), static_cast<DWORD>(status), nullptr);
+    failure = {mainKey.failureText, static_cast<DWORD>(status)};
     return false;
 }
 
@@ -77,11 +74,11 @@ void ReadPlainValues(HKEY machine, HKEY defaults, HKEY user) {
 
 }  // namespace
 
-int LoadSettings() {
+int LoadSettings(Failure& failure) {
     UniqueRegKey machine, defaults, user;
-    if (!OpenMainKey(MachineMainKey, machine) || !OpenMainKey(DefaultsMainKey, defaults) ||
-        !OpenMainKey(UserMainKey, user))
+    if (!OpenMainKey(MachineMainKey, machine, failure) || !OpenMainKey(DefaultsMainKey, defaults, failure) ||
+        !OpenMainKey(UserMainKey, user, failure))
         return 0;
     ReadPlainValues(machine.get(), defaults.get(), user.get());
-    return LoadPdfProfiles() ? 1 : 0;
+    return 1;
 }

@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-#include "app/handles.h"
-#include "pdf/pdf_profile.h"
+#include "base/handles.h"
+#include "base/messages.h"
+#include "settings/pdf_profile.h"
 
 struct SettingsBlock {
     int LastViewedPage;          // "Last Viewed Page", user key only
@@ -28,14 +29,14 @@ inline constexpr wchar_t UserKeyFormat[] = L"Software\\%s";      // below HKEY_C
 inline constexpr wchar_t MachineKeyFormat[] = L"Software\\%s";   // below HKEY_LOCAL_MACHINE
 inline constexpr wchar_t DefaultsKeyFormat[] = L"Software\\%s\\Defaults";  // below HKEY_LOCAL_MACHINE
 
-// Creates or opens the user key for writing. A failure is shown to the user in the
-// words "Failed to create/open registry key" and returns false.
-bool CreateUserKeyOrReport(UniqueRegKey& key);
+// Creates or opens the user key for writing. False when it could not, which `failure`
+// then tells (in the words "Failed to create/open registry key").
+bool CreateUserKey(UniqueRegKey& key, Failure& failure);
 
 // Puts every field back to its state before the load: zero, empty, no profiles.
 void ResetSettings();
 
-// Fills Settings from the registry, the machine defaults behind the user's values.
-// Returns 1 when loaded (also when no key exists), 0 when a key exists but could not
-// be opened; the user has been told then.
-int LoadSettings();
+// Fills the plain values of Settings from the registry, the machine defaults behind the
+// user's values (the profiles are the profile store's). Returns 1 when loaded (also when
+// no key exists), 0 when a key exists but could not be opened, which `failure` then tells.
+int LoadSettings(Failure& failure);

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "app/about.h"
-#include "app/display_scale.h"
-#include "app/handles.h"
+#include "app/sheet.h"
+#include "base/display_scale.h"
+#include "base/handles.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/modeless_sheet.h"
@@ -30,7 +31,7 @@ class AboutPageTest : public InstalledRegistryTest {};
 
 TEST_F(AboutPageTest, ShowsNameVersionAndSite) {
     SetText(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Version", L"3.1 R&D");
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
     ASSERT_NE(page, nullptr);
@@ -43,7 +44,7 @@ TEST_F(AboutPageTest, ShowsNameVersionAndSite) {
 }
 
 TEST_F(AboutPageTest, DefaultVersion) {
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet({1, 1, VER_PLATFORM_WIN32_NT, 1, 1, 1});
     HWND page = sheet.CurrentPage();
     ASSERT_NE(GetDlgItem(page, IDC_ABOUT_VERSION), nullptr) << "About alone";
@@ -51,7 +52,7 @@ TEST_F(AboutPageTest, DefaultVersion) {
 }
 
 TEST_F(AboutPageTest, BannerIsPaintedByTheProgram) {
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
     HWND banner = GetDlgItem(page, IDC_ABOUT_BANNER);
@@ -79,7 +80,7 @@ HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCW
 }
 
 TEST_F(AboutPageTest, WebButtonAsksTheShellToOpenTheSite) {
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
     HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
     ASSERT_NE(page, nullptr);

@@ -4,13 +4,14 @@
 #include <memory>
 #include <string>
 
+#include "app/sheet.h"
 #include "handoff/agent_page.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/error_log.h"
 #include "tests/support/message_box_watcher.h"
-#include "tests/support/dialog_input.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 
@@ -40,7 +41,7 @@ protected:
     void SetUp() override {
         RegistryTest::SetUp();
         StartWithEmptyErrorLog();
-        ASSERT_EQ(LoadSettings(), 1);
+        ASSERT_EQ(LoadSheetSettings(), 1);
     }
     void TearDown() override {
         sheet_.reset();

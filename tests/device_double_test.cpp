@@ -7,14 +7,16 @@
 #include <functional>
 #include <string>
 
-#include "app/globals.h"
-#include "app/pages.h"
+#include "app/sheet.h"
+#include "base/globals.h"
+#include "base/windows_version.h"
+#include "device/device_pages.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_input.h"
-#include "tests/support/modal_sheet_script.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/modal_sheet_script.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/print_server_double.h"
 #include "tests/support/registry_fixture.h"
@@ -29,7 +31,7 @@ class PrintServerTest : public RegistryTest {
 protected:
     void SetUp() override {
         RegistryTest::SetUp();
-        ASSERT_EQ(LoadSettings(), 1);
+        ASSERT_EQ(LoadSheetSettings(), 1);
         ResetPrintServer();
     }
     void TearDown() override {

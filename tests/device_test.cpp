@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/display_scale.h"
-#include "app/globals.h"
-#include "app/pages.h"
 #include "app/sheet.h"
+#include "base/display_scale.h"
+#include "base/globals.h"
+#include "base/windows_version.h"
 #include "device/device_pages.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
@@ -30,7 +30,7 @@ class WinePrinterTest : public RegistryTest {
 protected:
     void SetUp() override {
         RegistryTest::SetUp();
-        ASSERT_EQ(LoadSettings(), 1);
+        ASSERT_EQ(LoadSheetSettings(), 1);
         saved_ = StoredDeviceMode();
         ASSERT_FALSE(saved_.empty()) << "the test printer is not installed";
     }
@@ -68,12 +68,12 @@ TEST_F(SpoolerAccess, CapabilityListsComeFromTheDriver) {
 TEST_F(SpoolerAccess, DeviceModeAndFormsAreRead) {
     UniquePrinter printer = OpenVirtualPrinter(PRINTER_ACCESS_USE);
     ASSERT_TRUE(printer);
-    MessageBoxWatcher watcher;
-    std::vector<BYTE> mode = ReadDeviceMode(nullptr, printer.get());
+    Failure failure;
+    std::vector<BYTE> mode = ReadDeviceMode(nullptr, printer.get(), failure);
     ASSERT_GE(mode.size(), sizeof(DEVMODEW));
     EXPECT_EQ(std::wstring(AsDeviceMode(mode)->dmDeviceName), L"Lumarel Printer");
     EXPECT_EQ(AsDeviceMode(mode)->dmPaperSize, DMPAPER_A4);
-    EXPECT_TRUE(watcher.boxes().empty());
+    EXPECT_FALSE(failure);
 
     std::vector<FormEntry> forms = ReadForms(printer.get());
     ASSERT_FALSE(forms.empty());
@@ -89,7 +89,10 @@ TEST_F(SpoolerAccess, DeviceModeAndFormsAreRead) {
 
 TEST_F(SpoolerAccess, PaperIsWrittenForThisUserAtLevelNine) {
     ASSERT_GE(WindowsVersion().dwMajorVersion, 5u);
-    EXPECT_TRUE(ApplyPaper(nullptr, 256, LongPaperName.c_str()));
+    bool formDeletable = true;
+    Failure failure;
+    EXPECT_TRUE(ApplyPaper(256, LongPaperName.c_str(), formDeletable, failure));
+    EXPECT_FALSE(formDeletable) << "no form of that name";
     DEVMODEW stored = Stored();
     EXPECT_EQ(stored.dmPaperSize, 256);
     EXPECT_EQ(std::wstring(stored.dmFormName), LongPaperName.substr(0, 31));
@@ -450,7 +453,8 @@ TEST_F(Windows98OnWine, GeneralPageOffersTheDriversOwnDialogInstead) {
 
 TEST_F(Windows98OnWine, DeviceSettingsAreNotWritten) {
     DEVMODEW before = Stored();
-    ApplyDeviceSettings({DMORIENT_LANDSCAPE, 204, 98});
+    Failure failure;
+    EXPECT_TRUE(ApplyDeviceSettings({DMORIENT_LANDSCAPE, 204, 98}, failure));
     DEVMODEW after = Stored();
     EXPECT_EQ(after.dmOrientation, before.dmOrientation);
     EXPECT_EQ(after.dmPrintQuality, before.dmPrintQuality);

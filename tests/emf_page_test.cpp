@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/sheet.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"
@@ -12,7 +13,7 @@ class EmfPageTest : public InstalledRegistryTest {
 protected:
     void SetUp() override {
         InstalledRegistryTest::SetUp();
-        ASSERT_EQ(LoadSettings(), 1);
+        ASSERT_EQ(LoadSheetSettings(), 1);
     }
     std::optional<DWORD> StoredEmf() { return ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled"); }
 };
@@ -47,7 +48,7 @@ TEST_F(EmfPageTest, TickingAndApplyingStoresOne) {
 
 TEST_F(EmfPageTest, ApplyWithoutAClickWritesNothing) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled", 7);
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
     ASSERT_NE(sheet.ShowPageWith(IDC_EMF_SAVE), nullptr);
     EXPECT_TRUE(sheet.Apply());

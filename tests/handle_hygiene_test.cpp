@@ -6,7 +6,8 @@
 
 #include <functional>
 
-#include "app/globals.h"
+#include "app/sheet.h"
+#include "base/globals.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -25,7 +26,7 @@ protected:
         RegistryTest::SetUp();
         // PDF saving on, so that "New" can be pressed as a user presses it.
         SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
-        ASSERT_EQ(LoadSettings(), 1);
+        ASSERT_EQ(LoadSheetSettings(), 1);
     }
 };
 

@@ -1,5 +1,5 @@
 // Binding system DLLs at first use: the system directory only, null for whatever is missing.
-#include "app/late_binding.h"
+#include "base/late_binding.h"
 
 #include <gtest/gtest.h>
 

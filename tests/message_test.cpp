@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/globals.h"
+#include "base/messages.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
 

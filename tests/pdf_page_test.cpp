@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sheet.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -428,7 +429,7 @@ TEST_F(PdfPageTest, BecomingActiveRecordsTheIndex) {
 }
 
 TEST_F(PdfPageTest, HiddenPageIsNotInTheSheet) {
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet hidden({0, 0, VER_PLATFORM_WIN32_NT, 0, 0, 1});
     EXPECT_EQ(hidden.ShowPageWith(IDC_PDF_SAVE), nullptr);
 }

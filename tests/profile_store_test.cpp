@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/handles.h"
-#include "pdf/pdf_profile.h"
-#include "settings/registry.h"
+#include "base/handles.h"
+#include "base/registry.h"
+#include "settings/pdf_profile.h"
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
@@ -144,6 +144,18 @@ PdfProfile NamedDefault(const wchar_t* name) {
     return profile;
 }
 
+// The store's load and save as the program calls them: a failure is shown.
+bool LoadProfiles() {
+    Failure failure;
+    const bool loaded = LoadPdfProfiles(failure);
+    ShowFailure(failure, nullptr);
+    return loaded;
+}
+void SaveProfiles() {
+    Failure failure;
+    if (!SavePdfProfiles(failure)) ShowFailure(failure, nullptr);
+}
+
 std::wstring ExpectedErrorText(const wchar_t* text, DWORD code) {
     return std::wstring(text) + L"\nError # " + std::to_wstring(code) + L": " + SystemText(code);
 }
@@ -225,7 +237,7 @@ TEST(PdfProfile, MemoryThatHeldAPasswordIsWipedWhenReleased) {
 
 TEST_F(ProfileStoreTest, WithoutAnyKeyLoadsOneDefaultProfile) {
     Settings.CurrentProfile = 4;
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(1, Settings.Profiles.Count());
     EXPECT_TRUE(SameProfile(NamedDefault(L"Default"), Settings.Profiles.At(0)));
     EXPECT_EQ(4, Settings.CurrentProfile) << "no key: nothing read, nothing checked";
@@ -238,7 +250,7 @@ TEST_F(ProfileStoreTest, EmptyUserKeyHidesTheMachineDefaults) {
     SetText(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[0] Profile name", L"Machine");
     Settings.CurrentProfile = 4;
 
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(1, Settings.Profiles.Count());
     EXPECT_STREQ(L"Default", Settings.Profiles.At(0).name);
     EXPECT_EQ(0, Settings.CurrentProfile) << "a count of 0 puts any index out of range";
@@ -253,7 +265,7 @@ TEST_F(ProfileStoreTest, LoadsTheMachineDefaultsWhenTheUserHasNoKey) {
     SetText(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[1] Author", L"Print shop");
     SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[1] Page Mode", 3);
 
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(2, Settings.Profiles.Count());
     EXPECT_EQ(1, Settings.CurrentProfile);
     PdfProfile screen = NamedDefault(L"Screen");
@@ -272,7 +284,7 @@ TEST_F(ProfileStoreTest, UserProfilesWinOverTheMachineDefaults) {
     SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 1);
     SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", L"Mine");
 
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(1, Settings.Profiles.Count());
     EXPECT_STREQ(L"Mine", Settings.Profiles.At(0).name);
 }
@@ -283,7 +295,7 @@ TEST_F(ProfileStoreTest, ProfilesWithoutValuesLoadAsUnnamedDefaults) {
     SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Page Layout", 2);
     Settings.CurrentProfile = 2;  // kept: no "Current profile" is stored
 
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(3, Settings.Profiles.Count());
     PdfProfile only = NamedDefault(L"Only");
     only.pageLayout = 2;
@@ -303,7 +315,7 @@ TEST_F(ProfileStoreTest, CurrentProfileOutsideTheListBecomesZero) {
         ResetSettings();
         SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 2);
         SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", c.stored);
-        ASSERT_TRUE(LoadPdfProfiles());
+        ASSERT_TRUE(LoadProfiles());
         EXPECT_EQ(2, Settings.Profiles.Count());
         EXPECT_EQ(c.expected, Settings.CurrentProfile);
     }
@@ -318,7 +330,7 @@ TEST_F(ProfileStoreTest, PasswordBlobsOfAnotherSizeAreIgnored) {
     SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Owner password enabled", 1);
     SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Owner password", REG_BINARY, longBlob.data(), 65);
 
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(1, Settings.Profiles.Count());
     const PdfProfile& loaded = Settings.Profiles.At(0);
     EXPECT_EQ(1, loaded.userPasswordEnabled);
@@ -332,7 +344,7 @@ TEST_F(ProfileStoreTest, SaveWritesEveryValueWithItsTypeAndLoadReadsItBack) {
     Settings.Profiles.Append(NamedDefault(L"First"));
     Settings.Profiles.Append(DistinctProfile(L"Second"));
     Settings.CurrentProfile = 1;
-    SavePdfProfiles();
+    SaveProfiles();
     EXPECT_TRUE(watcher_.boxes().empty());
 
     EXPECT_EQ(2u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
@@ -382,7 +394,7 @@ TEST_F(ProfileStoreTest, SaveWritesEveryValueWithItsTypeAndLoadReadsItBack) {
     EXPECT_FALSE(UserValueExists(L"[0] User password"));
 
     ResetSettings();
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(2, Settings.Profiles.Count());
     EXPECT_EQ(1, Settings.CurrentProfile);
     EXPECT_TRUE(SameProfile(NamedDefault(L"First"), Settings.Profiles.At(0)));
@@ -396,7 +408,7 @@ TEST_F(ProfileStoreTest, PasswordsOfOneAnd31UnitsSurviveSaveAndLoad) {
     wcscpy(profile.userPassword, L"u");
     wcscpy(profile.ownerPassword, longest.c_str());
     Settings.Profiles.Append(profile);
-    SavePdfProfiles();
+    SaveProfiles();
 
     StoredValue owner = UserValue(L"[0] Owner password");
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), owner.type);
@@ -404,7 +416,7 @@ TEST_F(ProfileStoreTest, PasswordsOfOneAnd31UnitsSurviveSaveAndLoad) {
     EXPECT_FALSE(ContainsBytes(owner.bytes, longest.substr(0, 4)));
 
     ResetSettings();
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(1, Settings.Profiles.Count());
     EXPECT_STREQ(L"u", Settings.Profiles.At(0).userPassword);
     EXPECT_EQ(longest, Settings.Profiles.At(0).ownerPassword);
@@ -415,11 +427,11 @@ TEST_F(ProfileStoreTest, EmptiedPasswordDeletesItsValueButKeepsItsFlag) {
     profile.userPasswordEnabled = 1;
     wcscpy(profile.userPassword, L"gone soon");
     Settings.Profiles.Append(profile);
-    SavePdfProfiles();
+    SaveProfiles();
     ASSERT_TRUE(UserValueExists(L"[0] User password"));
 
     Settings.Profiles.At(0).userPassword[0] = L'\0';
-    SavePdfProfiles();
+    SaveProfiles();
     EXPECT_FALSE(UserValueExists(L"[0] User password"));
     EXPECT_EQ(1u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] User password enabled"));
 }
@@ -442,7 +454,7 @@ std::vector<std::wstring> UserValueNamesAt(std::initializer_list<int> indexes) {
 // the saved current index must name a saved profile.
 TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
     for (const wchar_t* name : {L"p0", L"p1", L"p2", L"p3", L"p4"}) Settings.Profiles.Append(DistinctProfile(name));
-    SavePdfProfiles();
+    SaveProfiles();
     ASSERT_TRUE(UserValueExists(L"[4] Owner password"));
     // Left behind past the count by an earlier save, one in another case; and values
     // that are not the store's.
@@ -454,7 +466,7 @@ TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
     ASSERT_TRUE(Settings.Profiles.Remove(4));
     ASSERT_TRUE(Settings.Profiles.Remove(1));
     Settings.CurrentProfile = 3;  // the deleted last profile's index
-    SavePdfProfiles();
+    SaveProfiles();
 
     EXPECT_EQ(3u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
     EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
@@ -463,7 +475,7 @@ TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
     EXPECT_TRUE(UserValueExists(L"[2] Owner password"));
 
     ResetSettings();
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(3, Settings.Profiles.Count());
     EXPECT_STREQ(L"p0", Settings.Profiles.At(0).name);
     EXPECT_STREQ(L"p2", Settings.Profiles.At(1).name);
@@ -472,7 +484,7 @@ TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
     // Emptied: nothing of any profile stays, and the index is 0.
     Settings.Profiles.Clear();
     Settings.CurrentProfile = 2;
-    SavePdfProfiles();
+    SaveProfiles();
     EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
     EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
     EXPECT_EQ(UserValueNamesAt({0, 1, 2, 3}), std::vector<std::wstring>{L"[3] Notes"});
@@ -489,7 +501,7 @@ TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
     // The longest text that fits with its terminator.
     SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Subject", std::wstring(255, L's'));
 
-    ASSERT_TRUE(LoadPdfProfiles());
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(1, Settings.Profiles.Count());
     const PdfProfile& loaded = Settings.Profiles.At(0);
     EXPECT_EQ(std::wstring(127, L'n'), loaded.name);
@@ -516,7 +528,7 @@ TEST_F(ProfileStoreTest, HugeProfileCountsLoadABoundedList) {
         SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", L"Zeroth");
 
         auto start = std::chrono::steady_clock::now();
-        ASSERT_TRUE(LoadPdfProfiles());
+        ASSERT_TRUE(LoadProfiles());
         auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_LT(seconds, 60.0);
         ASSERT_EQ(c.expectedCount, Settings.Profiles.Count());
@@ -543,7 +555,7 @@ TEST_F(ProfileStoreTest, ADamagedCountReadsOnlyTheValuesPresentWhateverTheirCase
         if (otherName) SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[3] \u00c4uthor", L"x");
 
         auto start = std::chrono::steady_clock::now();
-        ASSERT_TRUE(LoadPdfProfiles());
+        ASSERT_TRUE(LoadProfiles());
         auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         ASSERT_EQ(last + 1, Settings.Profiles.Count());
         EXPECT_STREQ(L"Zeroth", Settings.Profiles.At(0).name);
@@ -563,7 +575,7 @@ TEST_F(ProfileStoreTest, UnopenableUserKeyIsReportedAndLoadsNothing) {
     SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"Profiles count", 1);
     DenyAccess(HKEY_CURRENT_USER, UserProfilesPath);
 
-    EXPECT_FALSE(LoadPdfProfiles());
+    EXPECT_FALSE(LoadProfiles());
     EXPECT_EQ(0, Settings.Profiles.Count());
     std::vector<ObservedBox> boxes = watcher_.boxes();
     ASSERT_EQ(1u, boxes.size());
@@ -574,7 +586,7 @@ TEST_F(ProfileStoreTest, UnopenableUserKeyIsReportedAndLoadsNothing) {
 TEST_F(ProfileStoreTest, UnopenableDefaultsKeyIsReportedAndLoadsNothing) {
     DenyAccess(HKEY_LOCAL_MACHINE, DefaultProfilesPath);
 
-    EXPECT_FALSE(LoadPdfProfiles());
+    EXPECT_FALSE(LoadProfiles());
     EXPECT_EQ(0, Settings.Profiles.Count());
     std::vector<ObservedBox> boxes = watcher_.boxes();
     ASSERT_EQ(1u, boxes.size());
@@ -587,7 +599,7 @@ TEST_F(ProfileStoreTest, UnwritableUserKeyIsReportedOnSave) {
     Settings.Profiles.Append(NamedDefault(L"Unsaved"));
     DenyAccess(HKEY_CURRENT_USER, UserProfilesPath);
 
-    SavePdfProfiles();
+    SaveProfiles();
     std::vector<ObservedBox> boxes = watcher_.boxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(

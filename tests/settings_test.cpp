@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/sheet.h"
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
@@ -12,7 +13,7 @@ class LoadSettingsTest : public RegistryTest {};
 
 TEST_F(LoadSettingsTest, NoKeysGiveTheDefaults) {
     MessageBoxWatcher watcher;
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_TRUE(watcher.boxes().empty());
     EXPECT_EQ(Settings.LastViewedPage, 0);
     EXPECT_EQ(Settings.AgentHidePage, 0u);
@@ -38,7 +39,7 @@ TEST_F(LoadSettingsTest, UserValueWinsEvenWhenZero) {
     SetDword(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"PDF: Do not embed fonts", 1);
     SetText(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"PDF: Exclude fonts", L"Arial;Courier");
     SetText(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts", L"");
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_EQ(Settings.EmfEnabled, 0u);
     EXPECT_EQ(Settings.PdfEnabled, 1u);
     EXPECT_EQ(Settings.PdfSeparate, 0u);
@@ -49,7 +50,7 @@ TEST_F(LoadSettingsTest, UserValueWinsEvenWhenZero) {
 TEST_F(LoadSettingsTest, DefaultsApplyWithoutUserKey) {
     SetDword(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"EMF: Enabled", 1);
     SetText(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"PDF: Exclude fonts", L"Symbol");
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_EQ(Settings.EmfEnabled, 1u);
     EXPECT_STREQ(Settings.PdfExcludeFonts, L"Symbol");
 }
@@ -60,7 +61,7 @@ TEST_F(LoadSettingsTest, HidingSwitchesComeFromTheMachineKeyOnly) {
         SetDword(HKEY_LOCAL_MACHINE, DefaultsKeyPath, name, 1);
     }
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"Version", 9);
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_EQ(Settings.AgentHidePage, 0u);
     EXPECT_EQ(Settings.EmfHidePage, 0u);
     EXPECT_EQ(Settings.PdfHidePage, 0u);
@@ -72,7 +73,7 @@ TEST_F(LoadSettingsTest, HidingSwitchesComeFromTheMachineKeyOnly) {
     SetText(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Version", L"2.5 (build 7)");
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"Last Viewed Page", 3);
     SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Last Viewed Page", 5);  // not read from there
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_EQ(Settings.AgentHidePage, 1u);
     EXPECT_EQ(Settings.EmfHidePage, 0u);
     EXPECT_EQ(Settings.PdfHidePage, 1u);
@@ -87,7 +88,7 @@ TEST_F(LoadSettingsTest, MachineKeyWithoutVersionGivesOnePointZero) {
     SetText(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"Version", L"9.9");
     SetText(HKEY_CURRENT_USER, UserKeyPath, L"Version", L"8.8");
     SetDword(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"Last Viewed Page", 3);
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_STREQ(Settings.Version, L"1.0");
     EXPECT_EQ(Settings.LastViewedPage, 0);
 }
@@ -100,7 +101,7 @@ TEST_F(LoadSettingsTest, OddTrailingByteOfATextIsTakenAsItIs) {
     std::wstring fonts(1023, L'f');
     fonts += L'g';
     SetRaw(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts", REG_BINARY, fonts.data(), 2047);
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_STREQ(Settings.Version, L"1.5");
     EXPECT_EQ(std::wstring(Settings.PdfExcludeFonts), std::wstring(1023, L'f'));
 }
@@ -115,7 +116,7 @@ TEST_F(LoadSettingsTest, TextsAreAlwaysTerminated) {
     std::wstring fonts(1025, L'f');
     SetRaw(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts", REG_SZ, fonts.data(), 2048);
     ASSERT_EQ(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts")->bytes.size(), 2048u);
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_EQ(std::wstring(Settings.Version), std::wstring(259, L'v'));
     EXPECT_EQ(std::wstring(Settings.PdfExcludeFonts), std::wstring(1023, L'f'));
 }
@@ -126,7 +127,7 @@ TEST_F(LoadSettingsTest, OverlongTextsFallBack) {
     std::wstring fonts(1100, L'f');
     SetText(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts", fonts);
     SetText(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"PDF: Exclude fonts", L"Wingdings");
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_STREQ(Settings.Version, L"1.0");
     EXPECT_STREQ(Settings.PdfExcludeFonts, L"Wingdings");
 }
@@ -139,7 +140,7 @@ TEST_F(LoadSettingsTest, NumbersAreTakenAsStoredBytes) {
     const BYTE eight[8] = {1, 0, 0, 0, 2, 0, 0, 0};  // longer than the field: not read, default used
     SetRaw(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", REG_BINARY, eight, 8);
     SetDword(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"PDF: Enabled", 1);
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_EQ(Settings.LastViewedPage, 0x1234);
     EXPECT_EQ(Settings.EmfEnabled, 0x31u);
     EXPECT_EQ(Settings.PdfEnabled, 1u);
@@ -165,7 +166,7 @@ TEST_F(LoadSettingsTest, UnopenableKeyIsReportedOnceAndStopsTheLoad) {
         // A later key that is refused too is never reached: still one box.
         DenyAccess(HKEY_CURRENT_USER, L"Software\\LumarelPrinter\\PDF Profiles");
         MessageBoxWatcher watcher;
-        EXPECT_EQ(LoadSettings(), 0) << c.message;
+        EXPECT_EQ(LoadSheetSettings(), 0) << c.message;
         ASSERT_EQ(watcher.boxes().size(), 1u) << c.message;
         EXPECT_EQ(watcher.boxes()[0].text, std::wstring(c.message) + L"\nError # 5: " + SystemText(5));
         EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
@@ -188,7 +189,7 @@ TEST_F(LoadSettingsTest, KeysAreOpenedMachineThenDefaultsThenUser) {
         DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
         DenyAccess(c.root, c.path);
         MessageBoxWatcher watcher;
-        EXPECT_EQ(LoadSettings(), 0);
+        EXPECT_EQ(LoadSheetSettings(), 0);
         ASSERT_EQ(watcher.boxes().size(), 1u);
         EXPECT_EQ(watcher.boxes()[0].text, std::wstring(c.message) + L"\nError # 5: " + SystemText(5));
     }
@@ -199,7 +200,7 @@ TEST_F(LoadSettingsTest, RefusedProfileKeyFailsTheLoadAfterThePlainValues) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled", 1);
     DenyAccess(HKEY_CURRENT_USER, L"Software\\LumarelPrinter\\PDF Profiles");
     MessageBoxWatcher watcher;
-    EXPECT_EQ(LoadSettings(), 0);
+    EXPECT_EQ(LoadSheetSettings(), 0);
     RestoreAccess(HKEY_CURRENT_USER, L"Software\\LumarelPrinter\\PDF Profiles");
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].text, L"Failed to open registry key\nHKCU\\Software\\LumarelPrinter\\PDF Profiles"

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/display_scale.h"
-#include "app/globals.h"
+#include "app/sheet.h"
+#include "base/display_scale.h"
+#include "base/globals.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_driver.h"
@@ -243,7 +244,7 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return me
 class KeyboardUse : public InstalledRegistryTest {};
 
 TEST_F(KeyboardUse, EveryPageAndDialogHasUniqueAccessKeysAndTabsInReadingOrder) {
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
     // OK, Cancel and Apply are on every page of both sheets.
     std::map<wchar_t, std::wstring> frameKeys;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/handles.h"
+#include "base/handles.h"
 #include "res/resource.h"
 #include "tests/support/process_driver.h"
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/handles.h"
+#include "base/handles.h"
+#include "base/registry.h"
 #include "pdf/profile_store.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
 
 namespace {
@@ -84,7 +84,8 @@ double PlainWrite(HKEY key, const std::vector<StoredValue>& values) {
 double TimedLoad(int expected) {
     ResetSettings();
     Stopwatch watch;
-    LoadPdfProfiles();
+    Failure loadFailure;
+    LoadPdfProfiles(loadFailure);
     double seconds = watch.Seconds();
     if (Settings.Profiles.Count() != expected)
         std::fprintf(stderr, "load gave %d profiles, not %d\n", Settings.Profiles.Count(), expected);
@@ -93,7 +94,8 @@ double TimedLoad(int expected) {
 
 double TimedSave() {
     Stopwatch watch;
-    SavePdfProfiles();
+    Failure saveFailure;
+    SavePdfProfiles(saveFailure);
     return watch.Seconds();
 }
 
@@ -118,7 +120,8 @@ void RunStoreBenchmark(int pairs) {
     const int count = 1000;
     DeleteProfilesKey();
     FillProfiles(count);
-    SavePdfProfiles();
+    Failure saveFailure;
+    SavePdfProfiles(saveFailure);
 
     UniqueRegKey key;
     if (CreateKeyForWrite(HKEY_CURRENT_USER, ProfilesKeyPath, key, KEY_READ) != ERROR_SUCCESS) {
@@ -141,7 +144,7 @@ void RunStoreBenchmark(int pairs) {
     // plain loop shows what the registry itself adds as a key grows.
     const int large = 10000;
     FillProfiles(large);
-    SavePdfProfiles();
+    SavePdfProfiles(saveFailure);
     std::vector<StoredValue> largeValues = CollectValues(key.get());
     PairTimes largeLoad = MeasurePairs(
         pairs, [&] { return TimedLoad(large); }, [&] { return PlainRead(key.get(), largeValues); });

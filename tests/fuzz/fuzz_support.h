@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/pdf_profile.h"
+#include "settings/pdf_profile.h"
 
 struct FuzzOptions {
     uint32_t seed = 1;

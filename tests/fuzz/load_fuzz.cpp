@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "app/sheet.h"
+#include "base/globals.h"
 #include "pdf/profile_store.h"
 #include "settings/settings.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -149,7 +150,7 @@ double TimedLoad(int& result) {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
     ResetSettings();
-    result = LoadSettings();
+    result = LoadSheetSettings();
     QueryPerformanceCounter(&end);
     return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
 }
@@ -167,8 +168,9 @@ std::string RunState(uint32_t seed, CountKind& kind) {
     else if (!boxes.boxes().empty()) broken = "the load showed a message box";
     else broken = BrokenRule();
 
+    Failure saveFailure;
+    if (!broken && !SavePdfProfiles(saveFailure)) broken = "the save failed";
     if (!broken) {
-        SavePdfProfiles();
         std::vector<PdfProfile> saved;
         for (int index = 0; index < Settings.Profiles.Count(); ++index)
             saved.push_back(Normalised(Settings.Profiles.At(index)));

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sheet.h"
 #include "handoff/agent_page.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
@@ -135,7 +136,7 @@ std::string RunAgentState(uint32_t seed) {
 
     MessageBoxWatcher boxes;
     ResetSettings();
-    if (LoadSettings() != 1) return "the start-up load failed";
+    if (LoadSheetSettings() != 1) return "the start-up load failed";
     std::vector<std::wstring> shownAtApply;
     {
         ModelessSheet sheet(NoDevicePages);
@@ -288,7 +289,7 @@ std::string RunProfileState(uint32_t seed) {
     FillProfiles(random);
     MessageBoxWatcher boxes;
     ResetSettings();
-    if (LoadSettings() != 1) return "the start-up load failed";
+    if (LoadSheetSettings() != 1) return "the start-up load failed";
     std::vector<PdfProfile> before;
     for (int index = 0; index < Settings.Profiles.Count(); ++index)
         before.push_back(Normalised(Settings.Profiles.At(index)));
@@ -323,7 +324,7 @@ std::string RunProfileState(uint32_t seed) {
     // The store loads again, with the same profiles (an OK may settle the check boxes).
     const size_t boxesBefore = boxes.boxes().size();
     ResetSettings();
-    if (LoadSettings() != 1 || boxes.boxes().size() != boxesBefore) return "the store does not load";
+    if (LoadSheetSettings() != 1 || boxes.boxes().size() != boxesBefore) return "the store does not load";
     if (Settings.Profiles.Count() != static_cast<int>(before.size())) return "the store lost or gained profiles";
     for (int index = 0; index < Settings.Profiles.Count(); ++index) {
         const PdfProfile after = Normalised(Settings.Profiles.At(index));

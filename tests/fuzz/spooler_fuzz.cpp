@@ -15,6 +15,7 @@
 #include <cwchar>
 #include <string>
 
+#include "app/sheet.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -95,8 +96,10 @@ void DamagePrintServer(FuzzRandom& random) {
 
 bool IsFixedText(const std::wstring& text) {
     for (const wchar_t* fixed :
-         {OpenAllAccessFailedText, OpenUseFailedText, GetPrinterFailedText, SetPrinter2FailedText, SetPrinter9FailedText,
-          OpenUseErrorText, OpenPrinterFailedText, DocumentPropertiesFailedText})
+         {L"OpenPrinter(PRINTER_ALL_ACCESS) failed.", L"OpenPrinter(PRINTER_ACCESS_USE) failed.",
+          L"GetPrinter(PRINTER_INFO_2) failed.", L"SetPrinter(PRINTER_INFO_2) failed.",
+          L"SetPrinter(PRINTER_INFO_9) failed.", L"OpenPrinter(PRINTER_ACCESS_USE) error.", L"OpenPrinter() failed.",
+          L"DocumentProperties() failed."})
         if (text.rfind(std::wstring(fixed) + L"\nError # ", 0) == 0) return true;
     return false;
 }
@@ -131,7 +134,7 @@ std::string RunSpoolerState(uint32_t seed) {
 TEST(SpoolerFuzz, DamagedDriverAnswersUnderTheDevicePages) {
     DeleteProgramKeys();
     ResetSettings();
-    ASSERT_EQ(LoadSettings(), 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     EXPECT_EQ(RunFuzzStates("spooler", FuzzOptionsFromCommandLine({1, 200}), StateLimitSeconds, RunSpoolerState),
               0);
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/sheet.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -17,7 +18,7 @@ void StoreProfiles(const std::vector<std::wstring>& names, int current) {
 
 HWND PdfPageTest::OpenPdfPage() {
     ResetSettings();
-    EXPECT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(LoadSheetSettings(), 1);
     sheet_ = std::make_unique<ModelessSheet>();
     page_ = sheet_->ShowPageWith(IDC_PDF_SAVE);
     EXPECT_NE(page_, nullptr);

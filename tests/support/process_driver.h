@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/handles.h"
+#include "base/handles.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/message_box_watcher.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/registry_fixture.h"
 
-#include "app/handles.h"
+#include "base/handles.h"
 #include "settings/settings.h"
 
 namespace {

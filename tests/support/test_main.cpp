@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/globals.h"
+#include "base/globals.h"
 
 // 32-bit Wine run through qemu (tools/x86 sets LUMAREL_X86_THROUGH_QEMU) now and then
 // blocks for good inside the shell's file and folder dialogs, and cannot read another

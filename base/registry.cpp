@@ -1,4 +1,4 @@
-#include "settings/registry.h"
+#include "base/registry.h"
 
 #include <cstring>
 #include <cwchar>

@@ -1,9 +1,10 @@
-#include "app/messages.h"
+#include "base/messages.h"
 
 #include <cwchar>
 
-#include "app/globals.h"
-#include "settings/registry.h"
+#include "base/globals.h"
+#include "base/registry.h"
+#include "base/texts.h"
 
 std::wstring ComposeErrorText(const wchar_t* text, DWORD errorCode, const wchar_t* systemText) {
     wchar_t number[16];
@@ -54,4 +55,11 @@ int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner) {
 int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags) {
     std::wstring expanded = ExpandPrinterMessage(text);
     return MessageBoxW(owner, expanded.c_str(), SheetCaption, flags);
+}
+
+std::wstring FailureText(const Failure& failure) { return FormatWithKeyName(LoadText(failure.textId).c_str()); }
+
+int ShowFailure(const Failure& failure, HWND owner) {
+    if (!failure || failure.errorCode == 0) return 0;
+    return ShowErrorBox(FailureText(failure).c_str(), failure.errorCode, owner);
 }

@@ -3,11 +3,10 @@
 
 #include <windows.h>
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 extern HINSTANCE AppInstance;          // every resource is loaded from here
 extern wchar_t SheetCaption[MAX_PATH]; // "Lumarel Printer properties": caption of every box
-extern UniqueHandle PropertiesMutex;   // single-instance guard
 extern UniqueBitmap PortraitBitmap;    // bitmap 117, shown by the General page
 extern UniqueBitmap LandscapeBitmap;   // bitmap 118
 extern BOOL CanAdministerPrinter;      // may the printer's forms be changed

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 // The registry key name under Software and the printer's name in the spooler.
 inline constexpr wchar_t RegistryKeyName[] = L"LumarelPrinter";

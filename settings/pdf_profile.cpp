@@ -1,4 +1,4 @@
-#include "pdf/pdf_profile.h"
+#include "settings/pdf_profile.h"
 
 #include <windows.h>
 

@@ -21,3 +21,19 @@ int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner);
 
 // Shows a prompt or notice that may name the printer; returns MessageBoxW's answer.
 int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags);
+
+// A failure that a function below the pages reports instead of showing it: which text
+// the user is to read (a string of the resource table; a "%s" in it names the registry
+// key) and the Win32 error code taken when it happened. The page that called shows it.
+struct Failure {
+    UINT textId = 0;  // 0: nothing failed
+    DWORD errorCode = 0;
+    explicit operator bool() const { return textId != 0; }
+};
+
+// The failure's text as the user reads it, before the error code is added.
+std::wstring FailureText(const Failure& failure);
+
+// Shows a failure the way ShowErrorBox does; an error code of 0 shows nothing (there was
+// no error to tell). Returns the code shown, 0 when nothing was shown.
+int ShowFailure(const Failure& failure, HWND owner);

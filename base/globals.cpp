@@ -1,12 +1,11 @@
-#include "app/globals.h"
+#include "base/globals.h"
 
 #include <cwchar>
 
-#include "settings/registry.h"
+#include "base/registry.h"
 
 HINSTANCE AppInstance = nullptr;
 wchar_t SheetCaption[MAX_PATH] = L"";
-UniqueHandle PropertiesMutex;
 UniqueBitmap PortraitBitmap;
 UniqueBitmap LandscapeBitmap;
 BOOL CanAdministerPrinter = TRUE;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/late_binding.h"
+#include "base/late_binding.h"
 
 // Sent to a window's children after it moved to a monitor of another scale (Windows 10
 // 1703 and later; the headers declare it only for that target).

@@ -1,0 +1,109 @@
+#include "base/page_helpers.h"
+
+#include <cstring>
+
+#include "base/globals.h"
+
+std::vector<HPROPSHEETPAGE> CreatePages(const std::vector<PageSlot>& slots) {
+    std::vector<HPROPSHEETPAGE> pages;
+    for (const PageSlot& slot : slots) {
+        PROPSHEETPAGEW page{};
+        page.dwSize = sizeof page;
+        page.hInstance = AppInstance;
+        page.pszTemplate = MAKEINTRESOURCEW(slot.templateId);
+        page.pfnDlgProc = slot.proc;
+        if (slot.title) {
+            page.dwFlags = PSP_USETITLE;
+            page.pszTitle = slot.title;
+        }
+        pages.push_back(CreatePropertySheetPageW(&page));
+    }
+    return pages;
+}
+
+void ChangeTemplateStyle(void* dialogTemplate, DWORD remove, DWORD add) {
+    auto* bytes = static_cast<unsigned char*>(dialogTemplate);
+    WORD signature;
+    std::memcpy(&signature, bytes + 2, sizeof signature);
+    unsigned char* styleField = bytes + (signature == 0xFFFF ? 12 : 0);
+    DWORD style;
+    std::memcpy(&style, styleField, sizeof style);
+    style = (style & ~remove) | add;
+    std::memcpy(styleField, &style, sizeof style);
+}
+
+
+void RecordLastViewedPage(HWND page, int& lastViewedPage) {
+    lastViewedPage =
+        static_cast<int>(SendMessageW(GetParent(page), PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
+}
+
+void MarkPageChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
+
+void MarkPageChanged(HWND page, bool& changedFlag) {
+    changedFlag = true;
+    MarkPageChanged(page);
+}
+
+INT_PTR AcceptApply(HWND page) {
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+    SendMessageW(GetParent(page), PSM_UNCHANGED, reinterpret_cast<WPARAM>(page), 0);
+    return TRUE;
+}
+
+namespace {
+
+// `changedFlag` null: the page writes on every apply.
+INT_PTR AnswerPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, bool* changedFlag,
+                         void (*write)(HWND page)) {
+    switch (notification.code) {
+        case PSN_SETACTIVE:
+            RecordLastViewedPage(page, lastViewedPage);
+            return FALSE;
+        case PSN_APPLY:
+            if (!changedFlag || *changedFlag) write(page);
+            if (changedFlag) *changedFlag = false;
+            return AcceptApply(page);
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, bool& changedFlag,
+                     void (*write)(HWND page)) {
+    return AnswerPageNotify(page, notification, lastViewedPage, &changedFlag, write);
+}
+
+INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, void (*write)(HWND page)) {
+    return AnswerPageNotify(page, notification, lastViewedPage, nullptr, write);
+}
+
+DWORD CheckBoxValue(HWND page, int controlId) { return IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0; }
+
+void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choice) {
+    int index = 0;
+    for (int button : buttons) CheckDlgButton(dialog, button, index++ == choice ? BST_CHECKED : BST_UNCHECKED);
+    // A radio button takes the group's tab stop when checked and loses it when cleared:
+    // with none checked, the first one gets it back.
+    if (choice < 0 || choice >= static_cast<int>(buttons.size())) {
+        HWND first = GetDlgItem(dialog, *buttons.begin());
+        SetWindowLongW(first, GWL_STYLE, GetWindowLongW(first, GWL_STYLE) | WS_TABSTOP);
+    }
+}
+
+void ChooseRadioReachedByArrow(HWND dialog, WPARAM command) {
+    if (HIWORD(command) != BN_SETFOCUS) return;
+    bool arrow = false;
+    for (int key : {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN}) arrow = arrow || (GetKeyState(key) & 0x8000);
+    HWND button = GetDlgItem(dialog, LOWORD(command));
+    if (!arrow || (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) != BS_RADIOBUTTON ||
+        SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        return;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(LOWORD(command), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+BOOL CALLBACK DisableChildWindow(HWND child, LPARAM) {
+    EnableWindow(child, FALSE);
+    return TRUE;
+}

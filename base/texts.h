@@ -1,0 +1,11 @@
+// Every text the user reads that no dialog template carries (captions, tab titles,
+// messages, list items, labels set at run time) is a string of the resource script's
+// string table, loaded here: translating the program changes its resources only.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// String `id` of AppInstance's string table; empty when there is none.
+std::wstring LoadText(UINT id);
