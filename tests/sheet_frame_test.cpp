@@ -13,7 +13,7 @@
 #include "app/globals.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 

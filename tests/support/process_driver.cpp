@@ -1,6 +1,6 @@
 #include "tests/support/process_driver.h"
 
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 
 #include <psapi.h>
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/handles.h"
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/message_box_watcher.h"
 
 // How long a window may take to appear and a process to end before the test fails.
