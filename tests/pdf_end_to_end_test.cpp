@@ -55,7 +55,7 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
     {
         ProgramUnderTest program;
         ASSERT_NE(program.waitForSheet(), nullptr);
-        ASSERT_GE(program.selectPageWithControl(IDC_PDF_SAVE), 0);
+        ASSERT_GE(program.showPage(IDD_PDF_PAGE), 0);
         ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
         ASSERT_TRUE(program.postClick(IDC_PDF_NEW));
         HWND nested = program.waitForWindowTitled(ProfileSheetTitle);
@@ -118,7 +118,7 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
     // The next run shows it all again.
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
-    ASSERT_GE(program.selectPageWithControl(IDC_PDF_SAVE), 0);
+    ASSERT_GE(program.showPage(IDD_PDF_PAGE), 0);
     EXPECT_EQ(program.checkState(IDC_PDF_SAVE), Result(BST_CHECKED));
     HWND list = GetDlgItem(program.currentPage(), IDC_PDF_PROFILE_LIST);
     EXPECT_EQ(SendWithTimeout(list, LB_GETCOUNT, 0, 0), Result(2));
