@@ -33,7 +33,7 @@ int PdfPageTest::ClickAndDriveProfileSheet(int buttonId, std::vector<ModalDriver
 
 int PdfPageTest::DoubleClickAndDriveProfileSheet(int index, std::vector<ModalDriver::Step> steps) {
     ModalDriver driver(ProfileSheetCaption, std::move(steps));
-    ClickListEntry(page(), IDC_PDF_PROFILE_LIST, index, true);
+    ClickListEntry(page_, IDC_PDF_PROFILE_LIST, index, true);
     return driver.windowsSeen();
 }
 
