@@ -15,12 +15,6 @@
 
 namespace {
 
-std::wstring ControlText(HWND page, int id) {
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(page, id, text, 1024);
-    return text;
-}
-
 TEST(AboutText, VersionThenEmptyLineThenMaker) {
     EXPECT_EQ(ComposeVersionText(L"1.0"), std::wstring(L"Version 1.0\n\n") + MakerLine);
     EXPECT_EQ(ComposeVersionText(L"A&B").substr(0, 14), L"Version A&&B\n\n");
@@ -33,7 +27,7 @@ TEST_F(AboutPageTest, ShowsNameVersionAndSite) {
     SetText(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Version", L"3.1 R&D");
     ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
+    HWND page = sheet.ShowPage(IDD_ABOUT_PAGE);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ControlText(page, IDC_ABOUT_BANNER), L"Lumarel Printer");
     EXPECT_EQ(ControlText(page, IDC_ABOUT_VERSION), std::wstring(L"Version 3.1 R&&D\n\n") + MakerLine);
@@ -54,7 +48,7 @@ TEST_F(AboutPageTest, DefaultVersion) {
 TEST_F(AboutPageTest, BannerIsPaintedByTheProgram) {
     ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
+    HWND page = sheet.ShowPage(IDD_ABOUT_PAGE);
     HWND banner = GetDlgItem(page, IDC_ABOUT_BANNER);
     WNDCLASSW staticClass{};
     GetClassInfoW(nullptr, L"Static", &staticClass);
@@ -82,12 +76,12 @@ HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCW
 TEST_F(AboutPageTest, WebButtonAsksTheShellToOpenTheSite) {
     ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_ABOUT_BANNER);
+    HWND page = sheet.ShowPage(IDD_ABOUT_PAGE);
     ASSERT_NE(page, nullptr);
     const auto bound = ShellExecuteForWebSite;
     ShellExecuteForWebSite = RecordShellRequest;
     ShellRequests.clear();
-    ModelessSheet::Click(page, IDC_ABOUT_WEBSITE);
+    Click(page, IDC_ABOUT_WEBSITE);
     ShellExecuteForWebSite = bound;
     ASSERT_EQ(ShellRequests.size(), 1u);
     const ShellRequest& request = ShellRequests[0];

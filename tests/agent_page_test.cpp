@@ -8,10 +8,10 @@
 #include "handoff/agent_page.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "tests/support/dialog_driver.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/error_log.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 
@@ -22,18 +22,15 @@ const AgentValues UserValues{L"C:\\Users\\me\\client.exe", 1, L"Agent Window", 1
 const AgentValues MachineValues{L"C:\\Program Files\\Lumarel\\client.exe", 0, L"Machine Window", 77, L"C:\\Output", 0,
                                 L"C:\\Program Files\\Lumarel\\prepare.exe"};
 
-using S = ModelessSheet;
-
-
 // What the page shows, in the shape of the stored values (the mode is the selection).
 AgentValues Shown(HWND page) {
-    return {S::Text(page, IDC_AGENT_APPLICATION),
+    return {ControlText(page, IDC_AGENT_APPLICATION),
             static_cast<DWORD>(ComboSelection(page, IDC_AGENT_MODE)),
-            S::Text(page, IDC_AGENT_TITLE),
-            ParseMessageId(S::Text(page, IDC_AGENT_MESSAGE_ID).c_str()),
-            S::Text(page, IDC_AGENT_DIRECTORY),
+            ControlText(page, IDC_AGENT_TITLE),
+            ParseMessageId(ControlText(page, IDC_AGENT_MESSAGE_ID).c_str()),
+            ControlText(page, IDC_AGENT_DIRECTORY),
             static_cast<DWORD>(IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING)),
-            S::Text(page, IDC_AGENT_PREPROCESSOR)};
+            ControlText(page, IDC_AGENT_PREPROCESSOR)};
 }
 
 class AgentPageTest : public RegistryTest {
@@ -53,7 +50,7 @@ protected:
         sheet_.reset();
         if (user) SetAgentValues(HKEY_CURRENT_USER, *user);
         sheet_ = std::make_unique<ModelessSheet>();
-        return sheet_->ShowPageWith(IDC_AGENT_APPLICATION);
+        return sheet_->ShowPage(IDD_AGENT_PAGE);
     }
     HWND Open(const AgentValues& user) { return Open(&user); }
     ModelessSheet& sheet() { return *sheet_; }
@@ -69,7 +66,7 @@ TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
     HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(Shown(page), UserValues);
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"1234");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"1234");
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_TITLE));
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
@@ -78,11 +75,11 @@ TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
     EXPECT_FALSE(ErrorLogExists());
     EXPECT_FALSE(sheet().ApplyEnabled()) << "showing the values is no change";
 
-    EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION_LABEL), L"A&pplication");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY_LABEL), L"&Output directory");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MODE_LABEL), L"T&ransfer mode");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE_LABEL), L"&Title");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID_LABEL), L"&Message ID");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_APPLICATION_LABEL), L"A&pplication");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_DIRECTORY_LABEL), L"&Output directory");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MODE_LABEL), L"T&ransfer mode");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_TITLE_LABEL), L"&Title");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID_LABEL), L"&Message ID");
     ASSERT_EQ(SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCOUNT, 0, 0), 3);
     const wchar_t* modes[] = {L"command prompt", L"send message", L"none"};
     for (int index = 0; index < 3; ++index) {
@@ -165,7 +162,7 @@ TEST_F(AgentPageTest, MachineNumbersThatCouldBeReadAreShownWithEmptyTexts) {
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(watcher.boxes().empty()) << "only absent values failed";
     EXPECT_EQ(Shown(page), (AgentValues{L"", 1, L"", 0xFFFFFFFF, L"", 1, L""}));
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"-1");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"-1");
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_TITLE));
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
 }
@@ -179,7 +176,7 @@ TEST_F(AgentPageTest, OnlySendMessageEnablesTheMessageTarget) {
         EXPECT_EQ(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID), mode == 1) << mode;
         EXPECT_EQ(IsControlEnabled(page, IDC_AGENT_TITLE), mode == 1) << mode;
         EXPECT_EQ(ComboSelection(page, IDC_AGENT_MODE), mode <= 2 ? static_cast<LRESULT>(mode) : CB_ERR) << mode;
-        EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"Agent Window") << "a disabled box still shows its value";
+        EXPECT_EQ(ControlText(page, IDC_AGENT_TITLE), L"Agent Window") << "a disabled box still shows its value";
     }
 }
 
@@ -191,7 +188,7 @@ TEST_F(AgentPageTest, UnknownTransferModeSurvivesAnApplyUnlessAnEntryIsPicked) {
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode"), 5u);
 
-    S::Choose(page, IDC_AGENT_MODE, 2);
+    ChooseComboItem(page, IDC_AGENT_MODE, 2);
     EXPECT_TRUE(sheet().ApplyEnabled());
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode"), 2u);
@@ -223,7 +220,7 @@ TEST_F(AgentPageTest, TypedMessageIdIsStoredAsItsNumber) {
         DWORD stored;
     };
     for (Case c : {Case{L"12abc", 12}, Case{L"abc", 0}, Case{L"  -7", 4294967289u}}) {
-        S::Type(page, IDC_AGENT_MESSAGE_ID, c.text);
+        TypeOver(page, IDC_AGENT_MESSAGE_ID, c.text);
         EXPECT_TRUE(sheet().Apply());
         EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), c.stored) << c.text;
     }
@@ -234,7 +231,7 @@ TEST_F(AgentPageTest, LargestStoredMessageIdShowsAsMinusOneAndIsWrittenBackUncha
     values.messageId = 4294967295u;
     HWND page = Open(values);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"-1");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"-1");
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 4294967295u);
 }
@@ -242,27 +239,27 @@ TEST_F(AgentPageTest, LargestStoredMessageIdShowsAsMinusOneAndIsWrittenBackUncha
 TEST_F(AgentPageTest, ChoosingSendMessageAgainReplacesTypedText) {
     HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
-    S::Type(page, IDC_AGENT_MESSAGE_ID, L"999");
-    S::Type(page, IDC_AGENT_TITLE, L"typed title");
-    S::Choose(page, IDC_AGENT_MODE, 1);
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"1234");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"Agent Window");
+    TypeOver(page, IDC_AGENT_MESSAGE_ID, L"999");
+    TypeOver(page, IDC_AGENT_TITLE, L"typed title");
+    ChooseComboItem(page, IDC_AGENT_MODE, 1);
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"1234");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_TITLE), L"Agent Window");
 
     // Another mode disables the boxes and leaves their text.
-    S::Type(page, IDC_AGENT_MESSAGE_ID, L"555");
-    S::Choose(page, IDC_AGENT_MODE, 0);
+    TypeOver(page, IDC_AGENT_MESSAGE_ID, L"555");
+    ChooseComboItem(page, IDC_AGENT_MODE, 0);
     EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
     EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_TITLE));
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"555");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"555");
 
     // After an apply the table holds the applied number and no strings any more.
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 555u);
-    S::Choose(page, IDC_AGENT_MODE, 1);
+    ChooseComboItem(page, IDC_AGENT_MODE, 1);
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_TITLE));
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"555");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"555");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_TITLE), L"");
 }
 
 // The stored target shown again is the one of the table in use: the machine's here.
@@ -271,11 +268,11 @@ TEST_F(AgentPageTest, ChoosingSendMessageShowsTheMachineTargetWhenTheMachineTabl
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(Shown(page), MachineValues);
-    S::Type(page, IDC_AGENT_MESSAGE_ID, L"999");
-    S::Type(page, IDC_AGENT_TITLE, L"typed title");
-    S::Choose(page, IDC_AGENT_MODE, 1);
-    EXPECT_EQ(S::Text(page, IDC_AGENT_MESSAGE_ID), L"77");
-    EXPECT_EQ(S::Text(page, IDC_AGENT_TITLE), L"Machine Window");
+    TypeOver(page, IDC_AGENT_MESSAGE_ID, L"999");
+    TypeOver(page, IDC_AGENT_TITLE, L"typed title");
+    ChooseComboItem(page, IDC_AGENT_MODE, 1);
+    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"77");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_TITLE), L"Machine Window");
 }
 
 // ---------------------------------------------------------------------------
@@ -288,7 +285,7 @@ TEST_F(AgentPageTest, EveryEditMarksThePageChanged) {
         HWND page = Open();
         ASSERT_NE(page, nullptr);
         ASSERT_FALSE(sheet().ApplyEnabled());
-        S::Type(page, box, L"x");
+        TypeOver(page, box, L"x");
         EXPECT_TRUE(sheet().ApplyEnabled()) << box;
     }
 }
@@ -300,17 +297,17 @@ TEST_F(AgentPageTest, TwoClicksOnPreprocessingRestoreItButStillMarkAChange) {
     ASSERT_NE(page, nullptr);
     EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
-    S::Click(page, IDC_AGENT_PREPROCESSING);
+    Click(page, IDC_AGENT_PREPROCESSING);
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR_BROWSE));
-    S::Click(page, IDC_AGENT_PREPROCESSING);
+    Click(page, IDC_AGENT_PREPROCESSING);
     EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_TRUE(sheet().ApplyEnabled());
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled"), 0u);
 
-    S::Click(page, IDC_AGENT_PREPROCESSING);
+    Click(page, IDC_AGENT_PREPROCESSING);
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled"), 1u);
 }
@@ -334,9 +331,9 @@ TEST_F(AgentPageTest, EveryApplyWritesAllSevenValuesEvenWithoutEdits) {
 TEST_F(AgentPageTest, TextThatCannotBeTakenKeepsItsStoredValue) {
     HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
-    S::Type(page, IDC_AGENT_APPLICATION, L"C:\\new\\client.exe");
-    S::Type(page, IDC_AGENT_MESSAGE_ID, L"4321");
-    S::Choose(page, IDC_AGENT_MODE, 2);
+    TypeOver(page, IDC_AGENT_APPLICATION, L"C:\\new\\client.exe");
+    TypeOver(page, IDC_AGENT_MESSAGE_ID, L"4321");
+    ChooseComboItem(page, IDC_AGENT_MODE, 2);
 
     SetAgentAllocator([](size_t) -> void* { return nullptr; });
     EXPECT_TRUE(sheet().Apply()) << "the apply is still accepted";
@@ -419,8 +416,7 @@ protected:
     // until the driver's timeout cancels it).
     bool OwnedBySheetAndPressedAgain(HWND chooser, HWND page, int buttonId) {
         const bool owned = GetWindow(chooser, GW_OWNER) == sheet().window() && !IsWindowEnabled(sheet().window());
-        PostMessageW(page, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(page, buttonId)));
+        PostClick(page, buttonId);
         return owned;
     }
 };
@@ -429,16 +425,16 @@ TEST_F(AgentChooserLiveShellDialogTest, ProgramChosenInTheFileDialogFillsTheBox)
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     bool ownedBySheet = false, onlyExe = false, noReadOnly = false;
-    ModalDialogDriver driver({[&](HWND dialog) {
+    ModalDriver driver({[&](HWND dialog) {
         ownedBySheet = OwnedBySheetAndPressedAgain(dialog, page, IDC_AGENT_APPLICATION_BROWSE);
         onlyExe = SendDlgItemMessageW(dialog, FileTypeList, CB_GETCOUNT, 0, 0) == 1 &&
                   WindowTextOf(GetDlgItem(dialog, FileTypeList)) == L"PE files (*.exe)";
         HWND readOnly = GetDlgItem(dialog, ReadOnlyBox);
         noReadOnly = readOnly && !IsWindowVisible(readOnly);
         TypeFileName(dialog, Program);
-        PressDialogButton(dialog, IDOK);
+        PostClick(dialog, IDOK);
     }});
-    S::Click(page, IDC_AGENT_APPLICATION_BROWSE);
+    Click(page, IDC_AGENT_APPLICATION_BROWSE);
     EXPECT_TRUE(driver.done());
     EXPECT_FALSE(driver.timedOut());
     ASSERT_EQ(driver.titles().size(), 1u);
@@ -447,7 +443,7 @@ TEST_F(AgentChooserLiveShellDialogTest, ProgramChosenInTheFileDialogFillsTheBox)
     EXPECT_TRUE(IsWindowEnabled(sheet().window()));
     EXPECT_TRUE(onlyExe);
     EXPECT_TRUE(noReadOnly);
-    EXPECT_EQ(S::Text(page, IDC_AGENT_APPLICATION), Program);
+    EXPECT_EQ(ControlText(page, IDC_AGENT_APPLICATION), Program);
     EXPECT_TRUE(sheet().ApplyEnabled());
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, UserKeyPath, L"Client Application"), std::wstring(Program));
@@ -458,19 +454,19 @@ TEST_F(AgentChooserLiveShellDialogTest, MissingFileIsRefusedAndCancelLeavesTheBo
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     bool stayedOpen = false;
-    ModalDialogDriver driver({[&](HWND dialog) {
+    ModalDriver driver({[&](HWND dialog) {
         TypeFileName(dialog, L"C:\\tmp\\Agent Client\\missing.exe");
         // Sent, so the complaint has come and gone when it returns.
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         stayedOpen = IsWindowVisible(dialog) != FALSE;
-        PressDialogButton(dialog, IDCANCEL);
+        PostClick(dialog, IDCANCEL);
     }});
-    S::Click(page, IDC_AGENT_PREPROCESSOR_BROWSE);
+    Click(page, IDC_AGENT_PREPROCESSOR_BROWSE);
     EXPECT_TRUE(driver.done());
     EXPECT_FALSE(driver.timedOut());
     EXPECT_TRUE(stayedOpen) << "a missing file must not be accepted";
     EXPECT_EQ(watcher.boxes().size(), 1u);
-    EXPECT_EQ(S::Text(page, IDC_AGENT_PREPROCESSOR), UserValues.preprocessor);
+    EXPECT_EQ(ControlText(page, IDC_AGENT_PREPROCESSOR), UserValues.preprocessor);
     EXPECT_FALSE(sheet().ApplyEnabled()) << "a cancelled choice is no change";
 }
 
@@ -479,30 +475,30 @@ TEST_F(AgentChooserLiveShellDialogTest, FolderChosenInTheBrowserFillsTheBox) {
     ASSERT_NE(page, nullptr);
     std::wstring title;
     bool ownedBySheet = false;
-    ModalDialogDriver driver({[&](HWND dialog) {
+    ModalDriver driver({[&](HWND dialog) {
         ownedBySheet = OwnedBySheetAndPressedAgain(dialog, page, IDC_AGENT_DIRECTORY_BROWSE);
         HWND text = FindDescendant(dialog, L"Static", L"output directory");
         title = text ? WindowTextOf(text) : L"";
         SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:\\tmp\\Agent Client"));
-        PressDialogButton(dialog, IDOK);
+        PostClick(dialog, IDOK);
     }});
-    S::Click(page, IDC_AGENT_DIRECTORY_BROWSE);
+    Click(page, IDC_AGENT_DIRECTORY_BROWSE);
     EXPECT_TRUE(driver.done());
     EXPECT_FALSE(driver.timedOut());
     EXPECT_EQ(title, L"output directory");
     EXPECT_TRUE(ownedBySheet);
     EXPECT_TRUE(IsWindowEnabled(sheet().window()));
-    EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY), L"C:\\tmp\\Agent Client");
+    EXPECT_EQ(ControlText(page, IDC_AGENT_DIRECTORY), L"C:\\tmp\\Agent Client");
     EXPECT_TRUE(sheet().ApplyEnabled());
 }
 
 TEST_F(AgentChooserLiveShellDialogTest, CancelledFolderBrowserLeavesTheBoxAlone) {
     HWND page = Open();
     ASSERT_NE(page, nullptr);
-    ModalDialogDriver driver({[](HWND dialog) { PressDialogButton(dialog, IDCANCEL); }});
-    S::Click(page, IDC_AGENT_DIRECTORY_BROWSE);
+    ModalDriver driver({[](HWND dialog) { PostClick(dialog, IDCANCEL); }});
+    Click(page, IDC_AGENT_DIRECTORY_BROWSE);
     EXPECT_TRUE(driver.done());
-    EXPECT_EQ(S::Text(page, IDC_AGENT_DIRECTORY), UserValues.directory);
+    EXPECT_EQ(ControlText(page, IDC_AGENT_DIRECTORY), UserValues.directory);
     EXPECT_FALSE(sheet().ApplyEnabled());
 }
 

@@ -16,7 +16,7 @@
 #include "settings/settings.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/message_box_watcher.h"
-#include "tests/support/modal_sheet_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/print_server_double.h"
 #include "tests/support/registry_fixture.h"
@@ -48,18 +48,18 @@ class PaperPageTest : public PrintServerTest {};
 
 TEST_F(PaperPageTest, ListsTheDriversPapersSelectsTheStoredOneAndShowsItsSize) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST),
               (std::vector<std::wstring>{L"A4", L"US Letter", L"A5", L"Lumarel Label"}));
     EXPECT_EQ(ComboSelection(page, IDC_PAPER_LIST), 0);
 
-    ModelessSheet::Click(page, IDC_METRIC);
+    Click(page, IDC_METRIC);
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"210.00");
     EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"297.00");
     EXPECT_EQ(ControlText(page, IDC_WIDTH_UNIT), L"mm");
     EXPECT_EQ(ControlText(page, IDC_LENGTH_UNIT), L"mm");
-    ModelessSheet::Click(page, IDC_ENGLISH);
+    Click(page, IDC_ENGLISH);
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"8.27");
     EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"11.69");
     EXPECT_EQ(ControlText(page, IDC_LENGTH_UNIT), L"in");
@@ -73,7 +73,7 @@ TEST_F(PaperPageTest, ListsTheDriversPapersSelectsTheStoredOneAndShowsItsSize) {
 TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
     {
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+        HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM)) << "A4 is a built-in form";
         ChooseComboItem(page, IDC_PAPER_LIST, 3);
         EXPECT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM)) << "Lumarel Label is a user form";
@@ -86,7 +86,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
     PrintServer().driverListsUserForms = false;
     {
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+        HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
         ChooseComboItem(page, IDC_PAPER_LIST, 1);
         EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM));
     }
@@ -94,7 +94,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
     // The page asks for the right itself when it is created.
     PrintServer().refusedAccess = PRINTER_ACCESS_ADMINISTER;
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     EXPECT_FALSE(CanAdministerPrinter);
     EXPECT_FALSE(IsControlEnabled(page, IDC_ADD_FORM));
     EXPECT_FALSE(IsControlEnabled(page, IDC_DELETE_FORM));
@@ -105,7 +105,7 @@ TEST_F(PaperPageTest, DeleteIsOfferedOnlyForUserFormsAndOnlyToAdministrators) {
 
 TEST_F(PaperPageTest, ChosenPaperIsWrittenOnApplyAtLevelNineKeepingTheRest) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(PrintServer().writtenLevels.empty()) << "written before the apply";
@@ -132,7 +132,7 @@ TEST_F(PaperPageTest, NameLongerThanAFormNameIsCutToThirtyOneUnits) {
     ASSERT_EQ(name.size(), 40u);
     PrintServer().driverPapers.push_back({256, name, {1016, 2540}});
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(page, IDC_PAPER_LIST, 3);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST)[3], name);
     EXPECT_TRUE(sheet.Apply());
@@ -141,29 +141,29 @@ TEST_F(PaperPageTest, NameLongerThanAFormNameIsCutToThirtyOneUnits) {
 }
 
 void FillNewForm(HWND dialog, const wchar_t* name, const wchar_t* width, const wchar_t* length) {
-    ReplaceText(GetDlgItem(dialog, IDC_FORM_NAME), name);
-    ReplaceText(GetDlgItem(dialog, IDC_PAPER_WIDTH), width);
-    ReplaceText(GetDlgItem(dialog, IDC_PAPER_LENGTH), length);
+    TypeOver(dialog, IDC_FORM_NAME, name);
+    TypeOver(dialog, IDC_PAPER_WIDTH, width);
+    TypeOver(dialog, IDC_PAPER_LENGTH, length);
 }
 
 void AcceptMetricForm(HWND dialog, const wchar_t* name, const wchar_t* width, const wchar_t* length) {
-    ModelessSheet::Click(dialog, IDC_METRIC);
+    Click(dialog, IDC_METRIC);
     FillNewForm(dialog, name, width, length);
-    ModelessSheet::Click(dialog, IDOK);
+    Click(dialog, IDOK);
 }
 
 TEST_F(PaperPageTest, AddedFormGoesToThePrintServerAtOnceAndIsSelected) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     {
-        ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) {
+        ModalDriver driver(L"New Paper Form", {[](HWND dialog) {
             // A new prefix measures in U.S. units: the dialog starts in inches.
             EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_ENGLISH), BST_CHECKED);
             FillNewForm(dialog, L"Photo 4x6", L"4", L"6");
-            ModelessSheet::Click(dialog, IDOK);
+            Click(dialog, IDOK);
         }});
-        ModelessSheet::Click(page, IDC_ADD_FORM);
-        ASSERT_TRUE(driver.sheetsSeen() == 1);
+        Click(page, IDC_ADD_FORM);
+        ASSERT_TRUE(driver.windowsSeen() == 1);
     }
     const DoubleForm* form = FindForm(L"Photo 4x6");
     ASSERT_NE(form, nullptr);
@@ -187,11 +187,11 @@ TEST_F(PaperPageTest, AddedFormGoesToThePrintServerAtOnceAndIsSelected) {
 TEST_F(PaperPageTest, AnAddedFormOutlivesACancelledSheet) {
     {
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+        HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
         PrintServer().opens.clear();
-        ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Kept", L"90", L"50"); }});
-        ModelessSheet::Click(page, IDC_ADD_FORM);
-        ASSERT_TRUE(driver.sheetsSeen() == 1);
+        ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Kept", L"90", L"50"); }});
+        Click(page, IDC_ADD_FORM);
+        ASSERT_TRUE(driver.windowsSeen() == 1);
         const std::vector<ACCESS_MASK>& opens = PrintServer().opens;
         EXPECT_EQ(std::count(opens.begin(), opens.end(), static_cast<ACCESS_MASK>(PRINTER_ACCESS_ADMINISTER)), 1)
             << "the add opens the printer to administer it, once";
@@ -202,10 +202,10 @@ TEST_F(PaperPageTest, AnAddedFormOutlivesACancelledSheet) {
 
 TEST_F(PaperPageTest, MillimetresBecomeWholeThousandthsTruncated) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Odd", L"100.0004", L"25.0009"); }});
-    ModelessSheet::Click(page, IDC_ADD_FORM);
-    ASSERT_TRUE(driver.sheetsSeen() == 1);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
+    ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Odd", L"100.0004", L"25.0009"); }});
+    Click(page, IDC_ADD_FORM);
+    ASSERT_TRUE(driver.windowsSeen() == 1);
     const DoubleForm* form = FindForm(L"Odd");
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->size.cx, 100000);
@@ -214,26 +214,26 @@ TEST_F(PaperPageTest, MillimetresBecomeWholeThousandthsTruncated) {
 
 TEST_F(PaperPageTest, CancelledDialogAddsNothing) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     size_t before = PrintServer().forms.size();
-    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) {
+    ModalDriver driver(L"New Paper Form", {[](HWND dialog) {
         FillNewForm(dialog, L"Never", L"10", L"10");
-        ModelessSheet::Click(dialog, IDCANCEL);
+        Click(dialog, IDCANCEL);
     }});
-    ModelessSheet::Click(page, IDC_ADD_FORM);
-    ASSERT_TRUE(driver.sheetsSeen() == 1);
+    Click(page, IDC_ADD_FORM);
+    ASSERT_TRUE(driver.windowsSeen() == 1);
     EXPECT_EQ(PrintServer().forms.size(), before);
     EXPECT_FALSE(sheet.ApplyEnabled());
 }
 
 TEST_F(PaperPageTest, RefusedAddIsReportedAndTheListIsNotReread) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(page, IDC_PAPER_LIST, 2);
     PrintServer().failures["AddForm"] = ERROR_NOT_ENOUGH_MEMORY;
     MessageBoxWatcher watcher;
-    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Big", L"800", L"1000"); }});
-    ModelessSheet::Click(page, IDC_ADD_FORM);
+    ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Big", L"800", L"1000"); }});
+    Click(page, IDC_ADD_FORM);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].text, ErrorText(L"Failed to add new form.", ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
@@ -244,10 +244,10 @@ TEST_F(PaperPageTest, RefusedAddIsReportedAndTheListIsNotReread) {
 TEST_F(PaperPageTest, EveryRefillSelectsTheStoredPaperAgain) {
     PrintServer().driverListsUserForms = false;
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(page, IDC_PAPER_LIST, 2);
-    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); }});
-    ModelessSheet::Click(page, IDC_ADD_FORM);
+    ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); }});
+    Click(page, IDC_ADD_FORM);
     ASSERT_NE(FindForm(L"Unlisted"), nullptr);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST).size(), 3u) << "this driver does not list user forms";
     EXPECT_EQ(ComboSelection(page, IDC_PAPER_LIST), 0) << "the stored A4, not the unapplied A5";
@@ -256,9 +256,9 @@ TEST_F(PaperPageTest, EveryRefillSelectsTheStoredPaperAgain) {
 TEST_F(PaperPageTest, AddOfAFormTheDriverDoesNotListIsNoChange) {
     PrintServer().driverListsUserForms = false;
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); }});
-    ModelessSheet::Click(page, IDC_ADD_FORM);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
+    ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Unlisted", L"30", L"40"); }});
+    Click(page, IDC_ADD_FORM);
     ASSERT_NE(FindForm(L"Unlisted"), nullptr);
     EXPECT_FALSE(sheet.ApplyEnabled());
 }
@@ -267,10 +267,10 @@ TEST_F(PaperPageTest, DeletingTheStoredPapersFormStoresTheFirstPaperAtOnce) {
     PrintServer().deviceMode.dmPaperSize = 0x100;
     wcscpy(PrintServer().deviceMode.dmFormName, L"Lumarel Label");
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ASSERT_EQ(ComboSelection(page, IDC_PAPER_LIST), 3);
     ASSERT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM));
-    ModelessSheet::Click(page, IDC_DELETE_FORM);
+    Click(page, IDC_DELETE_FORM);
     EXPECT_EQ(FindForm(L"Lumarel Label"), nullptr);
     EXPECT_EQ(PrintServer().writtenLevels, std::vector<DWORD>{9}) << "written before the apply";
     EXPECT_EQ(PrintServer().deviceMode.dmPaperSize, DMPAPER_A4);
@@ -284,9 +284,9 @@ TEST_F(PaperPageTest, DeletingTheStoredPapersFormStoresTheFirstPaperAtOnce) {
 TEST_F(PaperPageTest, DeletingAnotherFormKeepsTheStoredPaper) {
     PrintServer().forms.push_back({L"Second Label", FORM_USER, {50000, 50000}, {0, 0, 50000, 50000}});
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(page, IDC_PAPER_LIST, 4);
-    ModelessSheet::Click(page, IDC_DELETE_FORM);
+    Click(page, IDC_DELETE_FORM);
     EXPECT_EQ(FindForm(L"Second Label"), nullptr);
     EXPECT_NE(FindForm(L"Lumarel Label"), nullptr);
     EXPECT_TRUE(PrintServer().writtenLevels.empty());
@@ -296,11 +296,11 @@ TEST_F(PaperPageTest, DeletingAnotherFormKeepsTheStoredPaper) {
 
 TEST_F(PaperPageTest, RefusedDeleteIsReported) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(page, IDC_PAPER_LIST, 3);
     PrintServer().failures["DeleteForm"] = ERROR_ACCESS_DENIED;
     MessageBoxWatcher watcher;
-    ModelessSheet::Click(page, IDC_DELETE_FORM);
+    Click(page, IDC_DELETE_FORM);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].text, ErrorText(L"Failed to delete form.", ERROR_ACCESS_DENIED));
     EXPECT_NE(FindForm(L"Lumarel Label"), nullptr);
@@ -311,7 +311,7 @@ TEST_F(PaperPageTest, RefusedDeleteIsReported) {
 // it again it is gone. Neither says anything or changes the list.
 TEST_F(PaperPageTest, AddAndDeleteDoNothingWhenTheRightIsGoneAfterTheProbe) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ASSERT_TRUE(CanAdministerPrinter);
     ChooseComboItem(page, IDC_PAPER_LIST, 3);  // the user form, not the stored paper
     ASSERT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM));
@@ -321,11 +321,11 @@ TEST_F(PaperPageTest, AddAndDeleteDoNothingWhenTheRightIsGoneAfterTheProbe) {
     PrintServer().opens.clear();
     MessageBoxWatcher watcher;
     {
-        ModalSheetScript driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Late", L"90", L"50"); }});
-        ModelessSheet::Click(page, IDC_ADD_FORM);
-        ASSERT_EQ(driver.sheetsSeen(), 1);
+        ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Late", L"90", L"50"); }});
+        Click(page, IDC_ADD_FORM);
+        ASSERT_EQ(driver.windowsSeen(), 1);
     }
-    ModelessSheet::Click(page, IDC_DELETE_FORM);
+    Click(page, IDC_DELETE_FORM);
     const std::vector<ACCESS_MASK>& opens = PrintServer().opens;
     EXPECT_EQ(std::count(opens.begin(), opens.end(), static_cast<ACCESS_MASK>(PRINTER_ACCESS_ADMINISTER)), 2)
         << "Add and Delete each asked for the right";
@@ -341,7 +341,7 @@ TEST_F(PaperPageTest, UnreachablePrinterDisablesThePageSilently) {
     PrintServer().refusedAccess = PRINTER_ACCESS_USE | PRINTER_ACCESS_ADMINISTER;
     MessageBoxWatcher watcher;
     ModelessSheet sheet({1, 0, VER_PLATFORM_WIN32_NT, 0, 0, 0});  // General left out: it reports
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(AllControlsDisabled(page));
     EXPECT_TRUE(watcher.boxes().empty());
@@ -354,8 +354,8 @@ TEST_F(PaperPageTest, ShortNameAndSizeListsAreNeverReadPast) {
     PrintServer().paperNameCount = 2;
     PrintServer().paperSizeCount = 1;
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-    ModelessSheet::Click(page, IDC_METRIC);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
+    Click(page, IDC_METRIC);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST), (std::vector<std::wstring>{L"A4", L"US Letter", L"", L""}));
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"210.00");
     ChooseComboItem(page, IDC_PAPER_LIST, 3);
@@ -371,7 +371,7 @@ TEST_F(PaperPageTest, NameFillingAllSixtyFourUnitsEndsThere) {
     PrintServer().driverPapers[1].name = name;
     PrintServer().driverPapers[2].name = L"After";
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     std::vector<std::wstring> items = ComboItems(page, IDC_PAPER_LIST);
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items[1], name);
@@ -380,7 +380,7 @@ TEST_F(PaperPageTest, NameFillingAllSixtyFourUnitsEndsThere) {
 
 TEST_F(PaperPageTest, FormOfZeroSizeAfterTheWriteDisablesDelete) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(page, IDC_PAPER_LIST, 3);
     ASSERT_TRUE(IsControlEnabled(page, IDC_DELETE_FORM));
     PrintServer().zeroFormSize = true;
@@ -393,7 +393,7 @@ TEST_F(PaperPageTest, PrinterInformationOfZeroSizeSelectsNothingAndWritesNothing
     PrintServer().zeroPrinterInfoSize = true;
     MessageBoxWatcher watcher;
     ModelessSheet sheet({1, 0, VER_PLATFORM_WIN32_NT, 0, 0, 0});
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     EXPECT_EQ(ComboSelection(page, IDC_PAPER_LIST), CB_ERR) << "no stored paper is known";
     ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_TRUE(sheet.Apply());
@@ -409,11 +409,11 @@ class NewFormDialogTest : public PrintServerTest {};
 TEST_F(NewFormDialogTest, FormsAreReadAfreshOnEveryChange) {
     HWND dialog = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_NEW_FORM), nullptr, NewFormDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
-    ModelessSheet::Click(dialog, IDC_METRIC);
+    Click(dialog, IDC_METRIC);
     FillNewForm(dialog, L"Mine", L"100", L"100");
     EXPECT_TRUE(IsControlEnabled(dialog, IDOK));
     PrintServer().forms.push_back({L"Mine", FORM_USER, {1, 1}, {0, 0, 1, 1}});
-    ReplaceText(GetDlgItem(dialog, IDC_PAPER_LENGTH), L"101");
+    TypeOver(dialog, IDC_PAPER_LENGTH, L"101");
     EXPECT_FALSE(IsControlEnabled(dialog, IDOK));
     DestroyWindow(dialog);
     EXPECT_TRUE(PrintServer().openHandles.empty());
@@ -423,10 +423,10 @@ TEST_F(NewFormDialogTest, UnreachablePrinterOnlyRefusesAnEmptyName) {
     PrintServer().refusedAccess = PRINTER_ACCESS_USE;
     HWND dialog = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_NEW_FORM), nullptr, NewFormDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
-    ModelessSheet::Click(dialog, IDC_METRIC);
+    Click(dialog, IDC_METRIC);
     FillNewForm(dialog, L"A4", L"210", L"297");
     EXPECT_TRUE(IsControlEnabled(dialog, IDOK)) << "no forms are known";
-    ReplaceText(GetDlgItem(dialog, IDC_FORM_NAME), L"");
+    TypeOver(dialog, IDC_FORM_NAME, L"");
     EXPECT_FALSE(IsControlEnabled(dialog, IDOK));
     DestroyWindow(dialog);
 }
@@ -439,7 +439,7 @@ class GeneralPageTest : public PrintServerTest {};
 TEST_F(GeneralPageTest, FaxResolutionsAreNamedAndTheFirstEqualPairIsSelected) {
     PrintServer().resolutions = {{204, 98}, {600, 600}, {204, 196}, {600, 600}};
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
     EXPECT_EQ(ComboItems(page, IDC_RESOLUTION_LIST),
               (std::vector<std::wstring>{L"204 x 98 DPI - Standard FAX mode", L"600 x 600 DPI",
                                          L"204 x 196 DPI - Fine FAX mode", L"600 x 600 DPI"}));
@@ -452,7 +452,7 @@ TEST_F(GeneralPageTest, OrientationOtherThanOneOrTwoMarksNeitherButton) {
     PrintServer().deviceMode.dmOrientation = 3;
     PrintServer().deviceMode.dmPrintQuality = 123;
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT), BST_UNCHECKED);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_LANDSCAPE), BST_UNCHECKED);
     EXPECT_EQ(ComboSelection(page, IDC_RESOLUTION_LIST), CB_ERR);
@@ -465,7 +465,7 @@ TEST_F(GeneralPageTest, NoResolutionsOrAnAbsurdCountLeaveAnEmptyList) {
         PrintServer().useResolutionCountOverride = true;
         PrintServer().resolutionCountOverride = count;
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+        HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
         EXPECT_TRUE(ComboItems(page, IDC_RESOLUTION_LIST).empty());
         EXPECT_EQ(ComboSelection(page, IDC_RESOLUTION_LIST), CB_ERR);
         EXPECT_TRUE(IsControlEnabled(page, IDC_PORTRAIT)) << "the device mode was read";
@@ -475,8 +475,8 @@ TEST_F(GeneralPageTest, NoResolutionsOrAnAbsurdCountLeaveAnEmptyList) {
 TEST_F(GeneralPageTest, ChangesAreWrittenOnceOnApplyKeepingTheRest) {
     PrintServer().resolutions = {{300, 300}, {600, 600}, {40000, 204}};
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
-    ModelessSheet::Click(page, IDC_LANDSCAPE);
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
+    Click(page, IDC_LANDSCAPE);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_LANDSCAPE), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT), BST_UNCHECKED);
     ChooseComboItem(page, IDC_RESOLUTION_LIST, 2);
@@ -499,8 +499,8 @@ TEST_F(GeneralPageTest, ChangesAreWrittenOnceOnApplyKeepingTheRest) {
 TEST_F(GeneralPageTest, CancelledSheetWritesNothing) {
     {
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
-        ModelessSheet::Click(page, IDC_LANDSCAPE);
+        HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
+        Click(page, IDC_LANDSCAPE);
     }
     EXPECT_TRUE(PrintServer().writtenLevels.empty());
     EXPECT_EQ(PrintServer().deviceMode.dmOrientation, DMORIENT_PORTRAIT);
@@ -511,7 +511,7 @@ TEST_F(GeneralPageTest, UnreadablePrinterIsReportedAndDisablesThePage) {
     {
         MessageBoxWatcher watcher;
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+        HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
         ASSERT_EQ(watcher.boxes().size(), 1u);
         EXPECT_EQ(watcher.boxes()[0].text, ErrorText(L"OpenPrinter(PRINTER_ACCESS_USE) error.", ERROR_ACCESS_DENIED));
         EXPECT_TRUE(AllControlsDisabled(page));
@@ -520,7 +520,7 @@ TEST_F(GeneralPageTest, UnreadablePrinterIsReportedAndDisablesThePage) {
     PrintServer().failures["DocumentProperties"] = ERROR_INVALID_DATA;
     MessageBoxWatcher watcher;
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].text, ErrorText(L"DocumentProperties() failed.", ERROR_INVALID_DATA));
     EXPECT_TRUE(AllControlsDisabled(page));
@@ -530,14 +530,14 @@ TEST_F(GeneralPageTest, UnreadablePrinterIsReportedAndDisablesThePage) {
 
 TEST_F(GeneralPageTest, DriversOwnDialogStoresItselfAndThePageFollows) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
     PrintServer().driverDialog = [](DEVMODEW& mode) {
         mode.dmOrientation = DMORIENT_LANDSCAPE;
         mode.dmPrintQuality = 300;
         mode.dmYResolution = 300;
     };
     PrintServer().opens.clear();
-    ModelessSheet::Click(page, IDC_DRIVER_PROPERTIES);
+    Click(page, IDC_DRIVER_PROPERTIES);
     EXPECT_EQ(PrintServer().driverDialogRuns, 1);
     ASSERT_FALSE(PrintServer().opens.empty());
     EXPECT_EQ(PrintServer().opens[0], static_cast<ACCESS_MASK>(PRINTER_ALL_ACCESS));
@@ -548,12 +548,12 @@ TEST_F(GeneralPageTest, DriversOwnDialogStoresItselfAndThePageFollows) {
 
     // No pair matches: the selection stays.
     PrintServer().driverDialog = [](DEVMODEW& mode) { mode.dmPrintQuality = 1; };
-    ModelessSheet::Click(page, IDC_DRIVER_PROPERTIES);
+    Click(page, IDC_DRIVER_PROPERTIES);
     EXPECT_EQ(ComboSelection(page, IDC_RESOLUTION_LIST), 0);
 
     PrintServer().refusedAccess = PRINTER_ACCESS_ADMINISTER;
     MessageBoxWatcher watcher;
-    ModelessSheet::Click(page, IDC_DRIVER_PROPERTIES);
+    Click(page, IDC_DRIVER_PROPERTIES);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].text, ErrorText(L"OpenPrinter() failed.", ERROR_ACCESS_DENIED));
     EXPECT_EQ(PrintServer().driverDialogRuns, 2);
@@ -562,8 +562,8 @@ TEST_F(GeneralPageTest, DriversOwnDialogStoresItselfAndThePageFollows) {
 // Changes the orientation, applies, and returns the boxes the apply showed.
 std::vector<ObservedBox> ApplyLandscape(const std::function<void()>& beforeApply) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
-    ModelessSheet::Click(page, IDC_LANDSCAPE);
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
+    Click(page, IDC_LANDSCAPE);
     beforeApply();
     MessageBoxWatcher watcher;
     EXPECT_TRUE(sheet.Apply()) << "a failed write does not stop the sheet";
@@ -659,9 +659,9 @@ protected:
 
 TEST_F(LevelTwoWrite, OrientationAndPaperAreWrittenMachineWideWithFullAccess) {
     ModelessSheet sheet;
-    HWND general = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
-    ModelessSheet::Click(general, IDC_LANDSCAPE);
-    HWND paper = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND general = sheet.ShowPage(IDD_GENERAL_PAGE);
+    Click(general, IDC_LANDSCAPE);
+    HWND paper = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(paper, IDC_PAPER_LIST, 2);
     PrintServer().opens.clear();
     EXPECT_TRUE(sheet.Apply());

@@ -47,7 +47,7 @@ TEST_F(DevicePagesInTheProgram, OrientationStoredOnOkIsShownByTheNextRun) {
     {
         ProgramUnderTest program;
         ASSERT_NE(program.waitForSheet(), nullptr);
-        ASSERT_GE(program.selectPageWithControl(IDC_LANDSCAPE), 0);
+        ASSERT_GE(program.showPage(IDD_GENERAL_PAGE), 0);
         EXPECT_EQ(program.checkState(IDC_PORTRAIT), CheckState(BST_CHECKED));
         ASSERT_TRUE(program.clickControl(IDC_LANDSCAPE));
         EXPECT_EQ(program.checkState(IDC_LANDSCAPE), CheckState(BST_CHECKED));
@@ -60,7 +60,7 @@ TEST_F(DevicePagesInTheProgram, OrientationStoredOnOkIsShownByTheNextRun) {
 
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
-    ASSERT_GE(program.selectPageWithControl(IDC_LANDSCAPE), 0);
+    ASSERT_GE(program.showPage(IDD_GENERAL_PAGE), 0);
     EXPECT_EQ(program.checkState(IDC_LANDSCAPE), CheckState(BST_CHECKED));
     EXPECT_EQ(program.checkState(IDC_PORTRAIT), CheckState(BST_UNCHECKED));
     ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
@@ -70,7 +70,7 @@ TEST_F(DevicePagesInTheProgram, OrientationStoredOnOkIsShownByTheNextRun) {
 TEST_F(DevicePagesInTheProgram, OrientationChangedAndCancelledIsNotStored) {
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
-    ASSERT_GE(program.selectPageWithControl(IDC_LANDSCAPE), 0);
+    ASSERT_GE(program.showPage(IDD_GENERAL_PAGE), 0);
     ASSERT_TRUE(program.clickControl(IDC_LANDSCAPE));
     ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
     EXPECT_EQ(program.waitForExit(), ExitCode(0));
@@ -85,8 +85,8 @@ TEST_F(DevicePagesInTheProgram, AsWindows98TheGeneralPageHandsOverToTheDriverAnd
         EXPECT_EQ(program.tabTitles(), (std::vector<std::wstring>{L"General", L"Agent", L"EMF", L"PDF", L"About"}));
     }
     EXPECT_EQ(program.pageCount(), 5);
-    EXPECT_LT(program.selectPageWithControl(IDC_PAPER_LIST), 0) << "a Paper page";
-    ASSERT_GE(program.selectPageWithControl(IDC_DRIVER_PROPERTIES), 0);
+    EXPECT_LT(program.showPage(IDD_PAPER_PAGE), 0) << "a Paper page";
+    ASSERT_GE(program.showPage(IDD_GENERAL_PAGE), 0);
     HWND page = program.currentPage();
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_DRIVER_PROPERTIES)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PORTRAIT)));
@@ -100,8 +100,8 @@ TEST_F(DevicePagesInTheProgram, AsWindows98TheGeneralPageHandsOverToTheDriverAnd
 TEST_F(DevicePagesInTheProgram, WithoutTheWindows98SettingThePaperPageIsThere) {
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
-    EXPECT_EQ(program.selectPageWithControl(IDC_PAPER_LIST), 1);
-    ASSERT_EQ(program.selectPageWithControl(IDC_DRIVER_PROPERTIES), 0);
+    EXPECT_EQ(program.showPage(IDD_PAPER_PAGE), 1);
+    ASSERT_EQ(program.showPage(IDD_GENERAL_PAGE), 0);
     HWND page = program.currentPage();
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_DRIVER_PROPERTIES)));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_PORTRAIT)));

@@ -107,7 +107,7 @@ class GeneralPageOnWine : public WinePrinterTest {};
 TEST_F(GeneralPageOnWine, ShowsTheDriversResolutionsAndWritesTheChange) {
     MessageBoxWatcher watcher;
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(watcher.boxes().empty());
     EXPECT_EQ(ComboItems(page, IDC_RESOLUTION_LIST),
@@ -121,7 +121,7 @@ TEST_F(GeneralPageOnWine, ShowsTheDriversResolutionsAndWritesTheChange) {
     EXPECT_FALSE(IsControlVisible(page, IDC_DRIVER_PROPERTIES));
     EXPECT_TRUE(IsControlEnabled(page, IDC_LANDSCAPE));
 
-    ModelessSheet::Click(page, IDC_LANDSCAPE);
+    Click(page, IDC_LANDSCAPE);
     ChooseComboItem(page, IDC_RESOLUTION_LIST, 3);
     EXPECT_EQ(Stored().dmOrientation, DMORIENT_PORTRAIT) << "written before the apply";
     EXPECT_TRUE(sheet.Apply());
@@ -181,10 +181,10 @@ TEST_F(GeneralPageOnWine, PictureFollowsTheOrientationCentred) {
     ASSERT_TRUE(PortraitBitmap && LandscapeBitmap);
     {
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+        HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
         HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
         for (int button : {IDC_LANDSCAPE, IDC_PORTRAIT}) {
-            ModelessSheet::Click(page, button);
+            Click(page, button);
             UpdateWindow(picture);
             if (button == IDC_PORTRAIT)
                 ExpectPicture(picture, PortraitBitmap.get(), "portrait");
@@ -201,7 +201,7 @@ TEST_F(GeneralPageOnWine, PictureFollowsTheOrientationCentred) {
     for (short orientation : {3, 0, -1}) {
         ASSERT_TRUE(SetDriverOrientation(orientation));
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+        HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
         ASSERT_EQ(IsDlgButtonChecked(page, IDC_PORTRAIT) | IsDlgButtonChecked(page, IDC_LANDSCAPE),
                   static_cast<UINT>(BST_UNCHECKED))
             << "orientation " << orientation << " must reach the page";
@@ -223,7 +223,7 @@ class PaperPageOnWine : public WinePrinterTest {};
 
 TEST_F(PaperPageOnWine, ListsThePapersWithSizesAndKeepsDeleteOffForBuiltInForms) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ComboItems(page, IDC_PAPER_LIST),
               (std::vector<std::wstring>{L"A4", L"US Letter", L"A5", L"US Legal", LongPaperName}));
@@ -233,7 +233,7 @@ TEST_F(PaperPageOnWine, ListsThePapersWithSizesAndKeepsDeleteOffForBuiltInForms)
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"8.27");
     EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"11.69");
     EXPECT_EQ(ControlText(page, IDC_WIDTH_UNIT), L"in");
-    ModelessSheet::Click(page, IDC_METRIC);
+    Click(page, IDC_METRIC);
     EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"210.00");
     EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"297.00");
     EXPECT_EQ(ControlText(page, IDC_LENGTH_UNIT), L"mm");
@@ -252,13 +252,13 @@ TEST_F(PaperPageOnWine, ListsThePapersWithSizesAndKeepsDeleteOffForBuiltInForms)
 int UnitOfTheNextSheetAfterChoosing(int chosen) {
     {
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
-        ModelessSheet::Click(page, chosen);
+        HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
+        Click(page, chosen);
         EXPECT_EQ(IsDlgButtonChecked(page, chosen), BST_CHECKED);
         EXPECT_TRUE(sheet.Apply());
     }
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     const int shown = IsDlgButtonChecked(page, IDC_METRIC) == BST_CHECKED ? IDC_METRIC : IDC_ENGLISH;
     EXPECT_EQ(ControlText(page, IDC_WIDTH_UNIT), shown == IDC_METRIC ? L"mm" : L"in");
     return shown;
@@ -274,7 +274,7 @@ TEST_F(PaperPageOnWine, TheNextSheetFollowsTheLocaleAgainWhateverUnitWasChosen) 
 
 TEST_F(PaperPageOnWine, ChosenPaperIsStoredOnApply) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_PAPER_LIST);
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     ChooseComboItem(page, IDC_PAPER_LIST, 1);
     EXPECT_EQ(Stored().dmPaperSize, DMPAPER_A4);
     EXPECT_TRUE(sheet.Apply());
@@ -298,9 +298,9 @@ protected:
         WinePrinterTest::TearDown();
     }
     bool Accepts(const wchar_t* name, const wchar_t* width, const wchar_t* length) {
-        ReplaceText(GetDlgItem(dialog_, IDC_FORM_NAME), name);
-        ReplaceText(GetDlgItem(dialog_, IDC_PAPER_WIDTH), width);
-        ReplaceText(GetDlgItem(dialog_, IDC_PAPER_LENGTH), length);
+        TypeOver(dialog_, IDC_FORM_NAME, name);
+        TypeOver(dialog_, IDC_PAPER_WIDTH, width);
+        TypeOver(dialog_, IDC_PAPER_LENGTH, length);
         return IsControlEnabled(dialog_, IDOK);
     }
     HWND dialog_ = nullptr;
@@ -334,18 +334,18 @@ TEST_F(NewFormOnWine, AMetricUserStartsInMillimetresWithTheirLabels) {
 }
 
 TEST_F(NewFormOnWine, NamesOfThePrintServersFormsAreTakenCaseSensitively) {
-    ModelessSheet::Click(dialog_, IDC_METRIC);
+    Click(dialog_, IDC_METRIC);
     EXPECT_FALSE(Accepts(L"Letter", L"100", L"100"));
     EXPECT_TRUE(Accepts(L"letter", L"100", L"100"));
     EXPECT_TRUE(Accepts(L"Letter ", L"100", L"100")) << "spaces count";
     EXPECT_TRUE(Accepts(L"   ", L"100", L"100"));
     EXPECT_FALSE(Accepts(L"", L"100", L"100"));
-    ReplaceText(GetDlgItem(dialog_, IDC_FORM_NAME), std::wstring(40, L'x'));
+    TypeOver(dialog_, IDC_FORM_NAME, std::wstring(40, L'x'));
     EXPECT_EQ(ControlText(dialog_, IDC_FORM_NAME), std::wstring(31, L'x'));
 }
 
 TEST_F(NewFormOnWine, LimitsAreInclusiveInMillimetres) {
-    ModelessSheet::Click(dialog_, IDC_METRIC);
+    Click(dialog_, IDC_METRIC);
     EXPECT_TRUE(Accepts(L"Edge", L"25", L"1189"));
     EXPECT_TRUE(Accepts(L"Edge", L"841", L"25"));
     EXPECT_FALSE(Accepts(L"Edge", L"24.99", L"100"));
@@ -363,24 +363,24 @@ TEST_F(NewFormOnWine, InchesAreJudgedInMillimetresAndHandedBackInThousandths) {
     EXPECT_TRUE(Accepts(L"Inch", L"33.1", L"46.8"));
     ASSERT_TRUE(Accepts(L"Half Letter", L"8.5", L"11"));
     NewPaperForm = {};
-    ModelessSheet::Click(dialog_, IDOK);
+    Click(dialog_, IDOK);
     EXPECT_EQ(std::wstring(NewPaperForm.name), L"Half Letter");
     EXPECT_DOUBLE_EQ(NewPaperForm.width, 215900.0);
     EXPECT_DOUBLE_EQ(NewPaperForm.length, 279400.0);
 }
 
 TEST_F(NewFormOnWine, SwitchingUnitsConvertsAndRoundsTheEntries) {
-    ModelessSheet::Click(dialog_, IDC_METRIC);
+    Click(dialog_, IDC_METRIC);
     Accepts(L"A4 copy", L"210", L"297");
-    ModelessSheet::Click(dialog_, IDC_ENGLISH);
+    Click(dialog_, IDC_ENGLISH);
     EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"8.27");
     EXPECT_EQ(ControlText(dialog_, IDC_PAPER_LENGTH), L"11.69");
     EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_UNIT), L"in");
     EXPECT_EQ(ControlText(dialog_, IDC_WIDTH_RANGE), L"[1 ... 33]");
     EXPECT_EQ(ControlText(dialog_, IDC_LENGTH_RANGE), L"[1 ... 46]");
-    ModelessSheet::Click(dialog_, IDC_ENGLISH);  // the unit already chosen: nothing happens
+    Click(dialog_, IDC_ENGLISH);  // the unit already chosen: nothing happens
     EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"8.27");
-    ModelessSheet::Click(dialog_, IDC_METRIC);
+    Click(dialog_, IDC_METRIC);
     EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"210.06");
     EXPECT_EQ(ControlText(dialog_, IDC_PAPER_LENGTH), L"296.93");
     EXPECT_EQ(ControlText(dialog_, IDC_LENGTH_UNIT), L"mm");
@@ -388,8 +388,8 @@ TEST_F(NewFormOnWine, SwitchingUnitsConvertsAndRoundsTheEntries) {
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_METRIC), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_ENGLISH), BST_UNCHECKED);
 
-    ReplaceText(GetDlgItem(dialog_, IDC_PAPER_WIDTH), L"");
-    ModelessSheet::Click(dialog_, IDC_ENGLISH);
+    TypeOver(dialog_, IDC_PAPER_WIDTH, L"");
+    Click(dialog_, IDC_ENGLISH);
     EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"0.00");
 }
 
@@ -409,10 +409,10 @@ protected:
 TEST_F(LevelTwoOnWine, OrientationAndPaperReachThePrinter) {
     MessageBoxWatcher watcher;
     ModelessSheet sheet;
-    HWND general = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    HWND general = sheet.ShowPage(IDD_GENERAL_PAGE);
     EXPECT_FALSE(IsControlVisible(general, IDC_DRIVER_PROPERTIES));
-    ModelessSheet::Click(general, IDC_LANDSCAPE);
-    HWND paper = sheet.ShowPageWith(IDC_PAPER_LIST);
+    Click(general, IDC_LANDSCAPE);
+    HWND paper = sheet.ShowPage(IDD_PAPER_PAGE);
     ASSERT_NE(paper, nullptr);
     ChooseComboItem(paper, IDC_PAPER_LIST, 2);
     EXPECT_TRUE(sheet.Apply());
@@ -438,8 +438,8 @@ protected:
 TEST_F(Windows98OnWine, GeneralPageOffersTheDriversOwnDialogInstead) {
     MessageBoxWatcher watcher;
     ModelessSheet sheet({0, 0, WindowsVersion().dwPlatformId, 0, 0, 0});
-    EXPECT_EQ(sheet.ShowPageWith(IDC_PAPER_LIST), nullptr) << "no Paper page outside Windows NT";
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    EXPECT_EQ(sheet.ShowPage(IDD_PAPER_PAGE), nullptr) << "no Paper page outside Windows NT";
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(watcher.boxes().empty());
     EXPECT_TRUE(IsControlVisible(page, IDC_DRIVER_PROPERTIES));
@@ -494,7 +494,7 @@ TEST_F(GeneralPageScale, PictureGrowsWithTheDisplayScaleAndStaysSharp) {
     LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
     ASSERT_TRUE(PortraitBitmap && LandscapeBitmap);
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+    HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
     ASSERT_NE(page, nullptr);
     HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
     ASSERT_EQ(WindowDpi(picture), dpi) << "the display scale of this run";
@@ -502,7 +502,7 @@ TEST_F(GeneralPageScale, PictureGrowsWithTheDisplayScaleAndStaysSharp) {
     GetClientRect(picture, &area);
     for (int button : {IDC_PORTRAIT, IDC_LANDSCAPE}) {
         SCOPED_TRACE(button == IDC_PORTRAIT ? "portrait" : "landscape");
-        ModelessSheet::Click(page, button);
+        Click(page, button);
         UpdateWindow(picture);
         // The bitmap at 100 %, measured as the control is: the paper without its margins.
         HBITMAP shown = button == IDC_PORTRAIT ? PortraitBitmap.get() : LandscapeBitmap.get();

@@ -22,7 +22,7 @@ TEST_F(EmfPageTest, ShowsTheLoadedSetting) {
     for (DWORD stored : {0u, 1u}) {
         Settings.EmfEnabled = stored;
         ModelessSheet sheet;
-        HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
+        HWND page = sheet.ShowPage(IDD_EMF_PAGE);
         ASSERT_NE(page, nullptr);
         EXPECT_EQ(IsDlgButtonChecked(page, IDC_EMF_SAVE), stored);
         EXPECT_FALSE(sheet.ApplyEnabled());
@@ -31,9 +31,9 @@ TEST_F(EmfPageTest, ShowsTheLoadedSetting) {
 
 TEST_F(EmfPageTest, TickingAndApplyingStoresOne) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
+    HWND page = sheet.ShowPage(IDD_EMF_PAGE);
     ASSERT_NE(page, nullptr);
-    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    Click(page, IDC_EMF_SAVE);
     EXPECT_EQ(Settings.EmfEnabled, 1u);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_FALSE(StoredEmf().has_value()) << "nothing is written before the apply";
@@ -41,7 +41,7 @@ TEST_F(EmfPageTest, TickingAndApplyingStoresOne) {
     EXPECT_EQ(StoredEmf(), 1u);
     EXPECT_FALSE(sheet.ApplyEnabled());
 
-    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    Click(page, IDC_EMF_SAVE);
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(StoredEmf(), 0u);
 }
@@ -50,16 +50,16 @@ TEST_F(EmfPageTest, ApplyWithoutAClickWritesNothing) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled", 7);
     ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
-    ASSERT_NE(sheet.ShowPageWith(IDC_EMF_SAVE), nullptr);
+    ASSERT_NE(sheet.ShowPage(IDD_EMF_PAGE), nullptr);
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(StoredEmf(), 7u);
 }
 
 TEST_F(EmfPageTest, TwoClicksBackToTheStartStillCountAsAChange) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
-    ModelessSheet::Click(page, IDC_EMF_SAVE);
-    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    HWND page = sheet.ShowPage(IDD_EMF_PAGE);
+    Click(page, IDC_EMF_SAVE);
+    Click(page, IDC_EMF_SAVE);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(StoredEmf(), 0u);
@@ -69,8 +69,8 @@ TEST_F(EmfPageTest, TwoClicksBackToTheStartStillCountAsAChange) {
 
 TEST_F(EmfPageTest, RefusedUserKeyIsReportedOnceAndNotRetried) {
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
-    ModelessSheet::Click(page, IDC_EMF_SAVE);
+    HWND page = sheet.ShowPage(IDD_EMF_PAGE);
+    Click(page, IDC_EMF_SAVE);
     DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
     MessageBoxWatcher watcher;
     EXPECT_TRUE(sheet.Apply()) << "the apply still succeeds";
@@ -87,7 +87,7 @@ TEST_F(EmfPageTest, RefusedUserKeyIsReportedOnceAndNotRetried) {
 TEST_F(EmfPageTest, BecomingActiveRecordsTheIndex) {
     Settings.LastViewedPage = 99;
     ModelessSheet sheet;
-    HWND page = sheet.ShowPageWith(IDC_EMF_SAVE);
+    HWND page = sheet.ShowPage(IDD_EMF_PAGE);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(Settings.LastViewedPage, sheet.IndexOf(page));
 
@@ -99,7 +99,7 @@ TEST_F(EmfPageTest, BecomingActiveRecordsTheIndex) {
 
 TEST_F(EmfPageTest, HiddenPageIsNotInTheSheet) {
     ModelessSheet sheet({0, 0, VER_PLATFORM_WIN32_NT, 0, 1, 0});
-    EXPECT_EQ(sheet.ShowPageWith(IDC_EMF_SAVE), nullptr);
+    EXPECT_EQ(sheet.ShowPage(IDD_EMF_PAGE), nullptr);
 }
 
 }  // namespace

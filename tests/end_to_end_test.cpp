@@ -139,7 +139,7 @@ class EmfSetting : public InstalledRegistryTest {};
 // clicks it, which must turn it over.
 void ClickSaveToEmf(ProgramUnderTest& program, LRESULT before) {
     ASSERT_NE(program.waitForSheet(), nullptr);
-    ASSERT_GE(program.selectPageWithControl(IDC_EMF_SAVE), 0);
+    ASSERT_GE(program.showPage(IDD_EMF_PAGE), 0);
     EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(before));
     ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
     EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(before == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED));
@@ -182,7 +182,7 @@ TEST_F(AgentSetting, EditedPathAndModeAreStoredOnOkWithTheOtherValues) {
     {
         ProgramUnderTest program;
         ASSERT_NE(program.waitForSheet(), nullptr);
-        ASSERT_GE(program.selectPageWithControl(IDC_AGENT_APPLICATION), 0);
+        ASSERT_GE(program.showPage(IDD_AGENT_PAGE), 0);
         EXPECT_EQ(program.controlText(IDC_AGENT_APPLICATION), installed->application) << "the machine's value";
         ASSERT_TRUE(program.typeText(IDC_AGENT_APPLICATION, L"D:\\Client App\\run.exe"));
         ASSERT_TRUE(program.chooseListEntry(IDC_AGENT_MODE, 1));
@@ -199,7 +199,7 @@ TEST_F(AgentSetting, EditedPathAndModeAreStoredOnOkWithTheOtherValues) {
     // The next run shows the user's values.
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
-    ASSERT_GE(program.selectPageWithControl(IDC_AGENT_APPLICATION), 0);
+    ASSERT_GE(program.showPage(IDD_AGENT_PAGE), 0);
     EXPECT_EQ(program.controlText(IDC_AGENT_APPLICATION), expected.application);
     CancelAndExpectCleanExit(program);
 }
@@ -210,7 +210,8 @@ TEST_F(AgentSetting, EditedPathAndModeAreStoredOnOkWithTheOtherValues) {
 
 struct ClosingCase {
     const char* name;
-    int pageControl;  // a control that only the page to view has
+    int pageTemplate;  // the page to view
+    int pageControl;   // a control that only that page has
     int button;
 };
 
@@ -226,7 +227,7 @@ TEST_P(LastViewedPage, IsStoredWhenTheSheetClosesAndOpenedNextTime) {
         EXPECT_EQ(program.currentPageIndex(), 0) << "nothing stored: the first page";
         // Leave the first page, so that the page viewed last was really chosen.
         ASSERT_TRUE(program.selectPage(program.pageCount() - 1));
-        viewed = program.selectPageWithControl(GetParam().pageControl);
+        viewed = program.showPage(GetParam().pageTemplate);
         ASSERT_GE(viewed, 0);
         EXPECT_EQ(program.currentPageIndex(), viewed);
         ASSERT_TRUE(program.pressButton(GetParam().button));
@@ -242,10 +243,11 @@ TEST_P(LastViewedPage, IsStoredWhenTheSheetClosesAndOpenedNextTime) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Closing, LastViewedPage,
-                         ::testing::Values(ClosingCase{"AboutThenCancel", IDC_ABOUT_BANNER, PSBTN_CANCEL},
-                                           ClosingCase{"AgentThenCancel", IDC_AGENT_APPLICATION, PSBTN_CANCEL},
-                                           ClosingCase{"AboutThenOk", IDC_ABOUT_BANNER, PSBTN_OK},
-                                           ClosingCase{"EmfThenCancel", IDC_EMF_SAVE, PSBTN_CANCEL}),
+                         ::testing::Values(ClosingCase{"AboutThenCancel", IDD_ABOUT_PAGE, IDC_ABOUT_BANNER, PSBTN_CANCEL},
+                                           ClosingCase{"AgentThenCancel", IDD_AGENT_PAGE, IDC_AGENT_APPLICATION,
+                                                       PSBTN_CANCEL},
+                                           ClosingCase{"AboutThenOk", IDD_ABOUT_PAGE, IDC_ABOUT_BANNER, PSBTN_OK},
+                                           ClosingCase{"EmfThenCancel", IDD_EMF_PAGE, IDC_EMF_SAVE, PSBTN_CANCEL}),
                          [](const ::testing::TestParamInfo<ClosingCase>& info) { return std::string(info.param.name); });
 
 class StoredPageOutOfRange : public InstalledRegistryTest, public ::testing::WithParamInterface<DWORD> {};
@@ -316,7 +318,7 @@ TEST_F(SingleInstance, SheetHasNoHelpButtonIsCentredAndEndsWithAbout) {
     HWND help = GetDlgItem(sheet, IDHELP);
     EXPECT_TRUE(help == nullptr || !IsWindowVisible(help)) << "a Help button is shown";
     EXPECT_NE(GetWindowLongW(sheet, GWL_STYLE) & DS_CENTER, 0);
-    EXPECT_EQ(program.selectPageWithControl(IDC_ABOUT_BANNER), program.pageCount() - 1);
+    EXPECT_EQ(program.showPage(IDD_ABOUT_PAGE), program.pageCount() - 1);
     CancelAndExpectCleanExit(program);
 }
 

@@ -11,7 +11,7 @@
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "tests/support/modal_sheet_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/resource_counters.h"
@@ -33,9 +33,9 @@ protected:
 // Opens the modal window titled `caption` with a click on `buttonId` of `page` and
 // cancels it as soon as it runs; returns how many times it was seen.
 int OpenAndCancel(HWND page, int buttonId, const wchar_t* caption) {
-    ModalSheetScript script(caption, {[](HWND window) { PostMessageW(window, WM_COMMAND, IDCANCEL, 0); }});
-    ModelessSheet::Click(page, buttonId);
-    return script.sheetsSeen();
+    ModalDriver driver(caption, {[](HWND window) { PostClick(window, IDCANCEL); }});
+    Click(page, buttonId);
+    return driver.windowsSeen();
 }
 
 void ShowEveryPage(HWND sheet) {
@@ -75,10 +75,10 @@ TEST_F(HandleHygieneTest, TheCountersSeeWhatTheProcessTakes) {
 
 TEST_F(HandleHygieneTest, NestedDialogsAndPageSwitchesGiveBackWhatTheyTake) {
     ModelessSheet sheet;
-    HWND pdfPage = sheet.ShowPageWith(IDC_PDF_NEW);
+    HWND pdfPage = sheet.ShowPage(IDD_PDF_PAGE);
     ASSERT_NE(pdfPage, nullptr);
     ASSERT_TRUE(IsWindowEnabled(GetDlgItem(pdfPage, IDC_PDF_NEW)));
-    HWND paperPage = sheet.ShowPageWith(IDC_ADD_FORM);
+    HWND paperPage = sheet.ShowPage(IDD_PAPER_PAGE);
     ASSERT_NE(paperPage, nullptr);
     ASSERT_TRUE(IsWindowEnabled(GetDlgItem(paperPage, IDC_ADD_FORM)));
     // A first round of everything, so that what is made once per process (classes,

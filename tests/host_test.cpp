@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/support/dialog_driver.h"
 #include "tests/support/dialog_input.h"
-#include "tests/support/modal_sheet_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/resource_counters.h"
@@ -51,22 +50,6 @@ private:
     HMODULE module_;
 };
 
-std::vector<std::wstring> TabTitles(HWND sheet) {
-    HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
-    std::vector<std::wstring> titles;
-    int count = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
-    for (int index = 0; index < count; ++index) {
-        wchar_t text[64] = {};
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 64;
-        SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
-        titles.push_back(text);
-    }
-    return titles;
-}
-
 int CurrentPageIndex(HWND sheet) {
     HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     return static_cast<int>(SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
@@ -75,7 +58,7 @@ int CurrentPageIndex(HWND sheet) {
 // The General page's orientation picture is drawn: the page fills the control with its
 // face colour and puts the picture in the middle (nothing drawn leaves neither).
 bool OrientationPictureIsDrawn(HWND sheet) {
-    HWND page = ShowSheetPageWith(sheet, IDC_ORIENTATION_PICTURE);
+    HWND page = ShowSheetPage(sheet, IDD_GENERAL_PAGE);
     if (!page) return false;
     HWND picture = GetDlgItem(page, IDC_ORIENTATION_PICTURE);
     UpdateWindow(page);
@@ -111,11 +94,11 @@ int VisibleWindowsTitled(const std::wstring& title) {
 }
 
 BOOL CALLBACK CancelIfVisible(HWND window, LPARAM) {
-    if (IsWindowVisible(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    if (IsWindowVisible(window)) PostClick(window, IDCANCEL);
     return TRUE;
 }
 
-// A sheet the script did not recognise would wait for a user for ever.
+// A sheet the driver did not recognise would wait for a user for ever.
 void CALLBACK CancelEverySheet(HWND, UINT, UINT_PTR, DWORD) {
     ADD_FAILURE() << "a window of the module was still open after a minute: cancelled";
     EnumThreadWindows(GetCurrentThreadId(), CancelIfVisible, 0);
@@ -131,14 +114,14 @@ protected:
     }
 
     // Runs the sheet through the export, with `steps` run inside its modal loop.
-    int Show(std::vector<ModalSheetScript::Step> steps, int noGeneral = 0, int noPaper = 0) {
+    int Show(std::vector<ModalDriver::Step> steps, int noGeneral = 0, int noPaper = 0) {
         const size_t stepCount = steps.size();
-        ModalSheetScript script(SheetTitle, std::move(steps));
+        ModalDriver driver(SheetTitle, std::move(steps));
         UINT_PTR watchdog = SetTimer(nullptr, 0, 60000, CancelEverySheet);
         int result = show_(noGeneral, noPaper);
         KillTimer(nullptr, watchdog);
-        EXPECT_EQ(script.sheetsSeen(), 1) << "no sheet titled \"Properties for Lumarel Printer\" opened";
-        EXPECT_EQ(script.stepsRun(), stepCount);
+        EXPECT_EQ(driver.windowsSeen(), 1) << "no sheet titled \"Properties for Lumarel Printer\" opened";
+        EXPECT_EQ(driver.stepsRun(), stepCount);
         return result;
     }
 
@@ -154,10 +137,10 @@ TEST_F(HostLibrary, ShowsTheWholeSheetFromItsOwnResourcesAgainOnEveryCall) {
                            EXPECT_NE(SendMessageW(sheet, WM_GETICON, ICON_SMALL, 0), 0);
                            EXPECT_NE(SendMessageW(sheet, WM_GETICON, ICON_BIG, 0), 0);
                            EXPECT_TRUE(OrientationPictureIsDrawn(sheet));
-                           HWND emf = ShowSheetPageWith(sheet, IDC_EMF_SAVE);
+                           HWND emf = ShowSheetPage(sheet, IDD_EMF_PAGE);
                            ASSERT_NE(emf, nullptr);
                            EXPECT_EQ(IsDlgButtonChecked(emf, IDC_EMF_SAVE), BST_UNCHECKED);
-                           ModelessSheet::Click(emf, IDC_EMF_SAVE);
+                           Click(emf, IDC_EMF_SAVE);
                        },
                        [](HWND sheet) { PressSheetButton(sheet, PSBTN_OK); }});
     EXPECT_EQ(result, SheetClosed);
@@ -170,11 +153,11 @@ TEST_F(HostLibrary, ShowsTheWholeSheetFromItsOwnResourcesAgainOnEveryCall) {
         return Show({[](HWND sheet) {
                          EXPECT_EQ(TabTitles(sheet), AllTabs);
                          EXPECT_EQ(CurrentPageIndex(sheet), EmfPageIndex) << "opens on the page viewed last";
-                         HWND emf = ShowSheetPageWith(sheet, IDC_EMF_SAVE);
+                         HWND emf = ShowSheetPage(sheet, IDD_EMF_PAGE);
                          EXPECT_EQ(IsDlgButtonChecked(emf, IDC_EMF_SAVE), BST_CHECKED);
-                         ModelessSheet::Click(emf, IDC_EMF_SAVE);
+                         Click(emf, IDC_EMF_SAVE);
                          EXPECT_TRUE(OrientationPictureIsDrawn(sheet));
-                         ShowSheetPageWith(sheet, IDC_ABOUT_BANNER);
+                         ShowSheetPage(sheet, IDD_ABOUT_PAGE);
                      },
                      [](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); }});
     };
@@ -202,11 +185,11 @@ TEST_F(HostLibrary, ACallWhileTheSheetIsOpenReturnsAtOnceAndLeavesItWhole) {
                            EXPECT_EQ(fromThread, SheetAlreadyOpen);
                            EXPECT_EQ(VisibleWindowsTitled(SheetTitle), 1);
                            // The open sheet keeps its lists and still applies.
-                           HWND general = ShowSheetPageWith(sheet, IDC_RESOLUTION_LIST);
+                           HWND general = ShowSheetPage(sheet, IDD_GENERAL_PAGE);
                            ASSERT_NE(general, nullptr);
                            EXPECT_FALSE(ComboItems(general, IDC_RESOLUTION_LIST).empty());
-                           HWND emf = ShowSheetPageWith(sheet, IDC_EMF_SAVE);
-                           ModelessSheet::Click(emf, IDC_EMF_SAVE);
+                           HWND emf = ShowSheetPage(sheet, IDD_EMF_PAGE);
+                           Click(emf, IDC_EMF_SAVE);
                        },
                        [](HWND sheet) { PressSheetButton(sheet, PSBTN_OK); }});
     EXPECT_EQ(result, SheetClosed);

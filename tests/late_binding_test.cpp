@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 
 namespace {
 

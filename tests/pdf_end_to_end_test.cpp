@@ -32,7 +32,7 @@ HWND SelectNestedPage(HWND nested, int index) {
     return reinterpret_cast<HWND>(SendWithTimeout(nested, PSM_GETCURRENTPAGEHWND, 0, 0).value_or(0));
 }
 
-void TypeOver(HWND edit, const std::wstring& text) {
+void PostTypingOver(HWND edit, const std::wstring& text) {
     SendWithTimeout(edit, EM_SETSEL, 0, -1);
     ASSERT_TRUE(PostTyping(edit, text));
 }
@@ -55,7 +55,7 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
     {
         ProgramUnderTest program;
         ASSERT_NE(program.waitForSheet(), nullptr);
-        ASSERT_GE(program.selectPageWithControl(IDC_PDF_SAVE), 0);
+        ASSERT_GE(program.showPage(IDD_PDF_PAGE), 0);
         ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
         ASSERT_TRUE(program.postClick(IDC_PDF_NEW));
         HWND nested = program.waitForWindowTitled(ProfileSheetTitle);
@@ -64,7 +64,7 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
         HWND description = SelectNestedPage(nested, 0);
         ASSERT_NE(description, nullptr);
         HWND nameEdit = GetDlgItem(description, IDC_PROFILE_NAME);
-        ASSERT_NO_FATAL_FAILURE(TypeOver(nameEdit, name));
+        ASSERT_NO_FATAL_FAILURE(PostTypingOver(nameEdit, name));
         ASSERT_TRUE(WaitForText(nameEdit, name));
 
         HWND security = SelectNestedPage(nested, 1);
@@ -73,7 +73,7 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
         SendWithTimeout(GetDlgItem(security, IDC_USER_PASSWORD_ENABLE), BM_CLICK, 0, 0);
         HWND passwordEdit = GetDlgItem(security, IDC_USER_PASSWORD);
         EXPECT_TRUE(IsWindowEnabled(passwordEdit));
-        ASSERT_NO_FATAL_FAILURE(TypeOver(passwordEdit, password));
+        ASSERT_NO_FATAL_FAILURE(PostTypingOver(passwordEdit, password));
         ASSERT_TRUE(WaitUntil(
             [&] { return SendWithTimeout(passwordEdit, WM_GETTEXTLENGTH, 0, 0) == Result(LRESULT(password.size())); },
             WindowTimeoutMs));
@@ -88,7 +88,7 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
         EXPECT_TRUE(IsWindowEnabled(quality));
         HWND qualityEdit = FindWindowExW(quality, nullptr, L"Edit", nullptr);
         ASSERT_NE(qualityEdit, nullptr);
-        ASSERT_NO_FATAL_FAILURE(TypeOver(qualityEdit, L"65"));
+        ASSERT_NO_FATAL_FAILURE(PostTypingOver(qualityEdit, L"65"));
         ASSERT_TRUE(WaitForText(qualityEdit, L"65"));
 
         ASSERT_TRUE(CloseNested(nested, PSBTN_OK)) << "the profile sheet did not accept OK";
@@ -118,7 +118,7 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
     // The next run shows it all again.
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
-    ASSERT_GE(program.selectPageWithControl(IDC_PDF_SAVE), 0);
+    ASSERT_GE(program.showPage(IDD_PDF_PAGE), 0);
     EXPECT_EQ(program.checkState(IDC_PDF_SAVE), Result(BST_CHECKED));
     HWND list = GetDlgItem(program.currentPage(), IDC_PDF_PROFILE_LIST);
     EXPECT_EQ(SendWithTimeout(list, LB_GETCOUNT, 0, 0), Result(2));

@@ -56,33 +56,33 @@ TEST_F(PdfPageTest, ShowsTheLoadedValuesAndTheProfilesUnsortedWithTheCurrentSele
     EXPECT_EQ(IsDlgButtonChecked(page(), IDC_PDF_NO_EMBED_FONTS), BST_UNCHECKED);
     EXPECT_EQ(Entries(), (Names{L"Zeta", L"alpha", L"Mid"}));
     EXPECT_EQ(Selection(), 2);
-    for (int id : GovernedControls) EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : GovernedControls) EXPECT_TRUE(IsControlEnabled(page(), id)) << id;
     EXPECT_FALSE(sheet().ApplyEnabled());
     EXPECT_EQ(GetWindowLongW(list(), GWL_STYLE) & LBS_SORT, 0);
 }
 
 TEST_F(PdfPageTest, SaveToPdfGovernsEveryOtherControl) {
     ASSERT_NE(OpenPdfPage(), nullptr);
-    EXPECT_TRUE(Enabled(IDC_PDF_SAVE));
-    for (int id : GovernedControls) EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(IsControlEnabled(page(), IDC_PDF_SAVE));
+    for (int id : GovernedControls) EXPECT_FALSE(IsControlEnabled(page(), id)) << id;
 
-    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    Click(page(), IDC_PDF_SAVE);
     EXPECT_EQ(Settings.PdfEnabled, 1u);
     EXPECT_TRUE(sheet().ApplyEnabled());
-    for (int id : GovernedControls) EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : GovernedControls) EXPECT_TRUE(IsControlEnabled(page(), id)) << id;
 
-    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    Click(page(), IDC_PDF_SAVE);
     EXPECT_EQ(Settings.PdfEnabled, 0u);
-    for (int id : GovernedControls) EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : GovernedControls) EXPECT_FALSE(IsControlEnabled(page(), id)) << id;
 }
 
 TEST_F(PdfPageTest, OptionBoxesChangeTheirSettings) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ModelessSheet::Click(page(), IDC_PDF_SEPARATE);
+    Click(page(), IDC_PDF_SEPARATE);
     EXPECT_EQ(Settings.PdfSeparate, 1u);
     EXPECT_TRUE(sheet().ApplyEnabled());
-    ModelessSheet::Click(page(), IDC_PDF_NO_EMBED_FONTS);
+    Click(page(), IDC_PDF_NO_EMBED_FONTS);
     EXPECT_EQ(Settings.PdfDoNotEmbedFonts, 1u);
 }
 
@@ -93,11 +93,11 @@ TEST_F(PdfPageTest, ClickingAnotherEntryMakesItCurrentAndTheCurrentOneChangesNot
     StoreProfiles({L"One", L"Two", L"Three"}, 1);
     ASSERT_NE(OpenPdfPage(), nullptr);
 
-    ClickListEntry(list(), 1);
+    ClickListEntry(page(), IDC_PDF_PROFILE_LIST, 1);
     EXPECT_EQ(Settings.CurrentProfile, 1);
     EXPECT_FALSE(sheet().ApplyEnabled()) << "the entry already current is no change";
 
-    ClickListEntry(list(), 2);
+    ClickListEntry(page(), IDC_PDF_PROFILE_LIST, 2);
     EXPECT_EQ(Selection(), 2);
     EXPECT_EQ(Settings.CurrentProfile, 2);
     EXPECT_TRUE(sheet().ApplyEnabled());
@@ -116,8 +116,8 @@ TEST_F(PdfPageTest, ConfirmedNewAddsTheEntryAtTheBottomSelectedAndCurrent) {
     EXPECT_EQ(Entries(), (Names{L"Screen", L"Archive", L"Aardvark"}));
     EXPECT_EQ(Selection(), 2);
     EXPECT_EQ(Settings.CurrentProfile, 2);
-    EXPECT_TRUE(Enabled(IDC_PDF_EDIT));
-    EXPECT_TRUE(Enabled(IDC_PDF_DELETE));
+    EXPECT_TRUE(IsControlEnabled(page(), IDC_PDF_EDIT));
+    EXPECT_TRUE(IsControlEnabled(page(), IDC_PDF_DELETE));
     EXPECT_TRUE(sheet().ApplyEnabled());
 
     EXPECT_TRUE(sheet().Apply());
@@ -142,7 +142,7 @@ TEST_F(PdfPageTest, CancelledNewLeavesNoTrace) {
     // The next New starts from the defaults again, not from what was cancelled.
     std::wstring shownName = L"<not shown>";
     EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {[&](HWND s) {
-                                                shownName = ControlText(ShowSheetPageWith(s, IDC_PROFILE_NAME),
+                                                shownName = ControlText(ShowSheetPage(s, IDD_PROFILE_DESCRIPTION),
                                                                         IDC_PROFILE_NAME);
                                             },
                                             PressCancel()}), 1);
@@ -157,7 +157,7 @@ TEST_F(PdfPageTest, ConfirmedEditThatRenamesKeepsThePositionAndSelection) {
     std::wstring shownName;
     EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {[&](HWND s) {
                                                            shownName = ControlText(
-                                                               ShowSheetPageWith(s, IDC_PROFILE_NAME), IDC_PROFILE_NAME);
+                                                               ShowSheetPage(s, IDD_PROFILE_DESCRIPTION), IDC_PROFILE_NAME);
                                                        },
                                                        TypeProfileName(L"Deux"), PressOk()}),
               1);
@@ -187,7 +187,7 @@ TEST_F(PdfPageTest, DoubleClickOnAnEntryEditsThatEntry) {
     ASSERT_NE(OpenPdfPage(), nullptr);
     std::wstring shownName;
     EXPECT_EQ(DoubleClickAndDriveProfileSheet(2, {[&](HWND s) {
-                                                      shownName = ControlText(ShowSheetPageWith(s, IDC_PROFILE_NAME),
+                                                      shownName = ControlText(ShowSheetPage(s, IDD_PROFILE_DESCRIPTION),
                                                                               IDC_PROFILE_NAME);
                                                   },
                                                   TypeProfileName(L"Drei"), PressOk()}),
@@ -220,7 +220,7 @@ TEST_F(PdfPageTest, DeleteAsksFirstAndNoKeepsTheProfile) {
     ASSERT_NE(OpenPdfPage(), nullptr);
     MessageBoxWatcher watcher;
     watcher.answerWith(IDNO);
-    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    Click(page(), IDC_PDF_DELETE);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
     EXPECT_EQ(watcher.boxes()[0].text, L"Do you want to delete selected profile?");
@@ -234,7 +234,7 @@ TEST_F(PdfPageTest, DeleteRemovesTheSelectedEntryAndLeavesNoSelection) {
     ASSERT_NE(OpenPdfPage(), nullptr);
     MessageBoxWatcher watcher;
     watcher.answerWith(IDYES);
-    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    Click(page(), IDC_PDF_DELETE);
     EXPECT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(Entries(), (Names{L"One", L"Three"}));
     EXPECT_EQ(Selection(), LB_ERR);
@@ -242,7 +242,7 @@ TEST_F(PdfPageTest, DeleteRemovesTheSelectedEntryAndLeavesNoSelection) {
     EXPECT_TRUE(sheet().ApplyEnabled());
 
     // Without a selection, Delete does nothing and asks nothing.
-    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    Click(page(), IDC_PDF_DELETE);
     EXPECT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(Entries(), (Names{L"One", L"Three"}));
 
@@ -257,18 +257,18 @@ TEST_F(PdfPageTest, DeletingTheOnlyProfileDisablesEditAndDeleteAlsoAfterSaveToPd
     ASSERT_EQ(Entries(), (Names{L"Default"}));
     MessageBoxWatcher watcher;
     watcher.answerWith(IDYES);
-    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    Click(page(), IDC_PDF_DELETE);
     EXPECT_TRUE(Entries().empty());
-    EXPECT_FALSE(Enabled(IDC_PDF_EDIT));
-    EXPECT_FALSE(Enabled(IDC_PDF_DELETE));
-    EXPECT_TRUE(Enabled(IDC_PDF_NEW));
+    EXPECT_FALSE(IsControlEnabled(page(), IDC_PDF_EDIT));
+    EXPECT_FALSE(IsControlEnabled(page(), IDC_PDF_DELETE));
+    EXPECT_TRUE(IsControlEnabled(page(), IDC_PDF_NEW));
 
-    ModelessSheet::Click(page(), IDC_PDF_SAVE);
-    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    Click(page(), IDC_PDF_SAVE);
+    Click(page(), IDC_PDF_SAVE);
     EXPECT_EQ(Settings.PdfEnabled, 1u);
-    EXPECT_TRUE(Enabled(IDC_PDF_NEW));
-    EXPECT_FALSE(Enabled(IDC_PDF_EDIT));
-    EXPECT_FALSE(Enabled(IDC_PDF_DELETE));
+    EXPECT_TRUE(IsControlEnabled(page(), IDC_PDF_NEW));
+    EXPECT_FALSE(IsControlEnabled(page(), IDC_PDF_EDIT));
+    EXPECT_FALSE(IsControlEnabled(page(), IDC_PDF_DELETE));
 
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ProfilesDword(L"Profiles count"), 0u);
@@ -277,8 +277,8 @@ TEST_F(PdfPageTest, DeletingTheOnlyProfileDisablesEditAndDeleteAlsoAfterSaveToPd
     EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Fresh"), PressOk()}), 1);
     EXPECT_EQ(Entries(), (Names{L"Fresh"}));
     EXPECT_EQ(Settings.CurrentProfile, 0);
-    EXPECT_TRUE(Enabled(IDC_PDF_EDIT));
-    EXPECT_TRUE(Enabled(IDC_PDF_DELETE));
+    EXPECT_TRUE(IsControlEnabled(page(), IDC_PDF_EDIT));
+    EXPECT_TRUE(IsControlEnabled(page(), IDC_PDF_DELETE));
 }
 
 // After deleting the last entry the current index lies past the end; with an empty
@@ -289,19 +289,19 @@ TEST_F(PdfPageTest, EditWithoutACurrentProfileOpensNothing) {
     ASSERT_NE(OpenPdfPage(), nullptr);
     MessageBoxWatcher watcher;
     watcher.answerWith(IDYES);
-    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    Click(page(), IDC_PDF_DELETE);
     ASSERT_EQ(Settings.CurrentProfile, 1);
     ASSERT_EQ(Settings.Profiles.Count(), 1);
     EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {PressOk()}), 0);
     EXPECT_EQ(Entries(), (Names{L"One"}));
 
     // Picking the entry makes it current, and Edit works again.
-    ClickListEntry(list(), 0);
+    ClickListEntry(page(), IDC_PDF_PROFILE_LIST, 0);
     EXPECT_EQ(Settings.CurrentProfile, 0);
     EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {PressCancel()}), 1);
 
-    ClickListEntry(list(), 0);
-    ModelessSheet::Click(page(), IDC_PDF_DELETE);
+    ClickListEntry(page(), IDC_PDF_PROFILE_LIST, 0);
+    Click(page(), IDC_PDF_DELETE);
     ASSERT_TRUE(Entries().empty());
     EXPECT_EQ(DoubleClickAndDriveProfileSheet(0, {PressOk()}), 0);
     EXPECT_TRUE(Entries().empty());
@@ -313,8 +313,8 @@ TEST_F(PdfPageTest, EditWithoutACurrentProfileOpensNothing) {
 TEST_F(PdfPageTest, ApplyWritesTheFourValuesAndTheExcludedFontsUnchanged) {
     SetText(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"PDF: Exclude fonts", L"Wingdings;Symbol");
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ModelessSheet::Click(page(), IDC_PDF_SAVE);
-    ModelessSheet::Click(page(), IDC_PDF_NO_EMBED_FONTS);
+    Click(page(), IDC_PDF_SAVE);
+    Click(page(), IDC_PDF_NO_EMBED_FONTS);
     EXPECT_FALSE(UserKeyExists()) << "nothing is written before the apply";
     EXPECT_TRUE(sheet().Apply());
     EXPECT_FALSE(sheet().ApplyEnabled());
@@ -335,11 +335,11 @@ TEST_F(PdfPageTest, ApplyWritesTheFourValuesAndTheExcludedFontsUnchanged) {
 TEST_F(PdfPageTest, ApplyWithoutChangesOnThisPageWritesNothing) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 7);
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ClickListEntry(list(), 0);  // the current entry: no change
+    ClickListEntry(page(), IDC_PDF_PROFILE_LIST, 0);  // the current entry: no change
     // Another page's change makes the sheet apply.
-    HWND emf = sheet().ShowPageWith(IDC_EMF_SAVE);
+    HWND emf = sheet().ShowPage(IDD_EMF_PAGE);
     ASSERT_NE(emf, nullptr);
-    ModelessSheet::Click(emf, IDC_EMF_SAVE);
+    Click(emf, IDC_EMF_SAVE);
     EXPECT_TRUE(sheet().Apply());
 
     EXPECT_EQ(UserDword(L"EMF: Enabled"), 1u);
@@ -352,7 +352,7 @@ TEST_F(PdfPageTest, ApplyWithoutChangesOnThisPageWritesNothing) {
 TEST_F(PdfPageTest, RefusedUserKeyStillSavesTheProfiles) {
     StoreProfiles({L"Kept"}, 0);
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    Click(page(), IDC_PDF_SAVE);
     DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
     MessageBoxWatcher watcher;
     EXPECT_TRUE(sheet().Apply()) << "the apply still succeeds";
@@ -372,7 +372,7 @@ TEST_F(PdfPageTest, RefusedUserKeyStillSavesTheProfiles) {
 TEST_F(PdfPageTest, RefusedUserAndProfileKeysGiveOneBoxEach) {
     StoreProfiles({L"Kept"}, 0);
     ASSERT_NE(OpenPdfPage(), nullptr);
-    ModelessSheet::Click(page(), IDC_PDF_SAVE);
+    Click(page(), IDC_PDF_SAVE);
     DenyAccess(HKEY_CURRENT_USER, UserProfilesPath);
     DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
     MessageBoxWatcher watcher;
@@ -392,9 +392,9 @@ TEST_F(PdfPageTest, PasswordsAreNeverStoredInClearText) {
     const std::wstring password = L"Sesame-42";
     EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {TypeProfileName(L"Locked"),
                                             [&](HWND s) {
-                                                HWND security = ShowSheetPageWith(s, IDC_SECURITY_ENABLE);
-                                                ReplaceText(GetDlgItem(security, IDC_USER_PASSWORD), password);
-                                                ReplaceText(GetDlgItem(security, IDC_OWNER_PASSWORD), password);
+                                                HWND security = ShowSheetPage(s, IDD_PROFILE_SECURITY);
+                                                TypeOver(security, IDC_USER_PASSWORD, password);
+                                                TypeOver(security, IDC_OWNER_PASSWORD, password);
                                             },
                                             PressOk()}), 1);
     EXPECT_TRUE(sheet().Apply());
@@ -431,7 +431,7 @@ TEST_F(PdfPageTest, BecomingActiveRecordsTheIndex) {
 TEST_F(PdfPageTest, HiddenPageIsNotInTheSheet) {
     ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet hidden({0, 0, VER_PLATFORM_WIN32_NT, 0, 0, 1});
-    EXPECT_EQ(hidden.ShowPageWith(IDC_PDF_SAVE), nullptr);
+    EXPECT_EQ(hidden.ShowPage(IDD_PDF_PAGE), nullptr);
 }
 
 }  // namespace

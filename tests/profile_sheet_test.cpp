@@ -22,7 +22,7 @@
 namespace {
 
 using Names = std::vector<std::wstring>;
-using Step = ModalSheetScript::Step;
+using Step = ModalDriver::Step;
 
 // --- The JPEG quality rules on their own -----------------------------------------------
 
@@ -94,9 +94,9 @@ protected:
     const PdfProfile& Profile(int index) const { return Settings.Profiles.At(index); }
 };
 
-// A step that runs `check` on the page holding `controlId`.
-Step OnPage(int controlId, std::function<void(HWND page)> check) {
-    return [controlId, check](HWND sheet) { check(ShowSheetPageWith(sheet, controlId)); };
+// A step that runs `check` on the page made from `templateId`.
+Step OnPage(int templateId, std::function<void(HWND page)> check) {
+    return [templateId, check](HWND sheet) { check(ShowSheetPage(sheet, templateId)); };
 }
 
 LONG StyleOf(HWND page, int id) { return GetWindowLongW(GetDlgItem(page, id), GWL_STYLE); }
@@ -113,16 +113,7 @@ TEST_F(ProfileSheetTest, FrameHasThreePagesOkAndCancelButNoApplyOrHelp) {
     HWND current = nullptr, description = nullptr;
     bool applyShown = true, helpShown = true, contextHelp = true, okShown = false, cancelShown = false;
     EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {[&](HWND s) {
-                                                HWND tab = FindWindowExW(s, nullptr, WC_TABCONTROLW, nullptr);
-                                                for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
-                                                    wchar_t text[64] = {};
-                                                    TCITEMW item{};
-                                                    item.mask = TCIF_TEXT;
-                                                    item.pszText = text;
-                                                    item.cchTextMax = 64;
-                                                    TabCtrl_GetItem(tab, i, &item);
-                                                    tabs.push_back(text);
-                                                }
+                                                tabs = TabTitles(s);
                                                 current = PropSheet_GetCurrentPageHwnd(s);
                                                 description = PropSheet_IndexToHwnd(s, 0);
                                                 auto shown = [s](int id) {
@@ -149,7 +140,7 @@ TEST_F(ProfileSheetTest, FrameHasThreePagesOkAndCancelButNoApplyOrHelp) {
 TEST_F(ProfileSheetTest, DescriptionControlsAndLimits) {
     ASSERT_NE(OpenPdfPage(), nullptr);
     EXPECT_EQ(ClickAndDriveProfileSheet(
-        IDC_PDF_NEW, {OnPage(IDC_PROFILE_NAME,
+        IDC_PDF_NEW, {OnPage(IDD_PROFILE_DESCRIPTION,
                              [](HWND p) {
                                  const struct {
                                      int id;
@@ -177,7 +168,7 @@ TEST_F(ProfileSheetTest, DescriptionControlsAndLimits) {
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_SUBJECT_LABEL), L"&Subject:");
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_KEYWORDS_LABEL), L"&Keywords:");
                                  // Typing stops at the limit.
-                                 TypeText(GetDlgItem(p, IDC_PROFILE_NAME), std::wstring(140, L'n'));
+                                 TypeText(p, IDC_PROFILE_NAME, std::wstring(140, L'n'));
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_NAME).size(), 127u);
                              }),
                       PressCancel()}), 1);
@@ -187,18 +178,18 @@ TEST_F(ProfileSheetTest, OkWithAnEmptyNameIsRefusedOnTheDescriptionPage) {
     ASSERT_NE(OpenPdfPage(), nullptr);
     MessageBoxWatcher watcher;
     HWND shownAfterRefusal = nullptr, description = nullptr;
-    ModalSheetScript script(ProfileSheetCaption,
-                            {[](HWND s) {
-                                 ShowSheetPageWith(s, IDC_ALTERNATE_EMF);  // OK pressed on another page
-                                 PressSheetButton(s, PSBTN_OK);
-                             },
-                             [&](HWND s) {
-                                 shownAfterRefusal = PropSheet_GetCurrentPageHwnd(s);
-                                 description = PropSheet_IndexToHwnd(s, 0);
-                             },
-                             TypeProfileName(L"   "), PressOk()});
-    ModelessSheet::Click(page(), IDC_PDF_NEW);
-    EXPECT_EQ(script.stepsRun(), 4u) << "the refused OK ended the sheet";
+    ModalDriver driver(ProfileSheetCaption,
+                       {[](HWND s) {
+                            ShowSheetPage(s, IDD_PROFILE_ADVANCED);  // OK pressed on another page
+                            PressSheetButton(s, PSBTN_OK);
+                        },
+                        [&](HWND s) {
+                            shownAfterRefusal = PropSheet_GetCurrentPageHwnd(s);
+                            description = PropSheet_IndexToHwnd(s, 0);
+                        },
+                        TypeProfileName(L"   "), PressOk()});
+    Click(page(), IDC_PDF_NEW);
+    EXPECT_EQ(driver.stepsRun(), 4u) << "the refused OK ended the sheet";
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
     EXPECT_EQ(watcher.boxes()[0].text, L"Please enter the profile name.");
@@ -208,13 +199,13 @@ TEST_F(ProfileSheetTest, OkWithAnEmptyNameIsRefusedOnTheDescriptionPage) {
 
 TEST_F(ProfileSheetTest, DescriptionTextsReachTheProfileWithTheirLineBreaks) {
     ASSERT_NE(OpenPdfPage(), nullptr);
-    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {OnPage(IDC_PROFILE_NAME,
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {OnPage(IDD_PROFILE_DESCRIPTION,
                                                    [](HWND p) {
-                                                       TypeText(GetDlgItem(p, IDC_PROFILE_NAME), L"Report");
-                                                       TypeText(GetDlgItem(p, IDC_PROFILE_TITLE), L"Q3 figures");
-                                                       TypeText(GetDlgItem(p, IDC_PROFILE_AUTHOR), L"Ilse Varga");
-                                                       TypeText(GetDlgItem(p, IDC_PROFILE_SUBJECT), L"Sales");
-                                                       TypeText(GetDlgItem(p, IDC_PROFILE_KEYWORDS), L"north\rsouth");
+                                                       TypeText(p, IDC_PROFILE_NAME, L"Report");
+                                                       TypeText(p, IDC_PROFILE_TITLE, L"Q3 figures");
+                                                       TypeText(p, IDC_PROFILE_AUTHOR, L"Ilse Varga");
+                                                       TypeText(p, IDC_PROFILE_SUBJECT, L"Sales");
+                                                       TypeText(p, IDC_PROFILE_KEYWORDS, L"north\rsouth");
                                                    }),
                                             PressOk()}), 1);
     ASSERT_EQ(Settings.Profiles.Count(), 2);
@@ -226,7 +217,7 @@ TEST_F(ProfileSheetTest, DescriptionTextsReachTheProfileWithTheirLineBreaks) {
 
     // Edit shows them again.
     std::wstring keywords;
-    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {OnPage(IDC_PROFILE_KEYWORDS,
+    EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_EDIT, {OnPage(IDD_PROFILE_DESCRIPTION,
                                                     [&](HWND p) { keywords = ControlText(p, IDC_PROFILE_KEYWORDS); }),
                                              PressCancel()}), 1);
     EXPECT_EQ(keywords, L"north\r\nsouth");
@@ -239,7 +230,7 @@ TEST_F(ProfileSheetTest, SecurityControlsShowTheStoredFlags) {
                        {L"Allow copying", 1},
                        {L"Allow printing", 1},
                        {L"Encryption Level", 1}},
-                      {OnPage(IDC_SECURITY_ENABLE,
+                      {OnPage(IDD_PROFILE_SECURITY,
                               [](HWND p) {
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_SECURITY_ENABLE), BST_CHECKED);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_USER_PASSWORD_ENABLE), BST_CHECKED);
@@ -274,28 +265,28 @@ TEST_F(ProfileSheetTest, SecurityOffDisablesEverythingButTheGroupBoxes) {
                             IDC_ENCRYPTION_HIGH};
     EditStoredProfile(
         {{L"Security enabled", 0}, {L"User password enabled", 1}, {L"Owner password enabled", 0}},
-        {OnPage(IDC_SECURITY_ENABLE,
+        {OnPage(IDD_PROFILE_SECURITY,
                 [&](HWND p) {
                     for (int id : governed) EXPECT_FALSE(IsControlEnabled(p, id)) << id;
                     EXPECT_TRUE(IsControlEnabled(p, IDC_ALLOWED_ACTIONS_GROUP));
                     EXPECT_TRUE(IsControlEnabled(p, IDC_ENCRYPTION_GROUP));
 
                     // On: the password edits follow their own boxes.
-                    ModelessSheet::Click(p, IDC_SECURITY_ENABLE);
+                    Click(p, IDC_SECURITY_ENABLE);
                     EXPECT_EQ(EditedProfile.securityEnabled, 1);
                     EXPECT_TRUE(IsControlEnabled(p, IDC_USER_PASSWORD));
                     EXPECT_FALSE(IsControlEnabled(p, IDC_OWNER_PASSWORD));
                     EXPECT_TRUE(IsControlEnabled(p, IDC_ALLOW_PRINTING));
                     EXPECT_TRUE(IsControlEnabled(p, IDC_ENCRYPTION_HIGH));
 
-                    ModelessSheet::Click(p, IDC_OWNER_PASSWORD_ENABLE);
+                    Click(p, IDC_OWNER_PASSWORD_ENABLE);
                     EXPECT_EQ(EditedProfile.ownerPasswordEnabled, 1);
                     EXPECT_TRUE(IsControlEnabled(p, IDC_OWNER_PASSWORD));
-                    ModelessSheet::Click(p, IDC_USER_PASSWORD_ENABLE);
+                    Click(p, IDC_USER_PASSWORD_ENABLE);
                     EXPECT_EQ(EditedProfile.userPasswordEnabled, 0);
                     EXPECT_FALSE(IsControlEnabled(p, IDC_USER_PASSWORD));
 
-                    ModelessSheet::Click(p, IDC_SECURITY_ENABLE);
+                    Click(p, IDC_SECURITY_ENABLE);
                     for (int id : governed) EXPECT_FALSE(IsControlEnabled(p, id)) << id;
                 }),
          PressOk()});
@@ -306,7 +297,7 @@ TEST_F(ProfileSheetTest, SecurityOffDisablesEverythingButTheGroupBoxes) {
 
 TEST_F(ProfileSheetTest, AStoredEncryptionLevelOfTwoChecksNeitherUntilOneIsClicked) {
     EditStoredProfile({{L"Security enabled", 1}, {L"Encryption Level", 2}},
-                      {OnPage(IDC_SECURITY_ENABLE,
+                      {OnPage(IDD_PROFILE_SECURITY,
                               [](HWND p) {
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_LOW), BST_UNCHECKED);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_UNCHECKED);
@@ -315,10 +306,10 @@ TEST_F(ProfileSheetTest, AStoredEncryptionLevelOfTwoChecksNeitherUntilOneIsClick
                                              GetWindowLongW(GetDlgItem(p, IDC_ENCRYPTION_HIGH), GWL_STYLE)) &
                                                 WS_TABSTOP,
                                             0);
-                                  ModelessSheet::Click(p, IDC_ENCRYPTION_HIGH);
+                                  Click(p, IDC_ENCRYPTION_HIGH);
                                   EXPECT_EQ(EditedProfile.encryptionLevel, 1);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_CHECKED);
-                                  ModelessSheet::Click(p, IDC_ENCRYPTION_LOW);
+                                  Click(p, IDC_ENCRYPTION_LOW);
                                   EXPECT_EQ(EditedProfile.encryptionLevel, 0);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_LOW), BST_CHECKED);
                                   EXPECT_EQ(IsDlgButtonChecked(p, IDC_ENCRYPTION_HIGH), BST_UNCHECKED);
@@ -329,12 +320,12 @@ TEST_F(ProfileSheetTest, AStoredEncryptionLevelOfTwoChecksNeitherUntilOneIsClick
 
 TEST_F(ProfileSheetTest, PasswordsAreLimitedAndTakenEvenFromDisabledEdits) {
     EditStoredProfile({{L"Security enabled", 1}, {L"User password enabled", 1}},
-                      {OnPage(IDC_SECURITY_ENABLE,
+                      {OnPage(IDD_PROFILE_SECURITY,
                               [](HWND p) {
-                                  TypeText(GetDlgItem(p, IDC_USER_PASSWORD), std::wstring(40, L'u'));
+                                  TypeText(p, IDC_USER_PASSWORD, std::wstring(40, L'u'));
                                   EXPECT_EQ(ControlText(p, IDC_USER_PASSWORD).size(), 31u);
-                                  TypeText(GetDlgItem(p, IDC_OWNER_PASSWORD), L"owner");
-                                  ModelessSheet::Click(p, IDC_SECURITY_ENABLE);  // both edits disabled now
+                                  TypeText(p, IDC_OWNER_PASSWORD, L"owner");
+                                  Click(p, IDC_SECURITY_ENABLE);  // both edits disabled now
                               }),
                        PressOk()});
     EXPECT_EQ(std::wstring(Profile(0).userPassword), std::wstring(31, L'u'));
@@ -346,18 +337,18 @@ TEST_F(ProfileSheetTest, AdvancedListsHoldTheirItemsInOrderAndShowTheStoredChoic
     EditStoredProfile(
         {{L"Page Layout", 3}, {L"Page Mode", 2}, {L"Document Compression", 0}, {L"Images Compression", 1},
          {L"JPEG Quality", 80}, {L"PDF Version", 1}, {L"Alternate EMF Rendering", 1}},
-        {OnPage(IDC_ALTERNATE_EMF,
+        {OnPage(IDD_PROFILE_ADVANCED,
                 [](HWND p) {
-                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_PAGE_LAYOUT)),
+                    EXPECT_EQ(ComboItems(p, IDC_PAGE_LAYOUT),
                               (Names{L"Single Page", L"Continuous", L"Facing", L"Continuous - Facing"}));
-                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_PAGE_MODE)),
+                    EXPECT_EQ(ComboItems(p, IDC_PAGE_MODE),
                               (Names{L"Normal", L"Outlines", L"Thumbnails", L"Full Screen"}));
-                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_DOCUMENT_COMPRESSION)), (Names{L"None", L"Flate"}));
-                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_IMAGES_COMPRESSION)),
+                    EXPECT_EQ(ComboItems(p, IDC_DOCUMENT_COMPRESSION), (Names{L"None", L"Flate"}));
+                    EXPECT_EQ(ComboItems(p, IDC_IMAGES_COMPRESSION),
                               (Names{L"Flate", L"JPEG", L"CCITT3", L"CCITT32d", L"CCITT4"}));
-                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_JPEG_QUALITY)),
+                    EXPECT_EQ(ComboItems(p, IDC_JPEG_QUALITY),
                               (Names{L"0", L"10", L"20", L"30", L"40", L"50", L"60", L"70", L"80", L"90", L"100"}));
-                    EXPECT_EQ(ComboItems(GetDlgItem(p, IDC_PDF_VERSION)),
+                    EXPECT_EQ(ComboItems(p, IDC_PDF_VERSION),
                               (Names{L"v1.3 (Acrobat 4.xx)", L"v1.4 (Acrobat 5.xx)"}));
                     for (int id : {IDC_PAGE_LAYOUT, IDC_PAGE_MODE, IDC_DOCUMENT_COMPRESSION, IDC_IMAGES_COMPRESSION,
                                    IDC_PDF_VERSION}) {
@@ -384,7 +375,7 @@ TEST_F(ProfileSheetTest, AdvancedListsHoldTheirItemsInOrderAndShowTheStoredChoic
                     ChooseComboItem(p, IDC_DOCUMENT_COMPRESSION, 1);
                     ChooseComboItem(p, IDC_PDF_VERSION, 0);
                     ChooseComboItem(p, IDC_JPEG_QUALITY, 3);
-                    ModelessSheet::Click(p, IDC_ALTERNATE_EMF);
+                    Click(p, IDC_ALTERNATE_EMF);
                 }),
          PressOk()});
     EXPECT_EQ(Profile(0).pageLayout, 0);
@@ -397,7 +388,7 @@ TEST_F(ProfileSheetTest, AdvancedListsHoldTheirItemsInOrderAndShowTheStoredChoic
 
 TEST_F(ProfileSheetTest, StoredValuesWithoutAnItemSelectNothingAndAreKept) {
     EditStoredProfile({{L"Page Layout", 7}, {L"Page Mode", 0xFFFFFFFF}, {L"PDF Version", 2}},
-                      {OnPage(IDC_ALTERNATE_EMF,
+                      {OnPage(IDD_PROFILE_ADVANCED,
                               [](HWND p) {
                                   EXPECT_EQ(ComboSelection(p, IDC_PAGE_LAYOUT), CB_ERR);
                                   EXPECT_EQ(ComboSelection(p, IDC_PAGE_MODE), CB_ERR);
@@ -411,7 +402,7 @@ TEST_F(ProfileSheetTest, StoredValuesWithoutAnItemSelectNothingAndAreKept) {
 
 TEST_F(ProfileSheetTest, JpegQualityFollowsTheImagesCompression) {
     EditStoredProfile({{L"Images Compression", 2}},
-                      {OnPage(IDC_ALTERNATE_EMF,
+                      {OnPage(IDD_PROFILE_ADVANCED,
                               [](HWND p) {
                                   EXPECT_TRUE(IsControlEnabled(p, IDC_JPEG_QUALITY)) << "stored CCITT3 opens enabled";
                                   ChooseComboItem(p, IDC_IMAGES_COMPRESSION, 4);
@@ -427,7 +418,7 @@ TEST_F(ProfileSheetTest, JpegQualityFollowsTheImagesCompression) {
 }
 
 TEST_F(ProfileSheetTest, AQualityOfEightyFiveIsShownAsText) {
-    EditStoredProfile({{L"JPEG Quality", 85}}, {OnPage(IDC_ALTERNATE_EMF,
+    EditStoredProfile({{L"JPEG Quality", 85}}, {OnPage(IDD_PROFILE_ADVANCED,
                                                        [](HWND p) {
                                                            EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY), L"85");
                                                            EXPECT_EQ(ComboSelection(p, IDC_JPEG_QUALITY), CB_ERR);
@@ -438,7 +429,7 @@ TEST_F(ProfileSheetTest, AQualityOfEightyFiveIsShownAsText) {
 
 TEST_F(ProfileSheetTest, AStoredQualityOfMinusFiveSelectsZero) {
     EditStoredProfile({{L"JPEG Quality", static_cast<DWORD>(-5)}},
-                      {OnPage(IDC_ALTERNATE_EMF,
+                      {OnPage(IDD_PROFILE_ADVANCED,
                               [](HWND p) {
                                   EXPECT_EQ(ComboSelection(p, IDC_JPEG_QUALITY), 0);
                                   EXPECT_EQ(ControlText(p, IDC_JPEG_QUALITY), L"0");
@@ -453,23 +444,23 @@ TEST_F(ProfileSheetTest, TypedQualityOutOfRangeIsReplacedByEightyAndKeepsTheShee
     int qualityWhileTyped = -1;
     int seen = EditStoredProfile(
         {{L"Images Compression", 1}},
-        {OnPage(IDC_ALTERNATE_EMF,
+        {OnPage(IDD_PROFILE_ADVANCED,
                 [&](HWND p) {
                     advanced = p;
-                    ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"150");
+                    TypeOver(p, IDC_JPEG_QUALITY, L"150");
                     qualityWhileTyped = EditedProfile.jpegQuality;
-                    ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"45");
+                    TypeOver(p, IDC_JPEG_QUALITY, L"45");
                     EXPECT_EQ(EditedProfile.jpegQuality, 45);
-                    ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"150");
+                    TypeOver(p, IDC_JPEG_QUALITY, L"150");
                 }),
          [](HWND s) {
-             ShowSheetPageWith(s, IDC_PROFILE_NAME);  // OK from Description: the sheet goes back to Advanced
+             ShowSheetPage(s, IDD_PROFILE_DESCRIPTION);  // OK from Description: the sheet goes back to Advanced
              PressSheetButton(s, PSBTN_OK);
          },
          [&](HWND s) {
              shownAfterRefusal = PropSheet_GetCurrentPageHwnd(s);
              textAfterRefusal = ControlText(advanced, IDC_JPEG_QUALITY);
-             ReplaceText(GetDlgItem(advanced, IDC_JPEG_QUALITY), L"0");
+             TypeOver(advanced, IDC_JPEG_QUALITY, L"0");
          },
          PressOk()});
     EXPECT_EQ(seen, 1);
@@ -483,7 +474,7 @@ TEST_F(ProfileSheetTest, StoredQualityOutOfRangeIsShownAndNotTakenForZero) {
     HWND advanced = nullptr;
     std::wstring shown, afterRefusal;
     EditStoredProfile({{L"JPEG Quality", 150}},
-                      {OnPage(IDC_ALTERNATE_EMF,
+                      {OnPage(IDD_PROFILE_ADVANCED,
                               [&](HWND p) {
                                   advanced = p;
                                   shown = ControlText(p, IDC_JPEG_QUALITY);
@@ -497,9 +488,9 @@ TEST_F(ProfileSheetTest, StoredQualityOutOfRangeIsShownAndNotTakenForZero) {
 TEST_F(ProfileSheetTest, TextThatIsNoNumberReadsAsZeroAndIsAccepted) {
     int qualityWhileTyped = -1;
     EditStoredProfile({{L"Images Compression", 1}, {L"JPEG Quality", 50}},
-                      {OnPage(IDC_ALTERNATE_EMF,
+                      {OnPage(IDD_PROFILE_ADVANCED,
                               [&](HWND p) {
-                                  ReplaceText(GetDlgItem(p, IDC_JPEG_QUALITY), L"high");
+                                  TypeOver(p, IDC_JPEG_QUALITY, L"high");
                                   qualityWhileTyped = EditedProfile.jpegQuality;
                               }),
                        PressOk()});

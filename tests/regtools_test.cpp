@@ -6,7 +6,7 @@
 #include <string>
 
 #include "settings/regtools.h"
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/error_log.h"
 #include "tests/support/registry_fixture.h"
 

@@ -14,7 +14,7 @@
 #include "base/globals.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 

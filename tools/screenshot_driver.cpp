@@ -21,12 +21,6 @@ constexpr DWORD SettleMs = 600;  // for a page change or a new window to be pain
 std::wstring OutputDirectory;
 int PicturesSaved = 0;
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[256] = L"";
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
 // "PDF Profile Properties" -> "pdf-profile-properties".
 std::wstring FileNamePart(const std::wstring& text) {
     std::wstring part;
@@ -98,14 +92,15 @@ void CaptureSheetPages(HWND sheet, const std::wstring& prefix) {
         HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
         wchar_t number[8];
         swprintf(number, 8, L"%d", index + 1);
-        Capture(sheet, prefix + number + L"-" + FileNamePart(WindowText(page)));
+        Capture(sheet, prefix + number + L"-" + FileNamePart(WindowTextOf(page)));
     }
 }
 
 // Clicks a page's button that opens a modal window, takes its pictures and cancels it.
-void CaptureNestedWindow(ProgramUnderTest& program, int buttonId, const std::wstring& title, bool isSheet) {
-    if (program.selectPageWithControl(buttonId) < 0 || !program.postClick(buttonId)) {
-        std::printf("no page with button %d\n", buttonId);
+void CaptureNestedWindow(ProgramUnderTest& program, int pageTemplate, int buttonId, const std::wstring& title,
+                         bool isSheet) {
+    if (program.showPage(pageTemplate) < 0 || !program.postClick(buttonId)) {
+        std::printf("no page %d with button %d\n", pageTemplate, buttonId);
         return;
     }
     HWND window = program.waitForWindowTitled(title);
@@ -137,10 +132,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     CaptureSheetPages(sheet, L"sheet-");
     // "New" works while "Save to PDF" is on; Cancel at the end forgets the tick.
-    if (program.selectPageWithControl(IDC_PDF_SAVE) >= 0 && program.checkState(IDC_PDF_SAVE) == BST_UNCHECKED)
+    if (program.showPage(IDD_PDF_PAGE) >= 0 && program.checkState(IDC_PDF_SAVE) == BST_UNCHECKED)
         program.clickControl(IDC_PDF_SAVE);
-    CaptureNestedWindow(program, IDC_PDF_NEW, L"PDF Profile Properties", true);
-    CaptureNestedWindow(program, IDC_ADD_FORM, L"New Paper Form", false);
+    CaptureNestedWindow(program, IDD_PDF_PAGE, IDC_PDF_NEW, L"PDF Profile Properties", true);
+    CaptureNestedWindow(program, IDD_PAPER_PAGE, IDC_ADD_FORM, L"New Paper Form", false);
     program.selectPage(0);
     program.pressButton(PSBTN_CANCEL);
     program.waitForExit();

@@ -23,7 +23,7 @@
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/message_box_watcher.h"
-#include "tests/support/modal_sheet_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/pdf_page_fixture.h"
 #include "tests/support/registry_fixture.h"
@@ -115,7 +115,7 @@ void FillAgentKey(FuzzRandom& random, HKEY root) {
 std::string AgentPageMismatch(HWND page) {
     for (const AgentRowShape& row : AgentRowShapes) {
         if (!row.boxId) continue;
-        const std::wstring shown = ModelessSheet::Text(page, row.boxId);
+        const std::wstring shown = ControlText(page, row.boxId);
         if (shown.empty()) continue;
         if (!ShowsStoredText(shown, ReadStored(HKEY_CURRENT_USER, UserKeyPath, row.name)) &&
             !ShowsStoredText(shown, ReadStored(HKEY_LOCAL_MACHINE, MachineKeyPath, row.name)))
@@ -140,12 +140,12 @@ std::string RunAgentState(uint32_t seed) {
     std::vector<std::wstring> shownAtApply;
     {
         ModelessSheet sheet(NoDevicePages);
-        HWND page = sheet.ShowPageWith(IDC_AGENT_APPLICATION);
+        HWND page = sheet.ShowPage(IDD_AGENT_PAGE);
         if (!page) return "no Agent page";
         std::string mismatch = AgentPageMismatch(page);
         if (!mismatch.empty()) return "opened: " + mismatch;
         for (const AgentRowShape& row : AgentRowShapes)
-            if (row.boxId) shownAtApply.push_back(ModelessSheet::Text(page, row.boxId));
+            if (row.boxId) shownAtApply.push_back(ControlText(page, row.boxId));
         if (!sheet.Apply()) return "the apply was refused";
     }
     for (const ObservedBox& box : boxes.boxes())
@@ -175,15 +175,15 @@ std::string RunAgentState(uint32_t seed) {
 
     // Reopened: the page shows what was written.
     ModelessSheet sheet(NoDevicePages);
-    HWND page = sheet.ShowPageWith(IDC_AGENT_APPLICATION);
+    HWND page = sheet.ShowPage(IDD_AGENT_PAGE);
     if (!page) return "no Agent page when reopened";
     std::optional<AgentValues> written = ReadAgentValues(HKEY_CURRENT_USER);
     if (!written) return "the seven values cannot be read back";
-    if (ModelessSheet::Text(page, IDC_AGENT_APPLICATION) != written->application ||
-        ModelessSheet::Text(page, IDC_AGENT_TITLE) != written->title ||
-        ModelessSheet::Text(page, IDC_AGENT_DIRECTORY) != written->directory ||
-        ModelessSheet::Text(page, IDC_AGENT_PREPROCESSOR) != written->preprocessor ||
-        ParseMessageId(ModelessSheet::Text(page, IDC_AGENT_MESSAGE_ID).c_str()) != written->messageId ||
+    if (ControlText(page, IDC_AGENT_APPLICATION) != written->application ||
+        ControlText(page, IDC_AGENT_TITLE) != written->title ||
+        ControlText(page, IDC_AGENT_DIRECTORY) != written->directory ||
+        ControlText(page, IDC_AGENT_PREPROCESSOR) != written->preprocessor ||
+        ParseMessageId(ControlText(page, IDC_AGENT_MESSAGE_ID).c_str()) != written->messageId ||
         (IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING) == BST_CHECKED) != (written->preprocessing != 0))
         return "reopened, the page does not show what was written";
     return {};
@@ -247,7 +247,7 @@ const ChoiceControl ChoiceControls[] = {
 
 // What the three pages of the profile sheet show that the profile does not explain.
 std::string ProfileSheetMismatch(HWND sheet, const PdfProfile& profile) {
-    HWND description = ShowSheetPageWith(sheet, IDC_PROFILE_KEYWORDS);
+    HWND description = ShowSheetPage(sheet, IDD_PROFILE_DESCRIPTION);
     const std::pair<int, const wchar_t*> texts[] = {{IDC_PROFILE_NAME, profile.name},
                                                     {IDC_PROFILE_TITLE, profile.title},
                                                     {IDC_PROFILE_AUTHOR, profile.author},
@@ -256,12 +256,12 @@ std::string ProfileSheetMismatch(HWND sheet, const PdfProfile& profile) {
     if (!description) return "no Description page";
     for (const auto& [id, text] : texts)
         if (ControlText(description, id) != text) return "a description text is not the profile's";
-    HWND security = ShowSheetPageWith(sheet, IDC_SECURITY_ENABLE);
+    HWND security = ShowSheetPage(sheet, IDD_PROFILE_SECURITY);
     if (!security) return "no Security page";
     if (ControlText(security, IDC_USER_PASSWORD) != profile.userPassword ||
         ControlText(security, IDC_OWNER_PASSWORD) != profile.ownerPassword)
         return "a password is not the profile's";
-    HWND advanced = ShowSheetPageWith(sheet, IDC_PAGE_LAYOUT);
+    HWND advanced = ShowSheetPage(sheet, IDD_PROFILE_ADVANCED);
     if (!advanced) return "no Advanced page";
     for (const ChoiceControl& choice : ChoiceControls) {
         const int value = profile.*choice.field;
@@ -298,21 +298,20 @@ std::string RunProfileState(uint32_t seed) {
     std::string broken;
     {
         ModelessSheet sheet(NoDevicePages);
-        HWND page = sheet.ShowPageWith(IDC_PDF_SAVE);
+        HWND page = sheet.ShowPage(IDD_PDF_PAGE);
         if (!page) return "no PDF page";
-        const std::vector<std::wstring> entries = ListEntries(GetDlgItem(page, IDC_PDF_PROFILE_LIST));
+        const std::vector<std::wstring> entries = ListEntries(page, IDC_PDF_PROFILE_LIST);
         if (entries.size() != before.size()) return "the list does not show every profile";
         for (size_t index = 0; index < entries.size(); ++index)
             if (entries[index] != before[index].name) return "a list entry is not its profile's name";
-        ClickListEntry(GetDlgItem(page, IDC_PDF_PROFILE_LIST), edited);
-        PumpMessages();
+        ClickListEntry(page, IDC_PDF_PROFILE_LIST, edited);
         // Inspect, then OK or Cancel; an OK refused (an empty name) is followed by Cancel.
-        ModalSheetScript script(ProfileSheetCaption, {[&](HWND profileSheet) {
-                                                          broken = ProfileSheetMismatch(profileSheet, before[edited]);
-                                                      },
-                                                      pressOk ? PressOk() : PressCancel(), PressCancel()});
-        ModelessSheet::Click(page, IDC_PDF_EDIT);
-        if (script.sheetsSeen() != 1) return "Edit opened no profile sheet";
+        ModalDriver driver(ProfileSheetCaption, {[&](HWND profileSheet) {
+                                                     broken = ProfileSheetMismatch(profileSheet, before[edited]);
+                                                 },
+                                                 pressOk ? PressOk() : PressCancel(), PressCancel()});
+        Click(page, IDC_PDF_EDIT);
+        if (driver.windowsSeen() != 1) return "Edit opened no profile sheet";
         if (!broken.empty()) return broken;
         if (!sheet.Apply()) return "the apply was refused";
     }

@@ -111,10 +111,10 @@ std::string RunSpoolerState(uint32_t seed) {
     MessageBoxWatcher boxes;
     {
         ModelessSheet sheet;
-        HWND general = sheet.ShowPageWith(IDC_RESOLUTION_LIST);
+        HWND general = sheet.ShowPage(IDD_GENERAL_PAGE);
         if (!general) return "no General page";
-        ModelessSheet::Click(general, IDC_LANDSCAPE);
-        HWND paper = sheet.ShowPageWith(IDC_PAPER_LIST);
+        Click(general, IDC_LANDSCAPE);
+        HWND paper = sheet.ShowPage(IDD_PAPER_PAGE);
         if (!paper) return "no Paper page";
         const size_t papers = ComboItems(paper, IDC_PAPER_LIST).size();
         if (papers) ChooseComboItem(paper, IDC_PAPER_LIST, static_cast<int>(random.Below(static_cast<uint32_t>(papers))));

@@ -4,18 +4,8 @@
 
 #include <vector>
 
-#include "tests/support/dialog_input.h"
-
 namespace {
 constexpr int ApplyButtonId = 0x3021;  // the sheet's Apply button
-}
-
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
 }
 
 ModelessSheet::ModelessSheet(const SheetConditions& conditions, int startPage) {
@@ -35,11 +25,7 @@ ModelessSheet::~ModelessSheet() {
         ADD_FAILURE() << "unexpected message box: " << std::string(box.text.begin(), box.text.end());
 }
 
-HWND ModelessSheet::ShowPageWith(int controlId) {
-    HWND page = ShowSheetPageWith(sheet_, controlId);
-    PumpMessages();
-    return page;
-}
+HWND ModelessSheet::ShowPage(int templateId) { return ShowSheetPage(sheet_, templateId); }
 
 int ModelessSheet::IndexOf(HWND page) const {
     return static_cast<int>(SendMessageW(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
@@ -56,22 +42,3 @@ bool ModelessSheet::Apply() {
 }
 
 bool ModelessSheet::ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(sheet_, ApplyButtonId)) != FALSE; }
-
-void ModelessSheet::Click(HWND page, int controlId) {
-    SendMessageW(GetDlgItem(page, controlId), BM_CLICK, 0, 0);
-    PumpMessages();
-}
-
-void ModelessSheet::Type(HWND page, int controlId, const wchar_t* text) {
-    SetDlgItemTextW(page, controlId, text);
-    PumpMessages();
-}
-
-void ModelessSheet::Choose(HWND page, int controlId, int index) {
-    HWND list = GetDlgItem(page, controlId);
-    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(page, WM_COMMAND, MAKEWPARAM(controlId, CBN_SELENDOK), reinterpret_cast<LPARAM>(list));
-    PumpMessages();
-}
-
-std::wstring ModelessSheet::Text(HWND page, int controlId) { return ControlText(page, controlId); }

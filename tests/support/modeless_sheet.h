@@ -1,5 +1,6 @@
 // The program's sheet, built from the same page table, but modeless so that a test
-// can drive its pages with the messages a user's clicks produce.
+// can drive its pages with the messages a user's clicks produce (the helpers of
+// tests/support/dialog_input.h, which this header brings along).
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "app/sheet.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/message_box_watcher.h"
 
 class ModelessSheet {
@@ -23,25 +25,16 @@ public:
     ModelessSheet& operator=(const ModelessSheet&) = delete;
 
     HWND window() const { return sheet_; }
-    // Makes the page that holds control `controlId` current and returns it (null if none).
-    HWND ShowPageWith(int controlId);
+    // Makes the page made from dialog template `templateId` (IDD_*) current and returns
+    // it (null if the sheet has none).
+    HWND ShowPage(int templateId);
     int IndexOf(HWND page) const;
     HWND CurrentPage() const;
     // The sheet's Apply: PSN_APPLY to every page created so far. True when accepted.
     bool Apply();
     bool ApplyEnabled() const;
-    // A click on a button of a page, as the user makes it.
-    static void Click(HWND page, int controlId);
-    // Replaces the text of an edit box, as typing over it does (EN_CHANGE included).
-    static void Type(HWND page, int controlId, const wchar_t* text);
-    // Picks an entry of a drop-down list, as the user's choice does (CBN_SELENDOK).
-    static void Choose(HWND page, int controlId, int index);
-    static std::wstring Text(HWND page, int controlId);
 
 private:
     std::unique_ptr<MessageBoxWatcher> unexpectedBoxes_;
     HWND sheet_ = nullptr;
 };
-
-// Lets posted and sent messages through, as a modal loop would.
-void PumpMessages();

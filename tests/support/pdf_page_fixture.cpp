@@ -6,7 +6,6 @@
 #include "pdf/profile_store.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "tests/support/dialog_input.h"
 
 void StoreProfiles(const std::vector<std::wstring>& names, int current) {
     SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", static_cast<DWORD>(names.size()));
@@ -20,48 +19,45 @@ HWND PdfPageTest::OpenPdfPage() {
     ResetSettings();
     EXPECT_EQ(LoadSheetSettings(), 1);
     sheet_ = std::make_unique<ModelessSheet>();
-    page_ = sheet_->ShowPageWith(IDC_PDF_SAVE);
+    page_ = sheet_->ShowPage(IDD_PDF_PAGE);
     EXPECT_NE(page_, nullptr);
     return page_;
 }
 
 HWND PdfPageTest::list() const { return GetDlgItem(page_, IDC_PDF_PROFILE_LIST); }
 
-int PdfPageTest::ClickAndDriveProfileSheet(int buttonId, std::vector<ModalSheetScript::Step> steps) {
-    ModalSheetScript script(ProfileSheetCaption, std::move(steps));
-    ModelessSheet::Click(page_, buttonId);
-    return script.sheetsSeen();
+int PdfPageTest::ClickAndDriveProfileSheet(int buttonId, std::vector<ModalDriver::Step> steps) {
+    ModalDriver driver(ProfileSheetCaption, std::move(steps));
+    Click(page_, buttonId);
+    return driver.windowsSeen();
 }
 
-int PdfPageTest::DoubleClickAndDriveProfileSheet(int index, std::vector<ModalSheetScript::Step> steps) {
-    ModalSheetScript script(ProfileSheetCaption, std::move(steps));
-    ClickListEntry(list(), index, true);
-    PumpMessages();
-    return script.sheetsSeen();
+int PdfPageTest::DoubleClickAndDriveProfileSheet(int index, std::vector<ModalDriver::Step> steps) {
+    ModalDriver driver(ProfileSheetCaption, std::move(steps));
+    ClickListEntry(page_, IDC_PDF_PROFILE_LIST, index, true);
+    return driver.windowsSeen();
 }
 
-std::vector<std::wstring> PdfPageTest::Entries() const { return ListEntries(list()); }
+std::vector<std::wstring> PdfPageTest::Entries() const { return ListEntries(page_, IDC_PDF_PROFILE_LIST); }
 
 int PdfPageTest::Selection() const { return static_cast<int>(SendMessageW(list(), LB_GETCURSEL, 0, 0)); }
-
-bool PdfPageTest::Enabled(int controlId) const { return IsWindowEnabled(GetDlgItem(page_, controlId)) != FALSE; }
 
 void PdfPageTest::TearDown() {
     sheet_.reset();
     RegistryTest::TearDown();
 }
 
-ModalSheetScript::Step TypeProfileName(const std::wstring& name) {
+ModalDriver::Step TypeProfileName(const std::wstring& name) {
     return [name](HWND sheet) {
-        HWND description = ShowSheetPageWith(sheet, IDC_PROFILE_NAME);
-        ReplaceText(GetDlgItem(description, IDC_PROFILE_NAME), name);
+        HWND description = ShowSheetPage(sheet, IDD_PROFILE_DESCRIPTION);
+        TypeOver(description, IDC_PROFILE_NAME, name);
     };
 }
 
-ModalSheetScript::Step PressOk() {
+ModalDriver::Step PressOk() {
     return [](HWND sheet) { PressSheetButton(sheet, PSBTN_OK); };
 }
 
-ModalSheetScript::Step PressCancel() {
+ModalDriver::Step PressCancel() {
     return [](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); };
 }

@@ -1,5 +1,5 @@
 // The PDF page in a live modeless sheet, with profiles stored beforehand, and the
-// nested "PDF Profile Properties" sheet driven by a script while it runs.
+// nested "PDF Profile Properties" sheet driven by a ModalDriver while it runs.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/modal_sheet_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 
@@ -28,13 +28,12 @@ protected:
 
     // Clicks `buttonId` on the page (New or Edit); `steps` drive the profile sheet that
     // opens. Returns how many profile sheets opened.
-    int ClickAndDriveProfileSheet(int buttonId, std::vector<ModalSheetScript::Step> steps);
+    int ClickAndDriveProfileSheet(int buttonId, std::vector<ModalDriver::Step> steps);
     // The same through a double-click on entry `index` of the list.
-    int DoubleClickAndDriveProfileSheet(int index, std::vector<ModalSheetScript::Step> steps);
+    int DoubleClickAndDriveProfileSheet(int index, std::vector<ModalDriver::Step> steps);
 
     std::vector<std::wstring> Entries() const;
     int Selection() const;
-    bool Enabled(int controlId) const;
 
     void TearDown() override;
 
@@ -44,6 +43,6 @@ private:
 };
 
 // Steps for the profile sheet: type the name over the present one, then press OK.
-ModalSheetScript::Step TypeProfileName(const std::wstring& name);
-ModalSheetScript::Step PressOk();
-ModalSheetScript::Step PressCancel();
+ModalDriver::Step TypeProfileName(const std::wstring& name);
+ModalDriver::Step PressOk();
+ModalDriver::Step PressCancel();

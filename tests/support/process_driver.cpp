@@ -1,6 +1,6 @@
 #include "tests/support/process_driver.h"
 
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 
 #include <psapi.h>
 
@@ -235,14 +235,10 @@ int ProgramUnderTest::indexOfPage(HWND page) const {
 
 int ProgramUnderTest::currentPageIndex() const { return indexOfPage(currentPage()); }
 
-int ProgramUnderTest::selectPageWithControl(int controlId) {
-    const int count = pageCount();
-    for (int index = 0; index < count; ++index) {
-        if (!selectPage(index)) continue;
-        HWND page = currentPage();
-        if (page && GetDlgItem(page, controlId)) return index;
-    }
-    return -1;
+int ProgramUnderTest::showPage(int templateId) {
+    // The sheet knows each page by its template, whether or not it has been created yet.
+    const int index = static_cast<int>(Send(sheet_, PSM_IDTOINDEX, 0, templateId).value_or(-1));
+    return index >= 0 && selectPage(index) ? index : -1;
 }
 
 bool ProgramUnderTest::pressButton(int button) {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/handles.h"
-#include "tests/support/dialog_driver.h"
+#include "tests/support/dialog_input.h"
 #include "tests/support/message_box_watcher.h"
 
 // How long a window may take to appear and a process to end before the test fails.
@@ -80,9 +80,9 @@ public:
     HWND currentPage() const;
     int currentPageIndex() const;  // -1 when unknown
     int indexOfPage(HWND page) const;
-    // Selects the pages in turn until one has a child with `controlId` and leaves that
-    // page selected. Returns its index, or -1.
-    int selectPageWithControl(int controlId);
+    // Selects the page made from dialog template `templateId` (IDD_*). Returns its
+    // index, or -1 when the sheet has no such page.
+    int showPage(int templateId);
     // PSBTN_OK, PSBTN_CANCEL, PSBTN_APPLYNOW...: queued, so the press has taken effect
     // only some time after this returns (wait for its result).
     bool pressButton(int button);
