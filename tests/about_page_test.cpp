@@ -15,6 +15,9 @@
 
 namespace {
 
+// The maker's line below the version.
+constexpr wchar_t MakerLine[] = L"Lumarel Printer, a virtual printer by Lumarel Software";
+
 std::wstring ControlText(HWND page, int id) {
     wchar_t text[1024] = {};
     GetDlgItemTextW(page, id, text, 1024);
@@ -37,7 +40,7 @@ TEST_F(AboutPageTest, ShowsNameVersionAndSite) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ControlText(page, IDC_ABOUT_BANNER), L"Lumarel Printer");
     EXPECT_EQ(ControlText(page, IDC_ABOUT_VERSION), std::wstring(L"Version 3.1 R&&D\n\n") + MakerLine);
-    EXPECT_EQ(ControlText(page, IDC_ABOUT_WEBSITE), L"&" + std::wstring(WebSiteShort));
+    EXPECT_EQ(ControlText(page, IDC_ABOUT_WEBSITE), L"&www.lumarel.example");
     EXPECT_EQ(Settings.LastViewedPage, sheet.IndexOf(page));
     // About is always the last page.
     EXPECT_EQ(sheet.IndexOf(page) + 1, static_cast<int>(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet.window()))));
