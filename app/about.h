@@ -1,4 +1,4 @@
-// The About page: its dialog procedure and texts.
+// The About page: its dialog procedure and the pieces of it that tests call.
 #pragma once
 
 #include <windows.h>
@@ -6,12 +6,12 @@
 
 #include <string>
 
-inline constexpr wchar_t MakerLine[] = L"Lumarel Printer, a virtual printer by Lumarel Software";
-inline constexpr wchar_t WebSiteShort[] = L"www.lumarel.example";
+// What the web button opens (its label, the short address, is a text of the string table).
 inline constexpr wchar_t WebSiteAddress[] = L"https://www.lumarel.example/";
 
-// "Version <version>", an empty line and the maker's line, with every "&" doubled so
-// that the static control shows it as itself rather than as an access-key mark.
+// "Version <version>", an empty line and the maker's line (string IDS_VERSION_TEXT),
+// with every "&" doubled so that the static control shows it as itself rather than as
+// an access-key mark.
 std::wstring ComposeVersionText(const wchar_t* version);
 
 // The banner: white text on grey, 8 pixels from the left edge, centred vertically, in

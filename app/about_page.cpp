@@ -9,16 +9,14 @@
 #include "base/late_binding.h"
 #include "base/page_helpers.h"
 #include "base/registry.h"
+#include "base/texts.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 
 decltype(&ShellExecuteW) ShellExecuteForWebSite = nullptr;
 
 std::wstring ComposeVersionText(const wchar_t* version) {
-    std::wstring text = L"Version ";
-    text += version;
-    text += L"\n\n";
-    text += MakerLine;
+    const std::wstring text = FormatText(IDS_VERSION_TEXT, version);
     std::wstring escaped;
     escaped.reserve(text.size() + 8);
     for (wchar_t c : text) {
@@ -67,8 +65,8 @@ void InitAboutPage(HWND page) {
     SetWindowLongPtrW(GetDlgItem(page, IDC_ABOUT_BANNER), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BannerWndProc));
     SetDlgItemTextW(page, IDC_ABOUT_BANNER, PrinterName);
     SetDlgItemTextW(page, IDC_ABOUT_VERSION, ComposeVersionText(Settings.Version).c_str());
-    // Its first letter is the button's access key, like every labelled control's.
-    SetDlgItemTextW(page, IDC_ABOUT_WEBSITE, (L"&" + std::wstring(WebSiteShort)).c_str());
+    // The short address, its first letter the button's access key.
+    SetDlgItemTextW(page, IDC_ABOUT_WEBSITE, LoadText(IDS_WEB_SITE_BUTTON).c_str());
 }
 
 void OpenWebSite() {

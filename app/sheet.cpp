@@ -29,17 +29,18 @@ struct PageTableRow {
     SheetPage page;
     int templateId;
     DLGPROC proc;
-    const wchar_t* title;
+    UINT titleId;
 };
 
-// Sheet order. General keeps its template's caption; Paper's template caption is not used.
+// Sheet order. A tab shows its template's caption, but for Paper's: its tab is titled
+// shorter than its template.
 const PageTableRow PageTable[] = {
-    {SheetPage::General, IDD_GENERAL_PAGE, GeneralPageProc, nullptr},
-    {SheetPage::Paper, IDD_PAPER_PAGE, PaperPageProc, L"Paper"},
-    {SheetPage::Agent, IDD_AGENT_PAGE, AgentPageProc, L"Agent"},
-    {SheetPage::Emf, IDD_EMF_PAGE, EmfPageProc, L"EMF"},
-    {SheetPage::Pdf, IDD_PDF_PAGE, PdfPageProc, L"PDF"},
-    {SheetPage::About, IDD_ABOUT_PAGE, AboutPageProc, L"About"},
+    {SheetPage::General, IDD_GENERAL_PAGE, GeneralPageProc, 0},
+    {SheetPage::Paper, IDD_PAPER_PAGE, PaperPageProc, IDS_PAPER_TAB},
+    {SheetPage::Agent, IDD_AGENT_PAGE, AgentPageProc, 0},
+    {SheetPage::Emf, IDD_EMF_PAGE, EmfPageProc, 0},
+    {SheetPage::Pdf, IDD_PDF_PAGE, PdfPageProc, 0},
+    {SheetPage::About, IDD_ABOUT_PAGE, AboutPageProc, 0},
 };
 
 bool IsPresent(SheetPage page, const SheetConditions& c) {
@@ -88,7 +89,7 @@ std::vector<SheetPage> PresentPageKinds(const SheetConditions& conditions) {
 std::vector<PageSlot> PresentPages(const SheetConditions& conditions) {
     std::vector<PageSlot> slots;
     for (const PageTableRow& row : PageTable)
-        if (IsPresent(row.page, conditions)) slots.push_back({row.templateId, row.proc, row.title});
+        if (IsPresent(row.page, conditions)) slots.push_back({row.templateId, row.proc, row.titleId});
     return slots;
 }
 

@@ -3,6 +3,8 @@
 #include <cwchar>
 
 #include "base/registry.h"
+#include "base/texts.h"
+#include "res/resource.h"
 
 HINSTANCE AppInstance = nullptr;
 wchar_t SheetCaption[MAX_PATH] = L"";
@@ -12,6 +14,6 @@ BOOL CanAdministerPrinter = TRUE;
 
 void InitProcessGlobals(HINSTANCE instance) {
     AppInstance = instance;
-    _snwprintf(SheetCaption, MAX_PATH, L"%s properties", PrinterName);
+    wcsncpy(SheetCaption, FormatText(IDS_SHEET_CAPTION, PrinterName).c_str(), MAX_PATH - 1);
     SheetCaption[MAX_PATH - 1] = L'\0';
 }

@@ -5,17 +5,11 @@
 #include "base/globals.h"
 #include "base/registry.h"
 #include "base/texts.h"
+#include "res/resource.h"
 
-std::wstring ComposeErrorText(const wchar_t* text, DWORD errorCode, const wchar_t* systemText) {
-    wchar_t number[16];
-    _snwprintf(number, 16, L"%d", static_cast<int>(errorCode));
-    number[15] = L'\0';
-    std::wstring composed = text;
-    composed += L"\nError # ";
-    composed += number;
-    composed += L": ";
-    composed += systemText;
-    return composed;
+std::wstring ComposeErrorText(const wchar_t* pattern, const wchar_t* text, DWORD errorCode,
+                              const wchar_t* systemText) {
+    return FormatString(pattern, text, static_cast<int>(errorCode), systemText);
 }
 
 std::wstring SystemErrorText(DWORD errorCode) {
@@ -47,7 +41,8 @@ std::wstring ExpandPrinterMessage(const wchar_t* text) {
 int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner) {
     if (errorCode == 0) errorCode = GetLastError();
     if (errorCode == 0) return 0;
-    std::wstring composed = ComposeErrorText(text, errorCode, SystemErrorText(errorCode).c_str());
+    std::wstring composed = ComposeErrorText(LoadText(IDS_ERROR_TEXT).c_str(), text, errorCode,
+                                             SystemErrorText(errorCode).c_str());
     MessageBoxW(owner, composed.c_str(), SheetCaption, MB_OK);
     return static_cast<int>(errorCode);
 }
@@ -55,6 +50,10 @@ int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner) {
 int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags) {
     std::wstring expanded = ExpandPrinterMessage(text);
     return MessageBoxW(owner, expanded.c_str(), SheetCaption, flags);
+}
+
+int ShowPrinterMessage(UINT textId, HWND owner, UINT flags) {
+    return ShowPrinterMessage(LoadText(textId).c_str(), owner, flags);
 }
 
 std::wstring FailureText(const Failure& failure) { return FormatWithKeyName(LoadText(failure.textId).c_str()); }

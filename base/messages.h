@@ -5,8 +5,10 @@
 
 #include <string>
 
-// "<text>\nError # <code as signed decimal>: <systemText>"
-std::wstring ComposeErrorText(const wchar_t* text, DWORD errorCode, const wchar_t* systemText);
+// The text of an error box: `pattern` (string IDS_ERROR_TEXT, "%s\nError # %d: %s")
+// filled with the text, the code as a signed decimal and the system's text.
+std::wstring ComposeErrorText(const wchar_t* pattern, const wchar_t* text, DWORD errorCode,
+                              const wchar_t* systemText);
 
 // The system's text for an error code (with its line break), or empty when it has none.
 std::wstring SystemErrorText(DWORD errorCode);
@@ -21,6 +23,8 @@ int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner);
 
 // Shows a prompt or notice that may name the printer; returns MessageBoxW's answer.
 int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags);
+// The same for string `textId` of the string table.
+int ShowPrinterMessage(UINT textId, HWND owner, UINT flags);
 
 // A failure that a function below the pages reports instead of showing it: which text
 // the user is to read (a string of the resource table; a "%s" in it names the registry

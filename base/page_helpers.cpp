@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/globals.h"
+#include "base/texts.h"
 
 std::vector<HPROPSHEETPAGE> CreatePages(const std::vector<PageSlot>& slots) {
     std::vector<HPROPSHEETPAGE> pages;
@@ -12,9 +13,10 @@ std::vector<HPROPSHEETPAGE> CreatePages(const std::vector<PageSlot>& slots) {
         page.hInstance = AppInstance;
         page.pszTemplate = MAKEINTRESOURCEW(slot.templateId);
         page.pfnDlgProc = slot.proc;
-        if (slot.title) {
+        if (slot.titleId) {
+            // Loaded by the common controls from hInstance's string table.
             page.dwFlags = PSP_USETITLE;
-            page.pszTitle = slot.title;
+            page.pszTitle = MAKEINTRESOURCEW(slot.titleId);
         }
         pages.push_back(CreatePropertySheetPageW(&page));
     }
@@ -77,6 +79,13 @@ INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, 
 
 INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, void (*write)(HWND page)) {
     return AnswerPageNotify(page, notification, lastViewedPage, nullptr, write);
+}
+
+void AddTextItems(HWND list, UINT firstId, int count) {
+    for (int item = 0; item < count; ++item) {
+        const std::wstring text = LoadText(firstId + static_cast<UINT>(item));
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
 }
 
 DWORD CheckBoxValue(HWND page, int controlId) { return IsDlgButtonChecked(page, controlId) == BST_CHECKED ? 1 : 0; }

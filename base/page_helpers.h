@@ -15,7 +15,7 @@
 struct PageSlot {
     int templateId;
     DLGPROC proc;
-    const wchar_t* title;  // null: the template's own caption
+    UINT titleId;  // the tab's title, a string of the string table; 0: the template's caption
 };
 
 // Creates the page handles for `slots`; the sheet takes them over when it runs.
@@ -43,6 +43,10 @@ INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, 
                      void (*write)(HWND page));
 // The same for a page that keeps no changed flag and writes its values on every apply.
 INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, void (*write)(HWND page));
+
+// Adds `count` items to a drop-down list: the strings `firstId`, `firstId` + 1, ... of
+// the string table, in that order.
+void AddTextItems(HWND list, UINT firstId, int count);
 
 // 1 when the check box is ticked, else 0, as the registry keeps it.
 DWORD CheckBoxValue(HWND page, int controlId);

@@ -4,12 +4,10 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/texts.h"
+
 std::wstring FormatWithKeyName(const wchar_t* format) {
-    wchar_t buffer[MAX_PATH];
-    int written = _snwprintf(buffer, MAX_PATH, format, RegistryKeyName, RegistryKeyName);
-    buffer[MAX_PATH - 1] = L'\0';
-    if (written < 0) return buffer;  // cut at the buffer's end, still terminated
-    return std::wstring(buffer, static_cast<size_t>(written));
+    return FormatString(format, RegistryKeyName, RegistryKeyName);
 }
 
 LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key) {

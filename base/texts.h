@@ -9,3 +9,10 @@
 
 // String `id` of AppInstance's string table; empty when there is none.
 std::wstring LoadText(UINT id);
+
+// printf-style formatting, as long as the result is: `format`'s %d take ints, its %s
+// wide strings.
+std::wstring FormatString(const wchar_t* format, ...);
+
+// String `id` used as FormatString's format.
+std::wstring FormatText(UINT id, ...);

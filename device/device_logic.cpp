@@ -3,19 +3,17 @@
 #include <cwctype>
 
 #include "base/page_helpers.h"
+#include "base/texts.h"
 #include "device/device_pages.h"
 #include "res/resource.h"
 
 NewFormResult NewPaperForm = {};
 
 std::wstring ResolutionText(LONG horizontal, LONG vertical) {
-    wchar_t text[64];
-    _snwprintf(text, 64, L"%d x %d DPI", static_cast<int>(horizontal), static_cast<int>(vertical));
-    text[63] = L'\0';
-    std::wstring result = text;
-    if (horizontal == 204 && vertical == 98) result += L" - Standard FAX mode";
-    if (horizontal == 204 && vertical == 196) result += L" - Fine FAX mode";
-    return result.substr(0, 63);
+    UINT format = IDS_RESOLUTION;
+    if (horizontal == 204 && vertical == 98) format = IDS_RESOLUTION_STANDARD_FAX;
+    if (horizontal == 204 && vertical == 196) format = IDS_RESOLUTION_FINE_FAX;
+    return FormatText(format, static_cast<int>(horizontal), static_cast<int>(vertical)).substr(0, 63);
 }
 
 POINT CenteredPicturePosition(const RECT& area, int width, int height) {
@@ -36,15 +34,16 @@ std::wstring FormatLength(double value) {
     return text;
 }
 
-const wchar_t* UnitName(int units) { return units == MetricUnits ? L"mm" : L"in"; }
+std::wstring UnitName(int units) { return LoadText(units == MetricUnits ? IDS_UNIT_MM : IDS_UNIT_IN); }
 
 void CheckUnitButtons(HWND window, int units) {
     CheckRadioChoice(window, {IDC_METRIC, IDC_ENGLISH}, units);
 }
 
 void ShowUnitNames(HWND window, int units) {
-    SetDlgItemTextW(window, IDC_WIDTH_UNIT, UnitName(units));
-    SetDlgItemTextW(window, IDC_LENGTH_UNIT, UnitName(units));
+    const std::wstring name = UnitName(units);
+    SetDlgItemTextW(window, IDC_WIDTH_UNIT, name.c_str());
+    SetDlgItemTextW(window, IDC_LENGTH_UNIT, name.c_str());
 }
 
 PaperSizeText FormatPaperSize(POINT size, int units) {

@@ -16,7 +16,7 @@ INT_PTR CALLBACK NewFormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 // General page.
 
-// "%d x %d DPI", with the name of the two FAX resolutions appended.
+// "%d x %d DPI", with the name of the two FAX resolutions appended; at most 63 units.
 std::wstring ResolutionText(LONG horizontal, LONG vertical);
 
 // Where a picture of `width` by `height` goes to sit in the middle of `area`.
@@ -36,12 +36,12 @@ std::wstring FormatLength(double value);
 struct PaperSizeText {
     std::wstring width;
     std::wstring length;
-    const wchar_t* unit;  // "mm" or "in"
+    std::wstring unit;  // "mm" or "in"
 };
 PaperSizeText FormatPaperSize(POINT tenthsOfMillimetre, int units);
 
 // "mm" or "in".
-const wchar_t* UnitName(int units);
+std::wstring UnitName(int units);
 
 // The unit's radio button checked (the other cleared), and the unit's name beside both
 // sizes: the Paper page and the New Paper Form dialog have the same controls for them.

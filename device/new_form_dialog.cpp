@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/page_helpers.h"
+#include "base/texts.h"
 #include "device/device_pages.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
@@ -42,11 +43,16 @@ bool ValidateNewForm(HWND dialog) {
     return acceptable;
 }
 
-// The unit and range labels of the edits.
+void ShowRange(HWND dialog, int id, int smallest, int largest) {
+    SetDlgItemTextW(dialog, id, FormatText(IDS_SIZE_RANGE, smallest, largest).c_str());
+}
+
+// The unit and range labels of the edits: the limits in millimetres, or the whole
+// inches within them.
 void ShowUnitLabels(HWND dialog, bool english) {
     ShowUnitNames(dialog, english ? EnglishUnits : MetricUnits);
-    SetDlgItemTextW(dialog, IDC_WIDTH_RANGE, english ? L"[1 ... 33]" : L"[25 ... 841]");
-    SetDlgItemTextW(dialog, IDC_LENGTH_RANGE, english ? L"[1 ... 46]" : L"[25 ... 1189]");
+    ShowRange(dialog, IDC_WIDTH_RANGE, english ? 1 : 25, english ? 33 : 841);
+    ShowRange(dialog, IDC_LENGTH_RANGE, english ? 1 : 25, english ? 46 : 1189);
 }
 
 // Converts the entered sizes to the other unit, rounded to two decimals as shown.
@@ -66,7 +72,6 @@ void ConvertFormUnits(HWND dialog, bool toEnglish) {
 }
 
 void InitNewFormDialog(HWND dialog) {
-    SetWindowTextW(dialog, L"New Paper Form");
     SendDlgItemMessageW(dialog, IDC_FORM_NAME, EM_LIMITTEXT, EntryUnits - 1, 0);
     NewFormUnits = UserMeasurementSystem(NewFormUnits);
     CheckUnitButtons(dialog, NewFormUnits);

@@ -25,9 +25,6 @@ std::vector<FormEntry> Forms;
 int PaperUnits = MetricUnits;
 bool PaperPageChanged = false;
 
-constexpr wchar_t AddFormFailedText[] = L"Failed to add new form.";
-constexpr wchar_t DeleteFormFailedText[] = L"Failed to delete form.";
-
 // The name and size lists may be shorter than the number list: a paper without a
 // name shows an empty one, a paper without a size shows no size.
 const wchar_t* PaperNameAt(size_t index) { return index < PaperNames.size() ? PaperNames[index].c_str() : L""; }
@@ -138,7 +135,7 @@ void OnAddForm(HWND page) {
         // Whole thousandths of a millimetre, truncated toward zero.
         if (!AddUserForm(printer.get(), NewPaperForm.name, static_cast<LONG>(NewPaperForm.width),
                          static_cast<LONG>(NewPaperForm.length))) {
-            ShowErrorBox(AddFormFailedText, 0, nullptr);
+            ShowFailure({IDS_ADD_FORM_FAILED, GetLastError()}, nullptr);
             return;
         }
     }
@@ -160,7 +157,7 @@ void OnDeleteForm(HWND page) {
         UniquePrinter printer = OpenVirtualPrinter(PRINTER_ACCESS_ADMINISTER);
         if (!printer) return;
         if (!DeleteNamedForm(printer.get(), PaperNameAt(static_cast<size_t>(selected)))) {
-            ShowErrorBox(DeleteFormFailedText, 0, nullptr);
+            ShowFailure({IDS_DELETE_FORM_FAILED, GetLastError()}, nullptr);
             return;
         }
     }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "base/messages.h"
 #include "base/page_helpers.h"
 #include "base/registry.h"
+#include "base/texts.h"
 #include "handoff/handoff_pages.h"
 #include "res/resource.h"
 #include "settings/regtools.h"
@@ -54,8 +56,8 @@ const RowShape AgentRows[AgentRowCount] = {
 
 using AgentTable = RegRecord[AgentRowCount + 1];  // and the terminator
 
-// The entries of the transfer mode list; the stored mode is the entry's index.
-const wchar_t* const TransferModeNames[] = {L"command prompt", L"send message", L"none"};
+// The entries of the transfer mode list ("command prompt", "send message", "none");
+// the stored mode is the entry's index.
 constexpr int TransferModeCount = 3;
 constexpr int SendMessageMode = 1;
 
@@ -109,7 +111,7 @@ void ReadAgentTables() {
     reg_free_records(AgentMachineTable);
     // Values that are simply not there are normal, also on the machine: no box for them.
     if (code != ERROR_SUCCESS && code != ERROR_FILE_NOT_FOUND)
-        ShowErrorBox(L"Failed to read default printer settings from HKLM.", code, nullptr);
+        ShowFailure({IDS_MACHINE_AGENT_READ_FAILED, code}, nullptr);
     for (AgentRow row : {ClientApplication, TargetWindowTitle, OutputDirectory})
         AgentMachineTable[row].string_value = NewEmptyString();
 }
@@ -143,17 +145,11 @@ void InitAgentPage(HWND page) {
     ReadAgentTables();
     const RegRecord* table = TableInUse();
 
-    SetDlgItemTextW(page, IDC_AGENT_APPLICATION_LABEL, L"A&pplication");
-    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY_LABEL, L"&Output directory");
-    SetDlgItemTextW(page, IDC_AGENT_MODE_LABEL, L"T&ransfer mode");
-    SetDlgItemTextW(page, IDC_AGENT_TITLE_LABEL, L"&Title");
-    SetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID_LABEL, L"&Message ID");
-
     SetDlgItemTextW(page, IDC_AGENT_APPLICATION, TextOf(table[ClientApplication]));
     SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, TextOf(table[OutputDirectory]));
 
     HWND modes = GetDlgItem(page, IDC_AGENT_MODE);
-    for (const wchar_t* name : TransferModeNames) SendMessageW(modes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    AddTextItems(modes, IDS_TRANSFER_MODES, TransferModeCount);
     AgentTransferMode = static_cast<int>(table[TransferMode].dword_value);
     // A mode the list does not know leaves it without a selection (and is kept).
     const bool known = AgentTransferMode >= 0 && AgentTransferMode < TransferModeCount;
@@ -287,7 +283,9 @@ struct ShellItemListFree {
 static_assert(sizeof(OPENFILENAMEW) == 88, "OPENFILENAMEW in its full form");
 #endif
 
-constexpr wchar_t ProgramFileFilter[] = L"PE files (*.exe)\0*.exe\0";  // and the literal's own zero
+// The texts the choosers' requests point to, loaded when a request is made.
+std::wstring ProgramFileFilter;
+std::wstring OutputFolderTitle;
 
 }  // namespace
 
@@ -302,7 +300,11 @@ OPENFILENAMEW ProgramFileRequest(HWND owner, wchar_t* buffer, DWORD capacity) {
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
-    request.lpstrFilter = ProgramFileFilter;
+    // The string table cannot hold the filter's zeros: "|" stands for them there. The
+    // string's own terminator ends the list.
+    ProgramFileFilter = LoadText(IDS_PROGRAM_FILE_FILTER);
+    std::replace(ProgramFileFilter.begin(), ProgramFileFilter.end(), L'|', L'\0');
+    request.lpstrFilter = ProgramFileFilter.c_str();
     request.lpstrFile = buffer;
     request.nMaxFile = capacity;
     request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
@@ -312,7 +314,8 @@ OPENFILENAMEW ProgramFileRequest(HWND owner, wchar_t* buffer, DWORD capacity) {
 BROWSEINFOW OutputFolderRequest(HWND owner) {
     BROWSEINFOW request{};
     request.hwndOwner = owner;
-    request.lpszTitle = L"output directory";
+    OutputFolderTitle = LoadText(IDS_OUTPUT_FOLDER_TITLE);
+    request.lpszTitle = OutputFolderTitle.c_str();
     return request;
 }
 

@@ -14,9 +14,10 @@
 DWORD ParseMessageId(const wchar_t* text);
 
 // The file-open request for a program file: "PE files (*.exe)", owned by `owner` (the
-// sheet, disabled while the dialog runs), no title.
+// sheet, disabled while the dialog runs), no title. Its filter stays until the next request.
 OPENFILENAMEW ProgramFileRequest(HWND owner, wchar_t* buffer, DWORD capacity);
 // The folder browser request: title "output directory", owned by `owner`, nothing else.
+// Its title stays until the next request.
 BROWSEINFOW OutputFolderRequest(HWND owner);
 
 // Shows the file-open dialog with an empty name. True with the full path in `buffer`.

@@ -15,24 +15,17 @@ constexpr int ImagesCompressionJpeg = 1;
 struct ChoiceList {
     int controlId;
     int PdfProfile::*field;
-    const wchar_t* const* items;
+    UINT firstItemId;  // the items are consecutive strings of the string table
     int itemCount;
 };
 
-const wchar_t* const PageLayouts[] = {L"Single Page", L"Continuous", L"Facing", L"Continuous - Facing"};
-const wchar_t* const PageModes[] = {L"Normal", L"Outlines", L"Thumbnails", L"Full Screen"};
-const wchar_t* const DocumentCompressions[] = {L"None", L"Flate"};
-const wchar_t* const ImagesCompressions[] = {L"Flate", L"JPEG", L"CCITT3", L"CCITT32d", L"CCITT4"};
-const wchar_t* const PdfVersions[] = {L"v1.3 (Acrobat 4.xx)", L"v1.4 (Acrobat 5.xx)"};
-
 // The drop-down lists: an item's position is the stored value.
 const ChoiceList ChoiceLists[] = {
-    {IDC_PAGE_LAYOUT, &PdfProfile::pageLayout, PageLayouts, ARRAYSIZE(PageLayouts)},
-    {IDC_PAGE_MODE, &PdfProfile::pageMode, PageModes, ARRAYSIZE(PageModes)},
-    {IDC_DOCUMENT_COMPRESSION, &PdfProfile::documentCompression, DocumentCompressions,
-     ARRAYSIZE(DocumentCompressions)},
-    {IDC_IMAGES_COMPRESSION, &PdfProfile::imagesCompression, ImagesCompressions, ARRAYSIZE(ImagesCompressions)},
-    {IDC_PDF_VERSION, &PdfProfile::pdfVersion, PdfVersions, ARRAYSIZE(PdfVersions)},
+    {IDC_PAGE_LAYOUT, &PdfProfile::pageLayout, IDS_PAGE_LAYOUTS, 4},
+    {IDC_PAGE_MODE, &PdfProfile::pageMode, IDS_PAGE_MODES, 4},
+    {IDC_DOCUMENT_COMPRESSION, &PdfProfile::documentCompression, IDS_DOCUMENT_COMPRESSIONS, 2},
+    {IDC_IMAGES_COMPRESSION, &PdfProfile::imagesCompression, IDS_IMAGES_COMPRESSIONS, 5},
+    {IDC_PDF_VERSION, &PdfProfile::pdfVersion, IDS_PDF_VERSIONS, 2},
 };
 
 void EnableJpegQuality(HWND page, bool enabled) {
@@ -52,10 +45,8 @@ void ShowJpegQuality(HWND page, int quality) {
 }
 
 void InitAdvancedPage(HWND page) {
-    for (const ChoiceList& list : ChoiceLists) {
-        for (int i = 0; i < list.itemCount; ++i)
-            SendDlgItemMessageW(page, list.controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.items[i]));
-    }
+    for (const ChoiceList& list : ChoiceLists)
+        AddTextItems(GetDlgItem(page, list.controlId), list.firstItemId, list.itemCount);
     for (int quality = 0; quality <= MaxJpegQuality; quality += JpegQualityStep) {
         wchar_t text[8];
         _snwprintf(text, ARRAYSIZE(text), L"%d", quality);

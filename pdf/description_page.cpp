@@ -51,7 +51,7 @@ LRESULT ApplyDescriptionPage(HWND page) {
     ListDescriptionTexts(texts);
     ReadText(page, texts[0]);
     if (EditedProfile.name[0] == L'\0') {
-        ShowPrinterMessage(L"Please enter the profile name.", page, MB_OK);
+        ShowPrinterMessage(IDS_PROFILE_NAME_MISSING, page, MB_OK);
         return PSNRET_INVALID;
     }
     for (size_t i = 1; i < DescriptionTextCount; ++i) ReadText(page, texts[i]);

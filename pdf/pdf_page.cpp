@@ -56,7 +56,7 @@ void InitPdfPage(HWND page) {
 // False when there was no memory for it; the user has been told.
 bool MergeNewProfile(HWND page) {
     if (!Settings.Profiles.Append(EditedProfile)) {
-        ShowErrorBox(L"Failed to add the new profile.", ERROR_NOT_ENOUGH_MEMORY, nullptr);
+        ShowFailure({IDS_ADD_PROFILE_FAILED, ERROR_NOT_ENOUGH_MEMORY}, nullptr);
         return false;
     }
     Settings.CurrentProfile = Settings.Profiles.Count() - 1;
@@ -103,7 +103,7 @@ void RunProfileSheet(HWND page, ProfileAction action) {
 void DeleteSelectedProfile(HWND page) {
     LRESULT selected = SendToList(page, LB_GETCURSEL);
     if (selected == LB_ERR) return;
-    if (ShowPrinterMessage(L"Do you want to delete selected profile?", page, MB_YESNO) != IDYES) return;
+    if (ShowPrinterMessage(IDS_DELETE_PROFILE_PROMPT, page, MB_YESNO) != IDYES) return;
     if (!Settings.Profiles.Remove(static_cast<int>(selected))) return;
     SendToList(page, LB_DELETESTRING, static_cast<WPARAM>(selected));
     // CurrentProfile stays: it now names the profile that moved up, or none.

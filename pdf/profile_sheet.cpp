@@ -15,9 +15,9 @@ namespace {
 
 // In sheet order; the pages keep their templates' captions.
 const PageSlot ProfilePages[] = {
-    {IDD_PROFILE_DESCRIPTION, DescriptionPageProc, nullptr},
-    {IDD_PROFILE_SECURITY, SecurityPageProc, nullptr},
-    {IDD_PROFILE_ADVANCED, AdvancedPageProc, nullptr},
+    {IDD_PROFILE_DESCRIPTION, DescriptionPageProc, 0},
+    {IDD_PROFILE_SECURITY, SecurityPageProc, 0},
+    {IDD_PROFILE_ADVANCED, AdvancedPageProc, 0},
 };
 
 }  // namespace
@@ -35,7 +35,7 @@ bool RunProfileProperties(HWND owner) {
     header.dwFlags = PSH_NOAPPLYNOW | PSH_USECALLBACK;
     header.hwndParent = owner;
     header.hInstance = AppInstance;
-    header.pszCaption = L"PDF Profile Properties";
+    header.pszCaption = MAKEINTRESOURCEW(IDS_PROFILE_SHEET_CAPTION);  // loaded from hInstance
     header.nPages = static_cast<UINT>(pages.size());
     header.phpage = pages.data();
     header.nStartPage = 0;

@@ -13,6 +13,7 @@
 
 #include "base/messages.h"
 #include "base/registry.h"
+#include "base/texts.h"
 #include "pdf/password_cipher.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -281,7 +282,7 @@ bool LoadPdfProfiles(Failure& failure) {
 
     if (Settings.Profiles.Count() == 0) {
         PdfProfile profile = MakeDefaultProfile();
-        wcscpy(profile.name, L"Default");
+        wcsncpy(profile.name, LoadText(IDS_DEFAULT_PROFILE_NAME).c_str(), ARRAYSIZE(profile.name) - 1);
         Settings.Profiles.Append(profile);
     }
     return true;

@@ -149,3 +149,39 @@
 #define IDS_OPEN_USE_ERROR 3025
 #define IDS_OPEN_PRINTER_FAILED 3026
 #define IDS_DOCUMENT_PROPERTIES_FAILED 3027
+// Failures of the pages.
+#define IDS_ADD_FORM_FAILED 3030
+#define IDS_DELETE_FORM_FAILED 3031
+#define IDS_ADD_PROFILE_FAILED 3032
+#define IDS_MACHINE_AGENT_READ_FAILED 3033
+// Every box: its caption ("%s": the printer's name) and an error's text ("%s": what
+// failed, "%d": the error code, "%s": the system's text for it).
+#define IDS_SHEET_CAPTION 3040
+#define IDS_ERROR_TEXT 3041
+// Prompts and notices (ShowPrinterMessage: "%PRINTER_NAME%" names the printer).
+#define IDS_DELETE_PROFILE_PROMPT 3042
+#define IDS_PROFILE_NAME_MISSING 3043
+// Captions and tab titles that no template carries.
+#define IDS_PROFILE_SHEET_CAPTION 3044
+#define IDS_PAPER_TAB 3045
+// Labels set at run time.
+#define IDS_VERSION_TEXT 3046      // "%s": the version
+#define IDS_WEB_SITE_BUTTON 3047
+#define IDS_RESOLUTION 3048        // "%d", "%d": horizontal and vertical resolution
+#define IDS_RESOLUTION_STANDARD_FAX 3049
+#define IDS_RESOLUTION_FINE_FAX 3050
+#define IDS_UNIT_MM 3051
+#define IDS_UNIT_IN 3052
+#define IDS_SIZE_RANGE 3053        // "%d", "%d": the smallest and the largest size
+// The file-open filter: pairs of a name and its patterns, each ended by "|".
+#define IDS_PROGRAM_FILE_FILTER 3054
+#define IDS_OUTPUT_FOLDER_TITLE 3055
+// The profile the store makes when there is none.
+#define IDS_DEFAULT_PROFILE_NAME 3056
+// Drop-down lists: consecutive strings from the first, an item's position its offset.
+#define IDS_TRANSFER_MODES 3060         // 3 items
+#define IDS_PAGE_LAYOUTS 3063           // 4 items
+#define IDS_PAGE_MODES 3067             // 4 items
+#define IDS_DOCUMENT_COMPRESSIONS 3071  // 2 items
+#define IDS_IMAGES_COMPRESSIONS 3073    // 5 items
+#define IDS_PDF_VERSIONS 3078           // 2 items

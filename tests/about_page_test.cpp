@@ -15,6 +15,9 @@
 
 namespace {
 
+// The maker's line below the version.
+constexpr wchar_t MakerLine[] = L"Lumarel Printer, a virtual printer by Lumarel Software";
+
 TEST(AboutText, VersionThenEmptyLineThenMaker) {
     EXPECT_EQ(ComposeVersionText(L"1.0"), std::wstring(L"Version 1.0\n\n") + MakerLine);
     EXPECT_EQ(ComposeVersionText(L"A&B").substr(0, 14), L"Version A&&B\n\n");
@@ -31,7 +34,7 @@ TEST_F(AboutPageTest, ShowsNameVersionAndSite) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ControlText(page, IDC_ABOUT_BANNER), L"Lumarel Printer");
     EXPECT_EQ(ControlText(page, IDC_ABOUT_VERSION), std::wstring(L"Version 3.1 R&&D\n\n") + MakerLine);
-    EXPECT_EQ(ControlText(page, IDC_ABOUT_WEBSITE), L"&" + std::wstring(WebSiteShort));
+    EXPECT_EQ(ControlText(page, IDC_ABOUT_WEBSITE), L"&www.lumarel.example");
     EXPECT_EQ(Settings.LastViewedPage, sheet.IndexOf(page));
     // About is always the last page.
     EXPECT_EQ(sheet.IndexOf(page) + 1, static_cast<int>(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet.window()))));

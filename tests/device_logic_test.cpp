@@ -31,11 +31,11 @@ TEST(FormatPaperSize, MillimetresOrInchesWithTwoDecimals) {
     PaperSizeText a4 = FormatPaperSize({2100, 2970}, MetricUnits);
     EXPECT_EQ(a4.width, L"210.00");
     EXPECT_EQ(a4.length, L"297.00");
-    EXPECT_STREQ(a4.unit, L"mm");
+    EXPECT_EQ(a4.unit, L"mm");
     a4 = FormatPaperSize({2100, 2970}, EnglishUnits);
     EXPECT_EQ(a4.width, L"8.27");
     EXPECT_EQ(a4.length, L"11.69");
-    EXPECT_STREQ(a4.unit, L"in");
+    EXPECT_EQ(a4.unit, L"in");
     PaperSizeText letter = FormatPaperSize({2159, 2794}, 7);  // any unit but metric is inches
     EXPECT_EQ(letter.width, L"8.50");
     EXPECT_EQ(letter.length, L"11.00");

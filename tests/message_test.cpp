@@ -2,16 +2,19 @@
 
 #include "base/globals.h"
 #include "base/messages.h"
+#include "base/texts.h"
+#include "res/resource.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
 
 namespace {
 
 TEST(ErrorText, ComposedFromSentenceCodeAndSystemText) {
-    EXPECT_EQ(ComposeErrorText(L"Failed to delete form.", 5, L"Access denied.\r\n"),
+    const std::wstring pattern = LoadText(IDS_ERROR_TEXT);
+    EXPECT_EQ(ComposeErrorText(pattern.c_str(), L"Failed to delete form.", 5, L"Access denied.\r\n"),
               L"Failed to delete form.\nError # 5: Access denied.\r\n");
-    EXPECT_EQ(ComposeErrorText(L"x", 0x80000000u, L""), L"x\nError # -2147483648: ");
-    EXPECT_EQ(ComposeErrorText(L"x", 0xFFFFFFFFu, L"t"), L"x\nError # -1: t");
+    EXPECT_EQ(ComposeErrorText(pattern.c_str(), L"x", 0x80000000u, L""), L"x\nError # -2147483648: ");
+    EXPECT_EQ(ComposeErrorText(pattern.c_str(), L"x", 0xFFFFFFFFu, L"t"), L"x\nError # -1: t");
 }
 
 TEST(ErrorText, SystemTextOfKnownAndUnknownCodes) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/sheet.h"
+#include "base/texts.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/registry_fixture.h"
@@ -39,16 +40,21 @@ TEST(PageTable, SlotsUseTheTemplatesAndTitles) {
     std::vector<PageSlot> slots = PresentPages(c);
     ASSERT_FALSE(slots.empty());
     EXPECT_EQ(slots.back().templateId, IDD_ABOUT_PAGE);
-    EXPECT_STREQ(slots.back().title, L"About");
-    bool sawEmf = false;
+    EXPECT_EQ(slots.back().titleId, 0u) << "About: its template's caption";
+    bool sawEmf = false, sawPaper = false;
     for (const PageSlot& slot : slots) {
         EXPECT_NE(slot.proc, nullptr);
         if (slot.templateId == IDD_EMF_PAGE) {
             sawEmf = true;
-            EXPECT_STREQ(slot.title, L"EMF");
+            EXPECT_EQ(slot.titleId, 0u) << "EMF: its template's caption";
+        }
+        if (slot.templateId == IDD_PAPER_PAGE) {
+            sawPaper = true;
+            EXPECT_EQ(LoadText(slot.titleId), L"Paper");
         }
     }
     EXPECT_TRUE(sawEmf);
+    EXPECT_TRUE(sawPaper);
     c.emfHidePage = 1;
     for (const PageSlot& slot : PresentPages(c)) EXPECT_NE(slot.templateId, IDD_EMF_PAGE);
 }
