@@ -58,6 +58,18 @@ TEST(ErrorBox, CodeWithoutSystemTextStillShown) {
     EXPECT_EQ(watcher.boxes()[0].text, L"Odd.\nError # -536870911: ");
 }
 
+// A failure carries the code taken when it happened: a later last error does not stand in.
+TEST(ErrorBox, FailureShowsItsOwnCodeAndTheKeyName) {
+    MessageBoxWatcher watcher;
+    SetLastError(5);
+    EXPECT_EQ(ShowFailure({IDS_USER_KEY_OPEN_FAILED, 0}, nullptr), 0);
+    EXPECT_EQ(ShowFailure({}, nullptr), 0);
+    EXPECT_TRUE(watcher.boxes().empty());
+    EXPECT_EQ(ShowFailure({IDS_USER_KEY_OPEN_FAILED, 2}, nullptr), 2);
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].text, L"Failed to open registry key\nHKCU\\Software\\LumarelPrinter\nError # 2: " + SystemText(2));
+}
+
 TEST(PrinterMessageBox, ReturnsTheAnswerAndShowsTheExpandedText) {
     MessageBoxWatcher watcher;
     watcher.answerWith(IDNO);
