@@ -8,8 +8,12 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 CACHE_ROOT=${XDG_CACHE_HOME:-$HOME/.cache}/lumarel-properties
 
-# Where 32-bit Wine runs through qemu (tools/x86/enable-x86-wine.sh), its preload library.
-if [ -f "$CACHE_ROOT/x86-shim/lib/i386-linux-gnu/map_noreplace_shim.so" ]; then
+# Where binfmt_misc hands 32-bit programs to qemu-i386 (tools/x86/), Wine needs the
+# preload library built there.
+x86_through_qemu() {
+    [ "$(head -n 1 /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null)" = enabled ]
+}
+if x86_through_qemu && [ -f "$CACHE_ROOT/x86-shim/lib/i386-linux-gnu/map_noreplace_shim.so" ]; then
     export LD_PRELOAD="$CACHE_ROOT/x86-shim/\$LIB/map_noreplace_shim.so"
     # Tests that this makes unreliable (Wine's shell dialogs) look for it.
     export LUMAREL_X86_THROUGH_QEMU=1
