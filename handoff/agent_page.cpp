@@ -221,10 +221,8 @@ void OnAgentCommand(HWND page, WORD code, WORD id) {
 }
 
 // Gives the row a string of its own with the box's whole text. False when no memory
-// could be had; the row then has no string.
+// could be had; the row then keeps the string it had, which is not written either.
 bool TakeBoxText(HWND page, int boxId, RegRecord& row) {
-    std::free(row.string_value);
-    row.string_value = nullptr;
     HWND box = GetDlgItem(page, boxId);
     const int length = GetWindowTextLengthW(box);
     auto* text = static_cast<wchar_t*>(Allocate((static_cast<size_t>(length) + 1) * sizeof(wchar_t)));
@@ -232,6 +230,7 @@ bool TakeBoxText(HWND page, int boxId, RegRecord& row) {
     text[0] = L'\0';
     GetWindowTextW(box, text, length + 1);
     text[length] = L'\0';
+    std::free(row.string_value);
     row.string_value = text;
     return true;
 }
@@ -262,7 +261,9 @@ void ApplyAgentPage(HWND page) {
     // Failures reach the error log only.
     reg_create_records(written);
 
-    reg_free_records(AgentUserTable);
+    // From now on the page stands for what was just applied: choosing "send message"
+    // again shows the applied target, not an empty or a machine one.
+    AgentFromUserKey = true;
     reg_free_records(AgentMachineTable);
 }
 
