@@ -25,17 +25,27 @@ LONG CreateKeyForWrite(HKEY root, const std::wstring& path, UniqueRegKey& key, R
     return status;
 }
 
-bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD* bytesRead) {
-    if (!key) return false;
+namespace {
+
+// ReadValueBytes with the reason of a failure: ERROR_MORE_DATA for a value longer than `size`.
+LONG QueryValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD* bytesRead) {
+    if (!key) return ERROR_INVALID_HANDLE;
     // Read into a scratch copy: after a failed read the contents of the buffer are
     // undefined, and the caller's field must keep its value.
     std::vector<BYTE> scratch(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
     DWORD got = size;
-    if (RegQueryValueExW(key, name, nullptr, nullptr, scratch.data(), &got) != ERROR_SUCCESS) return false;
-    if (got > size) return false;
+    LONG status = RegQueryValueExW(key, name, nullptr, nullptr, scratch.data(), &got);
+    if (status != ERROR_SUCCESS) return status;
+    if (got > size) return ERROR_MORE_DATA;
     std::memcpy(data, scratch.data(), got);
     if (bytesRead) *bytesRead = got;
-    return true;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD* bytesRead) {
+    return QueryValueBytes(key, name, data, size, bytesRead) == ERROR_SUCCESS;
 }
 
 bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD& value) {
@@ -46,21 +56,22 @@ bool ReadDwordValue(HKEY key, const wchar_t* name, int& value) {
     return ReadValueBytes(key, name, &value, sizeof value);
 }
 
-bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
-    if (units == 0) return false;
+TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
+    if (units == 0) return TextRead::NotRead;
     std::vector<wchar_t> scratch(units, L'\0');
     DWORD got = 0;
-    if (!ReadValueBytes(key, name, scratch.data(), static_cast<DWORD>(units * sizeof(wchar_t)), &got)) return false;
+    LONG status = QueryValueBytes(key, name, scratch.data(), static_cast<DWORD>(units * sizeof(wchar_t)), &got);
+    if (status == ERROR_MORE_DATA) return TextRead::TooLong;
+    if (status != ERROR_SUCCESS) return TextRead::NotRead;
     // An odd trailing byte is taken as it is: it becomes the low byte of a unit whose
     // high byte stays zero.
     size_t length = (got + 1) / sizeof(wchar_t);
-    if (length >= units) length = units - 1;
-    scratch[length] = L'\0';
     // The stored text may hold its own terminator earlier; copy up to it.
     size_t copied = 0;
-    for (; copied < length && scratch[copied] != L'\0'; ++copied) text[copied] = scratch[copied];
+    for (; copied < length && copied < units - 1 && scratch[copied] != L'\0'; ++copied) text[copied] = scratch[copied];
     text[copied] = L'\0';
-    return true;
+    const bool cut = copied == units - 1 && length == units && scratch[units - 1] != L'\0';
+    return cut ? TextRead::Cut : TextRead::Whole;
 }
 
 bool CountValues(HKEY key, DWORD& count) {

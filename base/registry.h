@@ -35,11 +35,29 @@ bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD
 bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD& value);
 bool ReadDwordValue(HKEY key, const wchar_t* name, int& value);
 
+// What a text read took of the stored value.
+enum class TextRead {
+    NotRead,  // absent or unreadable: `text` is untouched
+    Whole,    // `text` holds the stored text up to its terminator
+    Cut,      // the stored text fills the buffer without a terminator: `text` lacks its last unit
+    TooLong,  // the value is longer than the buffer: `text` is untouched
+};
+
 // Reads a text of at most `units` code units including the terminator. The stored bytes
 // are taken as they are into a zeroed buffer (an odd last byte makes a unit of its own).
-// On success `text` holds a terminated string: a stored text that fills the buffer
-// without a terminator is cut short by one unit. A text longer than the buffer is a failure.
-bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units);
+// Whole or Cut leave a terminated string in `text`.
+TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units);
+
+template <size_t N>
+TextRead ReadText(HKEY key, const wchar_t* name, wchar_t (&text)[N]) {
+    return ReadText(key, name, text, N);
+}
+
+// The same, true when `text` was filled (whole or cut short by one unit).
+inline bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
+    const TextRead read = ReadText(key, name, text, units);
+    return read == TextRead::Whole || read == TextRead::Cut;
+}
 
 template <size_t N>
 bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t (&text)[N]) {

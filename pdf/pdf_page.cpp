@@ -171,8 +171,9 @@ void ApplyPdfPage(HWND) {
     } else {
         WriteDwordValue(key.get(), L"PDF: Enabled", Settings.PdfEnabled);
         WriteDwordValue(key.get(), L"PDF: Separate", Settings.PdfSeparate);
-        // No control edits it: written back as it was loaded.
-        WriteTextValue(key.get(), L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
+        // No control edits it: written back as it was loaded, unless only a part of it was.
+        if (!Settings.PdfExcludeFontsPartial)
+            WriteTextValue(key.get(), L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
         WriteDwordValue(key.get(), L"PDF: Do not embed fonts", Settings.PdfDoNotEmbedFonts);
     }
     key.reset();

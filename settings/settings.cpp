@@ -18,6 +18,7 @@ void ResetSettings() {
     Settings.PdfEnabled = 0;
     Settings.PdfSeparate = 0;
     Settings.PdfExcludeFonts[0] = L'\0';
+    Settings.PdfExcludeFontsPartial = false;
     Settings.PdfDoNotEmbedFonts = 0;
     Settings.CurrentProfile = 0;
     Settings.Profiles.Clear();
@@ -58,6 +59,20 @@ void ReadUserOrDefault(HKEY user, HKEY defaults, const wchar_t* name, Field& fie
     if (!ReadDwordValue(user, name, field)) ReadDwordValue(defaults, name, field);
 }
 
+// The list is only written back, so the apply must know when the field is not the whole
+// of what it stands for: a stored text longer than the field, or cut to fit it, whether
+// the user's or the default behind an absent user value. Writing the field would then
+// destroy the user's value or hide the machine's.
+void ReadExcludedFonts(HKEY user, HKEY defaults) {
+    constexpr wchar_t name[] = L"PDF: Exclude fonts";
+    TextRead read = ReadText(user, name, Settings.PdfExcludeFonts);
+    if (read == TextRead::NotRead || read == TextRead::TooLong) {
+        const TextRead fromDefaults = ReadText(defaults, name, Settings.PdfExcludeFonts);
+        if (read == TextRead::NotRead) read = fromDefaults;
+    }
+    Settings.PdfExcludeFontsPartial = read == TextRead::Cut || read == TextRead::TooLong;
+}
+
 void ReadPlainValues(HKEY machine, HKEY defaults, HKEY user) {
     ReadDwordValue(user, L"Last Viewed Page", Settings.LastViewedPage);
     ReadDwordValue(machine, L"Agent: Hide page", Settings.AgentHidePage);
@@ -67,8 +82,7 @@ void ReadPlainValues(HKEY machine, HKEY defaults, HKEY user) {
     ReadDwordValue(machine, L"PDF: Hide page", Settings.PdfHidePage);
     ReadUserOrDefault(user, defaults, L"PDF: Enabled", Settings.PdfEnabled);
     ReadUserOrDefault(user, defaults, L"PDF: Separate", Settings.PdfSeparate);
-    if (!ReadTextValue(user, L"PDF: Exclude fonts", Settings.PdfExcludeFonts))
-        ReadTextValue(defaults, L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
+    ReadExcludedFonts(user, defaults);
     ReadUserOrDefault(user, defaults, L"PDF: Do not embed fonts", Settings.PdfDoNotEmbedFonts);
 }
 
