@@ -1,5 +1,6 @@
 #include "base/registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <vector>
@@ -65,11 +66,13 @@ TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
     if (status != ERROR_SUCCESS) return TextRead::NotRead;
     // An odd trailing byte is taken as it is: it becomes the low byte of a unit whose
     // high byte stays zero.
-    size_t length = (got + 1) / sizeof(wchar_t);
+    const size_t length = (got + 1) / sizeof(wchar_t);
     // The stored text may hold its own terminator earlier; copy up to it.
+    const size_t fits = std::min(length, units - 1);
     size_t copied = 0;
-    for (; copied < length && copied < units - 1 && scratch[copied] != L'\0'; ++copied) text[copied] = scratch[copied];
+    for (; copied < fits && scratch[copied] != L'\0'; ++copied) text[copied] = scratch[copied];
     text[copied] = L'\0';
+    // Every unit of the buffer was stored and none ended the text: the last one is left out.
     const bool cut = copied == units - 1 && length == units && scratch[units - 1] != L'\0';
     return cut ? TextRead::Cut : TextRead::Whole;
 }
