@@ -203,6 +203,27 @@ TEST_F(HostLibrary, ACallWhileTheSheetIsOpenReturnsAtOnceAndLeavesItWhole) {
               SheetClosed);
 }
 
+// Every page starts afresh with its sheet: a change cancelled in one call is not
+// applied by the next call's OK (the user's key keeps no value; the default stays).
+TEST_F(HostLibrary, AChangeCancelledInOneCallIsNotAppliedByTheNext) {
+    struct CheckBoxPage {
+        int templateId;
+        int checkBox;
+        const wchar_t* value;
+    };
+    for (const CheckBoxPage& box : {CheckBoxPage{IDD_EMF_PAGE, IDC_EMF_SAVE, L"EMF: Enabled"},
+                                    CheckBoxPage{IDD_PDF_PAGE, IDC_PDF_SAVE, L"PDF: Enabled"}}) {
+        SCOPED_TRACE(testing::Message() << "page template " << box.templateId);
+        EXPECT_EQ(Show({[box](HWND sheet) { Click(ShowSheetPage(sheet, box.templateId), box.checkBox); },
+                        [](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); }}),
+                  SheetClosed);
+        EXPECT_EQ(Show({[box](HWND sheet) { ShowSheetPage(sheet, box.templateId); },
+                        [](HWND sheet) { PressSheetButton(sheet, PSBTN_OK); }}),
+                  SheetClosed);
+        EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, box.value).has_value());
+    }
+}
+
 TEST(HostProgramModule, TheExecutableLoadedAsALibraryRefusesTheCallWithoutCrashing) {
     LoadedModule program(L"properties.exe");
     ASSERT_NE(program.get(), nullptr) << "properties.exe beside this program, error " << GetLastError();
