@@ -79,43 +79,25 @@ TEST_F(DevicePagesInTheProgram, OrientationChangedAndCancelledIsNotStored) {
 }
 
 // Wine gives its Windows 95/98/Me environment a 16-bit driver stub that no 32- or 64-bit
-// program can load (the test printer's installer puts a loadable driver in its place),
-// and a 32-bit program may meet a printer without a 32-bit driver. Set aside, the
-// driver's document-properties call fails.
-class Windows98DriverSetAside {
-public:
-    Windows98DriverSetAside() {
-        wchar_t folder[MAX_PATH] = {};
-        DWORD needed = 0;
-        if (!GetPrinterDriverDirectoryW(nullptr, const_cast<wchar_t*>(L"Windows 4.0"), 1,
-                                        reinterpret_cast<BYTE*>(folder), sizeof folder, &needed))
-            return;
-        driver_ = std::wstring(folder) + L"\\3\\wineps.drv";
-        moved_ = MoveFileW(driver_.c_str(), (driver_ + L".aside").c_str()) != FALSE;
-    }
-    ~Windows98DriverSetAside() {
-        if (moved_) MoveFileW((driver_ + L".aside").c_str(), driver_.c_str());
-    }
-    Windows98DriverSetAside(const Windows98DriverSetAside&) = delete;
-    Windows98DriverSetAside& operator=(const Windows98DriverSetAside&) = delete;
-    bool moved() const { return moved_; }
+// program can load; the test printer's installer puts a loadable driver in its place.
+std::wstring Windows98Driver() {
+    wchar_t folder[MAX_PATH] = {};
+    DWORD needed = 0;
+    GetPrinterDriverDirectoryW(nullptr, const_cast<wchar_t*>(L"Windows 4.0"), 1, reinterpret_cast<BYTE*>(folder),
+                               sizeof folder, &needed);
+    return std::wstring(folder) + L"\\3\\wineps.drv";
+}
 
-private:
-    std::wstring driver_;
-    bool moved_ = false;
-};
-
-// Also when the driver cannot be loaded the sheet opens on the page Windows 98 gets,
-// with every control off as its settings could not be read; the one box names the
-// failed call with the code that call set (Wine's ERROR_DLL_NOT_FOUND), not one that
-// an earlier call left behind.
+// Also when that driver cannot be loaded the sheet opens on the page Windows 98 gets,
+// every control off as its settings could not be read; the one box names the failed
+// call with the code that call set (Wine's), not one an earlier call left behind.
 TEST_F(DevicePagesInTheProgram, AsWindows98TheGeneralPageHandsOverToTheDriverAndPaperIsMissing) {
     SetText(HKEY_CURRENT_USER, AppDefaultsPath, L"Version", L"win98");
     for (bool driverLoads : {true, false}) {
         SCOPED_TRACE(driverLoads ? "the driver loads" : "the driver cannot be loaded");
-        std::optional<Windows98DriverSetAside> aside;
+        const std::wstring driver = Windows98Driver(), setAside = driver + L".aside";
         if (!driverLoads) {
-            ASSERT_TRUE(aside.emplace().moved());
+            ASSERT_TRUE(MoveFileW(driver.c_str(), setAside.c_str()));
         }
         ProgramUnderTest program;
         if (!driverLoads) {
@@ -140,6 +122,7 @@ TEST_F(DevicePagesInTheProgram, AsWindows98TheGeneralPageHandsOverToTheDriverAnd
         ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
         EXPECT_EQ(program.waitForExit(), ExitCode(0));
         EXPECT_EQ(program.boxesSeen().size(), driverLoads ? 0u : 1u);
+        if (!driverLoads) MoveFileW(setAside.c_str(), driver.c_str());
     }
 }
 
