@@ -1,6 +1,7 @@
 #include "app/sheet.h"
 
 #include <cstring>
+#include <cwchar>
 #include <tuple>
 
 #include "app/about.h"
@@ -129,6 +130,19 @@ PROPSHEETHEADERW MakeSheetHeader(std::vector<HPROPSHEETPAGE>& pages, int startPa
     header.pfnCallback = SheetCallback;
     header.nStartPage = static_cast<UINT>(startPage);
     return header;
+}
+
+bool TakeSheetGuard(UniqueHandle& guard) {
+    wchar_t name[MAX_PATH];
+    _snwprintf(name, MAX_PATH, L"%s_properties_mutex", PrinterName);
+    name[MAX_PATH - 1] = L'\0';
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, name));
+    // Read at once, whatever CreateMutexW returned: a name held by another session's
+    // object, or with a DACL that refuses us, fails with ERROR_ACCESS_DENIED.
+    const DWORD status = GetLastError();
+    if (status == ERROR_ALREADY_EXISTS || status == ERROR_ACCESS_DENIED) return false;
+    guard = std::move(mutex);
+    return true;
 }
 
 void StoreLastViewedPage() {

@@ -5,15 +5,34 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/late_binding.h"
 #include "base/texts.h"
 
 std::wstring FormatWithKeyName(const wchar_t* format) {
     return FormatString(format, RegistryKeyName, RegistryKeyName);
 }
 
+REGSAM RegistryViewFor(HKEY root) {
+#ifdef _WIN64
+    (void)root;
+    return 0;  // the native view is the 64-bit one
+#else
+    if (root != HKEY_LOCAL_MACHINE) return 0;
+    // Bound at run time: systems before Windows XP SP2 lack the call and have no other view.
+    static const REGSAM view = [] {
+        using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+        const auto isWow64 =
+            EntryPoint<IsWow64ProcessFunction>(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
+        BOOL wow64 = FALSE;
+        return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64 ? REGSAM{KEY_WOW64_64KEY} : REGSAM{0};
+    }();
+    return view;
+#endif
+}
+
 LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key) {
     HKEY raw = nullptr;
-    LONG status = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &raw);
+    LONG status = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | RegistryViewFor(root), &raw);
     key.reset(status == ERROR_SUCCESS ? raw : nullptr);
     return status;
 }
@@ -21,7 +40,7 @@ LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key) {
 LONG CreateKeyForWrite(HKEY root, const std::wstring& path, UniqueRegKey& key, REGSAM extraAccess) {
     HKEY raw = nullptr;
     LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_WRITE | extraAccess, nullptr, &raw, nullptr);
+                                  KEY_WRITE | extraAccess | RegistryViewFor(root), nullptr, &raw, nullptr);
     key.reset(status == ERROR_SUCCESS ? raw : nullptr);
     return status;
 }

@@ -1,7 +1,8 @@
 // The one place that reads and writes registry values. Reads never fail loudly: an
 // absent or unreadable value leaves the destination as it was. Keys are opened for
 // reading with KEY_READ and created for writing, below HKEY_CURRENT_USER only, with
-// KEY_WRITE and REG_OPTION_NON_VOLATILE.
+// KEY_WRITE and REG_OPTION_NON_VOLATILE. HKEY_LOCAL_MACHINE is always opened in the
+// 64-bit view where the system has one (RegistryViewFor).
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,13 @@ inline constexpr wchar_t PrinterName[] = L"Lumarel Printer";
 // printf-style formatting of a key path or a message that names the registry key:
 // every %s of the format is filled with RegistryKeyName.
 std::wstring FormatWithKeyName(const wchar_t* format);
+
+// The access flag that selects the registry view for keys below `root`: the product's
+// installer and driver are native 64-bit programs on 64-bit Windows and keep the machine
+// values in the 64-bit view, so a 32-bit process there opens HKEY_LOCAL_MACHINE with
+// KEY_WOW64_64KEY. 0 for every other root, for a 64-bit process and on 32-bit Windows
+// (where older systems would refuse the flag).
+REGSAM RegistryViewFor(HKEY root);
 
 // Opens root\path with KEY_READ. Returns the Win32 status; on success `key` owns the handle.
 LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key);

@@ -33,6 +33,9 @@ void ApplyEmfPage(HWND) {
 INT_PTR CALLBACK EmfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            // Each sheet starts clean: a change that an earlier sheet of this process
+            // left unapplied (cancelled in a host's first call) is not this sheet's.
+            EmfPageChanged = false;
             CheckDlgButton(page, IDC_EMF_SAVE, Settings.EmfEnabled);
             return TRUE;
         case WM_COMMAND:

@@ -14,6 +14,7 @@
 #include "base/windows_version.h"
 #include "device/device_pages.h"
 #include "device/printer_access.h"
+#include "device/spooler.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_input.h"
@@ -63,6 +64,15 @@ TEST_F(SpoolerAccess, CapabilityListsComeFromTheDriver) {
     EXPECT_EQ(resolutions[2].horizontal, 204);
     EXPECT_EQ(resolutions[2].vertical, 98);
     EXPECT_EQ(resolutions[3].vertical, 196);
+}
+
+// Each spooler call starts with no last error, so that a failure carries the failing
+// call's own code, or none, never one an earlier call left (binding winspool.drv leaves
+// ERROR_ALREADY_EXISTS whenever another process has it loaded).
+TEST_F(SpoolerAccess, ACallLeavesNoEarlierLastErrorBehind) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    EXPECT_GT(spooler::Capabilities(L"Lumarel Printer", nullptr, DC_PAPERS, nullptr, nullptr), 0);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_SUCCESS});
 }
 
 TEST_F(SpoolerAccess, DeviceModeAndFormsAreRead) {

@@ -74,13 +74,13 @@ void SetUnits(HKEY root, const wchar_t* path, const wchar_t* name, const std::ws
 
 void MakeKey(HKEY root, const wchar_t* path) {
     HKEY raw = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_READ, nullptr, &raw, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_READ | InstallerView(root), nullptr, &raw, nullptr));
     RegCloseKey(raw);
 }
 
 bool KeyExists(HKEY root, const wchar_t* path) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | InstallerView(root), &raw) != ERROR_SUCCESS) return false;
     RegCloseKey(raw);
     return true;
 }
