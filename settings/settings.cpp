@@ -5,6 +5,7 @@
 #include "base/messages.h"
 #include "base/registry.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 
 SettingsBlock Settings;
 
@@ -60,16 +61,16 @@ void ReadUserOrDefault(HKEY user, HKEY defaults, const wchar_t* name, Field& fie
 
 void ReadPlainValues(HKEY machine, HKEY defaults, HKEY user) {
     ReadDwordValue(user, L"Last Viewed Page", Settings.LastViewedPage);
-    ReadDwordValue(machine, L"Agent: Hide page", Settings.AgentHidePage);
-    if (!ReadTextValue(machine, L"Version", Settings.Version)) wcscpy(Settings.Version, L"1.0");
-    ReadDwordValue(machine, L"EMF: Hide page", Settings.EmfHidePage);
-    ReadUserOrDefault(user, defaults, L"EMF: Enabled", Settings.EmfEnabled);
-    ReadDwordValue(machine, L"PDF: Hide page", Settings.PdfHidePage);
-    ReadUserOrDefault(user, defaults, L"PDF: Enabled", Settings.PdfEnabled);
-    ReadUserOrDefault(user, defaults, L"PDF: Separate", Settings.PdfSeparate);
-    if (!ReadTextValue(user, L"PDF: Exclude fonts", Settings.PdfExcludeFonts))
-        ReadTextValue(defaults, L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
-    ReadUserOrDefault(user, defaults, L"PDF: Do not embed fonts", Settings.PdfDoNotEmbedFonts);
+    ReadDwordValue(machine, ValueName::AgentHidePage, Settings.AgentHidePage);
+    if (!ReadTextValue(machine, ValueName::Version, Settings.Version)) wcscpy(Settings.Version, L"1.0");
+    ReadDwordValue(machine, ValueName::EmfHidePage, Settings.EmfHidePage);
+    ReadUserOrDefault(user, defaults, ValueName::EmfEnabled, Settings.EmfEnabled);
+    ReadDwordValue(machine, ValueName::PdfHidePage, Settings.PdfHidePage);
+    ReadUserOrDefault(user, defaults, ValueName::PdfEnabled, Settings.PdfEnabled);
+    ReadUserOrDefault(user, defaults, ValueName::PdfSeparate, Settings.PdfSeparate);
+    if (!ReadTextValue(user, ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts))
+        ReadTextValue(defaults, ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
+    ReadUserOrDefault(user, defaults, ValueName::PdfDoNotEmbedFonts, Settings.PdfDoNotEmbedFonts);
 }
 
 }  // namespace
