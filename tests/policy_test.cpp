@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "base/registry.h"
+#include "base/texts.h"
+#include "pdf/profile_store.h"
 #include "res/resource.h"
 #include "settings/machine_values.h"
 #include "settings/settings.h"
@@ -87,14 +89,47 @@ std::wstring KeyOf(const MachineValue& value) {
     return FormatWithKeyName(value.key == MachineKeyKind::Machine ? MachineKeyFormat : DefaultsKeyFormat);
 }
 
-const MachineValue* ListedValue(const Effect& effect) {
-    for (const MachineValue& value : MachineValues)
-        if (_wcsicmp(KeyOf(value).c_str(), effect.key.c_str()) == 0 && _wcsicmp(value.name, effect.name.c_str()) == 0)
+// A profile's fields that the templates leave out: the permissions and the encryption
+// level mean something only with security, which needs passwords no form can set.
+bool SecurityOnly(const std::wstring& field) {
+    return field.rfind(L"Allow ", 0) == 0 || field == L"Encryption Level";
+}
+
+struct ReadValue {
+    std::wstring key;  // below HKEY_LOCAL_MACHINE
+    std::wstring name;
+    DWORD type;
+    bool administered;  // set by the templates
+};
+
+// What the program reads below HKEY_LOCAL_MACHINE, from its own lists: the plain values
+// (settings/machine_values.h) and the values of the default profiles (the profile
+// store's), of which the templates set one profile.
+const std::vector<ReadValue>& ValuesTheProgramReads() {
+    static const std::vector<ReadValue> values = [] {
+        std::vector<ReadValue> read;
+        for (const MachineValue& value : MachineValues)
+            read.push_back({KeyOf(value), value.name, value.type, value.setByAdministrator});
+        const std::wstring profiles = FormatWithKeyName(DefaultProfilesKeyFormat);
+        read.push_back({profiles, ProfilesCountValue, REG_DWORD, true});
+        read.push_back({profiles, CurrentProfileValue, REG_DWORD, true});
+        for (const ProfileFieldValue& field : ProfileFieldValues())
+            read.push_back({profiles, ProfileValueName(0, field.name), field.type, !SecurityOnly(field.name)});
+        return read;
+    }();
+    return values;
+}
+
+const ReadValue* ListedValue(const Effect& effect) {
+    for (const ReadValue& value : ValuesTheProgramReads())
+        if (_wcsicmp(value.key.c_str(), effect.key.c_str()) == 0 && _wcsicmp(value.name.c_str(), effect.name.c_str()) == 0)
             return &value;
     return nullptr;
 }
 
-std::wstring TypeName(DWORD type) { return type == REG_DWORD ? L"REG_DWORD" : L"REG_SZ"; }
+std::wstring TypeName(DWORD type) {
+    return type == REG_DWORD ? L"REG_DWORD" : type == REG_SZ ? L"REG_SZ" : L"REG_BINARY";
+}
 
 class PolicyTemplates : public ::testing::Test {
 protected:
@@ -106,20 +141,19 @@ protected:
 
 TEST_F(PolicyTemplates, WriteTheMachineValuesTheProgramReadsWithTheirTypesAndSetEachOne) {
     for (const Effect& effect : Effects()) {
-        const MachineValue* listed = ListedValue(effect);
+        const ReadValue* listed = ListedValue(effect);
         ASSERT_NE(listed, nullptr) << effect.policy << " writes " << effect.key << "\\" << effect.name
                                    << ", which the program does not read";
-        EXPECT_TRUE(listed->setByAdministrator) << effect.policy << " writes the installer's " << effect.name;
+        EXPECT_TRUE(listed->administered) << effect.policy << " writes " << effect.name << ", not an administrator's";
         if (effect.type != L"DELETE") {
             EXPECT_EQ(effect.type, TypeName(listed->type)) << effect.policy << " " << effect.state;
         }
     }
-    for (const MachineValue& value : MachineValues) {
-        if (!value.setByAdministrator) continue;
-        bool set = false;
-        for (const Effect& effect : Effects())
-            set |= effect.state == L"enabled" && effect.type != L"DELETE" && ListedValue(effect) == &value;
-        EXPECT_TRUE(set) << "no policy sets " << KeyOf(value) << "\\" << value.name;
+    for (const ReadValue& value : ValuesTheProgramReads()) {
+        if (!value.administered) continue;
+        bool written = false;
+        for (const Effect& effect : Effects()) written |= effect.state == L"enabled" && ListedValue(effect) == &value;
+        EXPECT_TRUE(written) << "no policy sets " << value.key << "\\" << value.name;
     }
 }
 
@@ -144,7 +178,7 @@ enum class Shown {
     Text,                // an edit box's text
     Number,              // an edit box's signed decimal text
     ListSelection,       // a drop-down list's selected entry
-    StoredWithPdfPage,   // no control: stored as the user's own by the PDF page's OK
+    StoredWithPdfPage,   // stored as the user's own by the PDF page's OK (no control shows it)
 };
 
 struct Probe {
@@ -152,6 +186,7 @@ struct Probe {
     int page;  // IDD_*
     int control;
     Shown shown;
+    const wchar_t* userPath = UserKeyPath;  // where StoredWithPdfPage finds it
 };
 
 const Probe Probes[] = {
@@ -172,9 +207,14 @@ const Probe Probes[] = {
     {ValueName::PreprocessingApplication, IDD_AGENT_PAGE, IDC_AGENT_PREPROCESSOR, Shown::Text},
 };
 
+// The default profiles become the user's own list with his first change on the PDF page.
+const Probe DefaultProfileProbe{nullptr, IDD_PDF_PAGE, 0, Shown::StoredWithPdfPage, UserProfilesPath};
+
 const Probe* ProbeOf(const Effect& effect) {
     for (const Probe& probe : Probes)
         if (_wcsicmp(probe.name, effect.name.c_str()) == 0) return &probe;
+    if (_wcsicmp(effect.key.c_str(), FormatWithKeyName(DefaultProfilesKeyFormat).c_str()) == 0)
+        return &DefaultProfileProbe;
     return nullptr;
 }
 
@@ -235,30 +275,47 @@ TEST_P(PolicyEffects, HideSwitchesLeaveTheirPagesOut) {
     EXPECT_EQ(program.waitForExit(), std::optional<DWORD>(0));
 }
 
+// After the PDF page's OK: what the user now holds as his own. A value the policy
+// deleted leaves him the program's own default: no excluded fonts, the built-in
+// profile; a deleted password of the default profile is not carried over.
+void ExpectStoredByPdfPage(const Effect& effect, const Probe& probe) {
+    if (effect.type == L"REG_SZ") {
+        EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, probe.userPath, effect.name.c_str()), effect.value);
+    } else if (effect.type == L"REG_DWORD") {
+        EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, probe.userPath, effect.name.c_str()), NumberOf(effect));
+    } else if (effect.name == ValueName::PdfExcludeFonts) {
+        EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, probe.userPath, effect.name.c_str()), L"");
+    } else if (effect.name == ProfilesCountValue) {
+        EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, probe.userPath, ProfilesCountValue), 1u);
+        EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, probe.userPath, ProfileValueName(0, L"Profile name").c_str()),
+                  LoadText(IDS_DEFAULT_PROFILE_NAME));
+    } else if (effect.state == L"enabled") {
+        EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, probe.userPath, effect.name.c_str()), std::nullopt);
+    }
+}
+
 TEST_P(PolicyEffects, ANewUserSeesTheMachineValuesAndDefaults) {
     const std::vector<Effect> effects = Selected(false);
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
-    const Effect* excludedFonts = nullptr;
+    std::vector<std::pair<Effect, const Probe*>> storedLater;
     for (const Effect& effect : effects) {
         const Probe& probe = *ProbeOf(effect);
         ASSERT_GE(program.showPage(probe.page), 0) << effect.policy;
         SCOPED_TRACE(::testing::Message() << effect.policy << " " << effect.state << ": " << effect.name);
         ExpectShown(program, effect, probe);
-        if (probe.shown == Shown::StoredWithPdfPage) excludedFonts = &effect;
+        if (probe.shown == Shown::StoredWithPdfPage) storedLater.emplace_back(effect, &probe);
     }
-    // The text no control shows becomes the user's own with his first PDF choice.
-    if (excludedFonts) {
-        ASSERT_GE(program.showPage(IDD_PDF_PAGE), 0);
-        ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
-        ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
-    }
+    // A change on the PDF page makes its values the user's own on OK.
+    ASSERT_GE(program.showPage(IDD_PDF_PAGE), 0);
+    ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
+    ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
     ASSERT_TRUE(program.pressButton(PSBTN_OK));
     EXPECT_EQ(program.waitForExit(), std::optional<DWORD>(0));
     EXPECT_TRUE(program.boxesSeen().empty());
-    if (excludedFonts) {
-        EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, UserKeyPath, excludedFonts->name.c_str()),
-                  excludedFonts->type == L"DELETE" ? L"" : excludedFonts->value);
+    for (const auto& [effect, probe] : storedLater) {
+        SCOPED_TRACE(::testing::Message() << effect.policy << " " << effect.state << ": " << effect.name);
+        ExpectStoredByPdfPage(effect, *probe);
     }
 }
 

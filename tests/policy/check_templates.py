@@ -151,8 +151,8 @@ def element_effects(where, element, key, enabled):
         if not items:
             fail(where, "an enumeration without items")
             return []
-        # Not the first item, which is what a missing value would often look like.
-        item = items[1 if len(items) > 1 else 0]
+        # The last item: the first is what a missing value often stands for.
+        item = items[-1]
         effects = [(key, name, *value_effect(where, child(item, "value")))]
         if child(item, "valueList") is not None:
             effects += list_effects(where, child(item, "valueList"), key)
