@@ -20,6 +20,8 @@ import xml.etree.ElementTree as ET
 
 NS = "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"
 TEMPLATE = "LumarelPrinter"
+# The languages the program ships; the template has the texts of each.
+LANGUAGES = {"en-US", "de-DE", "ja-JP"}
 REF = re.compile(r"^\$\((string|presentation)\.([A-Za-z0-9_.]+)\)$")
 # A sample text that is no installation's path, with letters outside ASCII.
 SAMPLE_TEXT = "C:\\Richtlinien-Prüfung\\{}"
@@ -349,8 +351,8 @@ def main(policy_dir, effects_file):
     languages = {}
     for adml in sorted(policy_dir.glob(f"*/{TEMPLATE}.adml")):
         languages[adml.parent.name] = check_adml(adml, strings_used, presentations_used, element_ids)
-    if "en-US" not in languages:
-        fail(str(policy_dir), "no en-US ADML")
+    for language in sorted(LANGUAGES - languages.keys()):
+        fail(str(policy_dir), f"no {language} ADML")
     reference_language = languages.get("en-US")
     for language, defined in languages.items():
         if defined and reference_language and defined != reference_language:
