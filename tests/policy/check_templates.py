@@ -359,6 +359,14 @@ def main(policy_dir, effects_file):
             fail(language, "defines other strings or presentations than en-US")
     if not effects:
         fail(str(policy_dir), "no policy writes anything")
+    # Two policies, or two boxes of one, on one value would overwrite each other.
+    owners, seen = {}, set()
+    for state, policy, key, name, *_ in effects:
+        value = (key.lower(), name.lower())
+        other = owners.setdefault(value, policy)
+        if other != policy or (state, *value) in seen:
+            fail(policy, f"writes {key}\\{name}, which {other} writes too")
+        seen.add((state, *value))
     with open(effects_file, "w", encoding="utf-8", newline="\n") as out:
         for effect in effects:
             if any("\t" in field or "\n" in field for field in effect):
