@@ -257,7 +257,7 @@ def check_admx(path, strings_used, presentations_used):
             for element in elements:
                 if element.get("id") in ids:
                     fail(pwhere, f"element id {element.get('id')} twice")
-                ids[element.get("id")] = tag(element)
+                ids[element.get("id")] = element
                 for item in children(element, "item"):
                     reference(pwhere, item.get("displayName"), "string", strings_used)
             if presentation:
@@ -313,6 +313,7 @@ def check_adml(path, strings_used, presentations_used, element_ids):
         if pid in presentations:
             fail(where, f"presentation {pid} twice")
         controls = {}
+        ids = element_ids.get(pid, {})
         for control in presentation:
             if tag(control) == "text":
                 continue
@@ -323,13 +324,21 @@ def check_adml(path, strings_used, presentations_used, element_ids):
             label = (child(control, "label").text if child(control, "label") is not None else control.text) or ""
             if not label.strip():
                 fail(where, f"presentation {pid}: the box for {ref} has no label")
-        presentations[pid] = controls
-        ids = element_ids.get(pid, {})
-        for ref, control in controls.items():
             if ref not in ids:
                 fail(where, f"presentation {pid} shows {ref}, which the policy has no element for")
-            elif control not in ELEMENT_CONTROLS[ids[ref]]:
-                fail(where, f"presentation {pid} shows the {ids[ref]} element {ref} in a {control}")
+                continue
+            element = ids[ref]
+            if tag(control) not in ELEMENT_CONTROLS.get(tag(element), ()):
+                fail(where, f"presentation {pid} shows the {tag(element)} element {ref} in a {tag(control)}")
+            # A preset the element itself would refuse.
+            if tag(control) == "decimalTextBox":
+                low, high = int(element.get("minValue", "0")), int(element.get("maxValue", "9999"))
+                if not low <= int(control.get("defaultValue", "1")) <= high:
+                    fail(where, f"presentation {pid}: the preset of {ref} is outside {low} to {high}")
+            if tag(control) == "dropdownList" and control.get("defaultItem") is not None:
+                if not 0 <= int(control.get("defaultItem")) < len(children(element, "item")):
+                    fail(where, f"presentation {pid}: the preset item of {ref} does not exist")
+        presentations[pid] = controls
         for ref in ids:
             if ref not in controls:
                 fail(where, f"presentation {pid} has no box for element {ref}")
