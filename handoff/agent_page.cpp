@@ -22,6 +22,7 @@
 #include "base/texts.h"
 #include "handoff/handoff_pages.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 #include "settings/regtools.h"
 #include "settings/settings.h"
 
@@ -39,20 +40,19 @@ enum AgentRow {
     AgentRowCount
 };
 
-struct RowShape {
-    const wchar_t* name;
-    DWORD type;
-};
-
-const RowShape AgentRows[AgentRowCount] = {
-    {L"Client Application", REG_SZ},
-    {L"Transfer Mode", REG_DWORD},
-    {L"Target window title", REG_SZ},
-    {L"Message ID", REG_DWORD},
-    {L"Output Directory", REG_SZ},
-    {L"Preprocessing: Enabled", REG_DWORD},
-    {L"Preprocessing: Application", REG_SZ},
-};
+// The rows are the Agent values of the machine list, which reads them in this order.
+constexpr const MachineValue* AgentRows = MachineValues + FirstAgentValue;
+static_assert(AgentRowCount == AgentValueCount, "one row per Agent value");
+constexpr bool RowsInListOrder() {
+    const wchar_t* const names[AgentRowCount] = {
+        ValueName::ClientApplication, ValueName::TransferMode,         ValueName::TargetWindowTitle,
+        ValueName::MessageId,         ValueName::OutputDirectory,      ValueName::PreprocessingEnabled,
+        ValueName::PreprocessingApplication};
+    for (int row = 0; row < AgentRowCount; ++row)
+        if (AgentRows[row].name != names[row]) return false;
+    return true;
+}
+static_assert(RowsInListOrder(), "the AgentRow enumeration follows the machine list");
 
 using AgentTable = RegRecord[AgentRowCount + 1];  // and the terminator
 

@@ -21,10 +21,9 @@
 namespace {
 
 constexpr wchar_t UserProfilesKeyFormat[] = L"Software\\%s\\PDF Profiles";             // below HKCU
-constexpr wchar_t DefaultProfilesKeyFormat[] = L"Software\\%s\\Defaults\\PDF Profiles";  // below HKLM
 
-constexpr wchar_t CountValue[] = L"Profiles count";
-constexpr wchar_t CurrentValue[] = L"Current profile";
+constexpr const wchar_t* CountValue = ProfilesCountValue;
+constexpr const wchar_t* CurrentValue = CurrentProfileValue;
 
 enum class FieldKind { Text, Number, Password };
 
@@ -284,6 +283,17 @@ std::wstring ProfileValueName(int index, const wchar_t* fieldName) {
     name += L"] ";
     name += fieldName;
     return name;
+}
+
+std::vector<ProfileFieldValue> ProfileFieldValues() {
+    std::vector<ProfileFieldValue> values;
+    for (const ProfileField& field : ProfileFields) {
+        const DWORD type = field.kind == FieldKind::Text     ? REG_SZ
+                           : field.kind == FieldKind::Number ? REG_DWORD
+                                                             : REG_BINARY;
+        values.push_back({field.valueName, type});
+    }
+    return values;
 }
 
 bool LoadPdfProfiles(Failure& failure) {

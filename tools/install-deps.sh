@@ -14,6 +14,8 @@ command -v Xvfb >/dev/null 2>&1 || need="$need xvfb xauth"
 command -v import >/dev/null 2>&1 && import -version >/dev/null 2>&1 || need="$need imagemagick"
 command -v xwininfo >/dev/null 2>&1 || need="$need x11-utils"
 command -v flock >/dev/null 2>&1 || need="$need util-linux"
+# The administrative templates are checked on the host.
+command -v python3 >/dev/null 2>&1 || need="$need python3"
 
 [ -z "$need" ] && exit 0
 
