@@ -2,18 +2,25 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
 #include <new>
 #include <string>
 
 #include "base/late_binding.h"
+#include "base/registry.h"
 #include "base/texts.h"
-
-decltype(&SystemParametersInfoW) AskSystemParameter = SystemParametersInfoW;
 
 bool HighContrastOn() {
     HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-    return AskSystemParameter(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0)) contrast.dwFlags = 0;
+    if (!(contrast.dwFlags & HCF_AVAILABLE)) {
+        UniqueRegKey key;
+        wchar_t flags[16] = {};
+        if (OpenKeyForRead(HKEY_CURRENT_USER, HighContrastKeyPath, key) == ERROR_SUCCESS &&
+            ReadTextValue(key.get(), L"Flags", flags))
+            contrast.dwFlags = wcstoul(flags, nullptr, 10);
+    }
+    return (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 namespace {

@@ -25,9 +25,9 @@ struct ControlName {
 void SetAccessibleNames(HWND dialog, std::initializer_list<ControlName> names);
 
 // True while the user has a high-contrast theme on: what the program draws itself is
-// then drawn in the theme's colours (GetSysColor).
+// then drawn in the theme's colours (GetSysColor). A system without a high-contrast
+// feature of its own (Wine 8 always reports it off and unavailable) is asked where
+// Windows keeps the user's setting: "Flags" of HighContrastKeyPath under
+// HKEY_CURRENT_USER, a decimal number of HCF_* bits.
 bool HighContrastOn();
-
-// The call HighContrastOn asks the system with (SystemParametersInfoW). A test puts
-// its own function here, as Wine 8 neither switches the setting nor reports it.
-extern decltype(&SystemParametersInfoW) AskSystemParameter;
+inline constexpr wchar_t HighContrastKeyPath[] = L"Control Panel\\Accessibility\\HighContrast";

@@ -533,14 +533,8 @@ TEST_F(GeneralPageScale, PictureGrowsWithTheDisplayScaleAndStaysSharp) {
     LandscapeBitmap.reset();
 }
 
-// A high-contrast theme. Wine 8 neither switches one on nor reports it, so the program's
-// query is answered here; the theme's colours are set on the system for real.
-BOOL WINAPI ReportHighContrast(UINT action, UINT size, void* value, UINT flags) {
-    if (action != SPI_GETHIGHCONTRAST) return SystemParametersInfoW(action, size, value, flags);
-    static_cast<HIGHCONTRASTW*>(value)->dwFlags = HCF_HIGHCONTRASTON;
-    return TRUE;
-}
-
+// A high-contrast theme, switched on as Windows keeps the setting (Wine 8 keeps none of
+// its own), in the theme's colours.
 std::set<COLORREF> ColoursOf(HWND control) {
     UpdateWindow(control);
     RECT area;
@@ -561,7 +555,7 @@ TEST_F(GeneralPageScale, HighContrastPaintsPictureAndBannerInTheThemesColoursAlo
     COLORREF before[3];
     for (int i = 0; i < 3; ++i) before[i] = GetSysColor(elements[i]);
     ASSERT_TRUE(SetSysColors(3, elements, theme));
-    AskSystemParameter = ReportHighContrast;
+    SetText(HKEY_CURRENT_USER, HighContrastKeyPath, L"Flags", L"127");
     {
         ModelessSheet sheet;
         HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
@@ -576,7 +570,7 @@ TEST_F(GeneralPageScale, HighContrastPaintsPictureAndBannerInTheThemesColoursAlo
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(ColoursOf(GetDlgItem(about, IDC_ABOUT_BANNER)), std::set<COLORREF>(theme + 1, theme + 3));
     }
-    AskSystemParameter = SystemParametersInfoW;
+    RegDeleteKeyW(HKEY_CURRENT_USER, HighContrastKeyPath);
     SetSysColors(3, elements, before);
     PortraitBitmap.reset();
     LandscapeBitmap.reset();
