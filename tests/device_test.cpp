@@ -554,12 +554,16 @@ TEST_F(GeneralPageScale, HighContrastPaintsPictureAndBannerInTheThemesColoursAlo
     const COLORREF theme[] = {RGB(0, 0, 0), RGB(0, 0, 96), RGB(255, 255, 0)};
     COLORREF before[3];
     for (int i = 0; i < 3; ++i) before[i] = GetSysColor(elements[i]);
-    ASSERT_TRUE(SetSysColors(3, elements, theme));
-    SetText(HKEY_CURRENT_USER, HighContrastKeyPath, L"Flags", L"127");
     {
+        // Switched on while the sheet is open: the system's notice redraws the picture.
         ModelessSheet sheet;
         HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
         ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(SetSysColors(3, elements, theme));
+        UpdateWindow(sheet.window());
+        SetText(HKEY_CURRENT_USER, HighContrastKeyPath, L"Flags", L"127");
+        SendMessageW(sheet.window(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+        EXPECT_EQ(ColoursOf(GetDlgItem(page, IDC_ORIENTATION_PICTURE)), std::set<COLORREF>(theme, theme + 3));
         for (int button : {IDC_PORTRAIT, IDC_LANDSCAPE}) {
             Click(page, button);
             // The face around the paper, the paper as a window, its edge and marks as the window's text.
