@@ -467,12 +467,14 @@ TEST_F(ScreenReaders, EveryReachableControlHasItsNameAndRole) {
 
     // The nested dialogs as their pages open them.
     int walked = 0;
-    ModalDriver newForm(L"New Paper Form", {[&](HWND dialog) {
-                                               CheckSpokenNames(dialog, IDD_NEW_FORM);
-                                               ++walked;
-                                               PostClick(dialog, IDCANCEL);
-                                           }});
-    Click(sheet.ShowPage(IDD_PAPER_PAGE), IDC_ADD_FORM);
+    {
+        ModalDriver newForm(L"New Paper Form", {[&](HWND dialog) {
+                                                   CheckSpokenNames(dialog, IDD_NEW_FORM);
+                                                   ++walked;
+                                                   PostClick(dialog, IDCANCEL);
+                                               }});
+        Click(sheet.ShowPage(IDD_PAPER_PAGE), IDC_ADD_FORM);
+    }
     std::vector<ModalDriver::Step> profileSteps;
     for (int templateId : {IDD_PROFILE_DESCRIPTION, IDD_PROFILE_SECURITY, IDD_PROFILE_ADVANCED})
         profileSteps.push_back([&, templateId](HWND profileSheet) {
@@ -480,8 +482,10 @@ TEST_F(ScreenReaders, EveryReachableControlHasItsNameAndRole) {
             ++walked;
         });
     profileSteps.push_back(PressCancel());
-    ModalDriver profileSheet(ProfileSheetCaption, profileSteps);
-    Click(sheet.ShowPage(IDD_PDF_PAGE), IDC_PDF_EDIT);
+    {
+        ModalDriver profileSheet(ProfileSheetCaption, profileSteps);
+        Click(sheet.ShowPage(IDD_PDF_PAGE), IDC_PDF_EDIT);
+    }
     EXPECT_EQ(walked, 4);
 }
 
