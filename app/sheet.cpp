@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "app/about.h"
+#include "base/accessibility.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/registry.h"
@@ -218,6 +219,7 @@ int RunPropertySheet(int noGeneral, int noPaper) {
     // Some platforms never report button presses to the callback; the page viewed
     // last is then stored once the sheet has closed.
     if (!SheetReportedButtonPress()) StoreLastViewedPage();
+    EndScreenReaderApartment();
 
     ReleaseSheetResources();
     return SheetClosed;

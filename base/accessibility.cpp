@@ -166,6 +166,10 @@ private:
     LONG references_ = 1;
 };
 
+// COM set up on the sheet's thread for a screen reader's requests; one sheet runs at a
+// time, and WM_GETOBJECT comes on its thread.
+ComApartment* ScreenReaderApartment = nullptr;
+
 // The control's object for WM_GETOBJECT; 0 (the system answers) when it cannot be made.
 LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const Annotation& annotation) {
     const AccessibilityCalls& calls = Calls();
@@ -179,7 +183,14 @@ LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const Annotation& annota
         standard->Release();
         return 0;
     }
-    const LRESULT result = calls.resultFromObject(AccessibleInterface, flags, annotated);
+    LRESULT result = calls.resultFromObject(AccessibleInterface, flags, annotated);
+    // The answer travels to the screen reader through COM, which this thread may not
+    // have set up yet: then it is set up for as long as the sheet runs.
+    if (static_cast<HRESULT>(result) == CO_E_NOTINITIALIZED && !ScreenReaderApartment) {
+        ScreenReaderApartment = new (std::nothrow) ComApartment;
+        if (ScreenReaderApartment && ScreenReaderApartment->initialized())
+            result = calls.resultFromObject(AccessibleInterface, flags, annotated);
+    }
     annotated->Release();
     return result < 0 ? 0 : result;
 }
@@ -212,6 +223,11 @@ void SetAccessibleName(HWND control, UINT nameId, LONG role) {
                                        PackAnnotation({nameId, role})))
         return;
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void EndScreenReaderApartment() {
+    delete ScreenReaderApartment;
+    ScreenReaderApartment = nullptr;
 }
 
 void SetAccessibleNames(HWND dialog, std::initializer_list<ControlName> names) {

@@ -24,6 +24,10 @@ struct ControlName {
 };
 void SetAccessibleNames(HWND dialog, std::initializer_list<ControlName> names);
 
+// Ends the COM apartment that answering a screen reader set up on this thread, if it
+// did (the answers are handed over through COM); called once the sheet has closed.
+void EndScreenReaderApartment();
+
 // True while the user has a high-contrast theme on: what the program draws itself is
 // then drawn in the theme's colours (GetSysColor). A system without a high-contrast
 // feature of its own (Wine 8 always reports it off and unavailable) is asked where

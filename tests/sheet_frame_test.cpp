@@ -12,6 +12,7 @@
 
 #include "app/sheet.h"
 #include "base/display_scale.h"
+#include "base/accessibility.h"
 #include "base/globals.h"
 #include "base/late_binding.h"
 #include "res/resource.h"
@@ -446,6 +447,19 @@ void CheckSpokenNames(HWND dialog, int templateId) {
         EXPECT_TRUE(inTable) << "control " << id << " is missing from the table";
     }
     EXPECT_GT(listed, 0);
+}
+
+// The program's answer reaches a screen reader through COM, which the sheet's thread
+// need not have set up.
+TEST(ScreenReaderNames, ReachTheReaderFromAThreadWithoutCom) {
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    ASSERT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+    HWND button = CreateWindowW(L"Button", L"...", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
+    SetAccessibleName(button, IDS_BROWSE_DIRECTORY, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(SpokenBy(button).name, L"Browse for the output directory");
+    DestroyWindow(button);
+    EndScreenReaderApartment();
 }
 
 class ScreenReaders : public InstalledRegistryTest {};
