@@ -222,7 +222,9 @@ void SetAccessibleName(HWND control, UINT nameId, LONG role) {
     if (!control || !SetWindowSubclass(control, AnnotatedControlProc, AnnotationSubclass,
                                        PackAnnotation({nameId, role})))
         return;
-    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
+    // Bound at run time, as the oldest systems lack the call.
+    static const auto notify = BindEntryPoint<decltype(&NotifyWinEvent)>(L"user32.dll", "NotifyWinEvent");
+    if (notify) notify(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void EndScreenReaderApartment() {

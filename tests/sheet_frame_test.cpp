@@ -462,6 +462,11 @@ TEST(ScreenReaderNames, ReachTheReaderFromAThreadWithoutCom) {
     EndScreenReaderApartment();
 }
 
+std::vector<HWND> RenamedWindows;
+void CALLBACK RecordRenaming(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) RenamedWindows.push_back(window);
+}
+
 class ScreenReaders : public InstalledRegistryTest {};
 
 TEST_F(ScreenReaders, EveryReachableControlHasItsNameAndRole) {
@@ -474,10 +479,17 @@ TEST_F(ScreenReaders, EveryReachableControlHasItsNameAndRole) {
         ASSERT_NE(page, nullptr) << templateId;
         CheckSpokenNames(page, templateId);
     }
-    // The picture is named after the orientation chosen.
+    // The picture is named after the orientation chosen, and screen readers are told.
     HWND general = sheet.ShowPage(IDD_GENERAL_PAGE);
+    HWND picture = GetDlgItem(general, IDC_ORIENTATION_PICTURE);
+    RenamedWindows.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, RecordRenaming,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     Click(general, IDC_LANDSCAPE);
-    EXPECT_EQ(SpokenBy(GetDlgItem(general, IDC_ORIENTATION_PICTURE)).name, L"Landscape");
+    PumpMessages();
+    UnhookWinEvent(hook);
+    EXPECT_EQ(SpokenBy(picture).name, L"Landscape");
+    EXPECT_EQ(std::count(RenamedWindows.begin(), RenamedWindows.end(), picture), 1);
 
     // The nested dialogs as their pages open them.
     int walked = 0;
