@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "app/about.h"
+#include "base/accessibility.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/registry.h"
@@ -70,11 +71,14 @@ void SetSheetIcons(HWND sheet, int dpi) {
     }
 }
 
-// Follows the sheet to a monitor of another scale: new icons of that scale's sizes.
-LRESULT CALLBACK SheetScaleSubclass(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(sheet, SheetScaleSubclass, 0);
+// Follows the sheet to a monitor of another scale (new icons of that scale's sizes) and
+// into or out of a high-contrast theme (the pictures the pages draw are drawn anew).
+LRESULT CALLBACK SheetDisplaySubclass(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(sheet, SheetDisplaySubclass, 0);
     const LRESULT result = DefSubclassProc(sheet, message, wParam, lParam);
     if (message == WM_DPICHANGED) SetSheetIcons(sheet, LOWORD(wParam));  // the new scale
+    if (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)
+        RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return result;
 }
 
@@ -108,7 +112,7 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
         case PSCB_INITIALIZED:
             if (sheet) {
                 SetSheetIcons(sheet, WindowDpi(sheet));
-                SetWindowSubclass(sheet, SheetScaleSubclass, 0, 0);
+                SetWindowSubclass(sheet, SheetDisplaySubclass, 0, 0);
             }
             break;
         case PSCB_BUTTONPRESSED:
@@ -229,6 +233,7 @@ int RunPropertySheet(int noGeneral, int noPaper) {
     // Some platforms never report button presses to the callback; the page viewed
     // last is then stored once the sheet has closed.
     if (!SheetReportedButtonPress()) StoreLastViewedPage();
+    EndScreenReaderApartment();
 
     ReleaseSheetResources();
     return SheetClosed;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "base/accessibility.h"
 #include "base/late_binding.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
@@ -162,6 +163,12 @@ void InitAgentPage(HWND page) {
     EnablePreprocessor(page);
     SetDlgItemTextW(page, IDC_AGENT_PREPROCESSOR, TextOf(table[PreprocessingApplication]));
     FillingAgentPage = false;
+    // For screen readers: the "..." buttons say what they choose; the preprocessor's box
+    // follows a check box, which the system does not take for its label.
+    SetAccessibleNames(page, {{IDC_AGENT_APPLICATION_BROWSE, IDS_BROWSE_APPLICATION, ROLE_SYSTEM_PUSHBUTTON},
+                              {IDC_AGENT_DIRECTORY_BROWSE, IDS_BROWSE_DIRECTORY, ROLE_SYSTEM_PUSHBUTTON},
+                              {IDC_AGENT_PREPROCESSOR_BROWSE, IDS_BROWSE_PREPROCESSOR, ROLE_SYSTEM_PUSHBUTTON},
+                              {IDC_AGENT_PREPROCESSOR, IDS_PREPROCESSOR_NAME, 0}});
 }
 
 void OnTransferModeChosen(HWND page) {

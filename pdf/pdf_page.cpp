@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/accessibility.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
 #include "base/registry.h"
@@ -51,6 +52,8 @@ void InitPdfPage(HWND page) {
     UpdatePdfControls(page);
     FillProfileList(page);
     SelectCurrentProfile(page);
+    // For screen readers: the list's label is its group box, which the system does not take.
+    SetAccessibleName(GetDlgItem(page, IDC_PDF_PROFILE_LIST), IDS_PROFILE_LIST_NAME, ROLE_SYSTEM_LIST);
 }
 
 // False when there was no memory for it; the user has been told.

@@ -1,16 +1,28 @@
 #!/bin/sh
 # Renders every page of the sheet and the two nested dialogs on a virtual screen
 # (Xvfb, Wine's own desktop for the window frames) into PNG files, at a display scale
-# in percent (100 by default; 150 is 144 DPI, 200 is 192 DPI):
-#   tools/screenshots.sh [--scale PERCENT] [output directory]   (default: docs/screenshots)
+# in percent (100 by default; 150 is 144 DPI, 200 is 192 DPI), and with --high-contrast
+# in the "High Contrast Black" theme:
+#   tools/screenshots.sh [--scale PERCENT] [--high-contrast] [output directory]
+# (default directory: docs/screenshots, with --high-contrast docs/screenshots/high-contrast)
 set -eu
 root=$(dirname "$(dirname "$(realpath "$0")")")
 cd "$root"
 scale=100
-if [ "${1:-}" = --scale ]; then
-    scale=${2:?"--scale needs a percentage, for instance 200"}
-    shift 2
-fi
+high_contrast=no
+while [ $# -gt 0 ]; do
+    case $1 in
+        --scale)
+            scale=${2:?"--scale needs a percentage, for instance 200"}
+            shift 2
+            ;;
+        --high-contrast)
+            high_contrast=yes
+            shift
+            ;;
+        *) break ;;
+    esac
+done
 case $scale in
     '' | *[!0-9]*) echo "the scale is a whole percentage, for instance 150" >&2; exit 2 ;;
 esac
@@ -20,7 +32,9 @@ if [ "$scale" -lt 100 ] || [ "$scale" -gt 300 ]; then
 fi
 "$root/tools/install-deps.sh"
 . "$root/tools/wine-env.sh"
-out=$(realpath -m "${1:-$root/docs/screenshots}")
+default_out=$root/docs/screenshots
+[ "$high_contrast" = no ] || default_out=$default_out/high-contrast
+out=$(realpath -m "${1:-$default_out}")
 mkdir -p "$out"
 # The screen grows with the scale, so that the sheet fits on it as it does at 100 %.
 screen=$((1024 * scale / 100))x$((768 * scale / 100))
@@ -34,7 +48,10 @@ rm -rf "$prefix"
 make_prefix "$prefix" display
 export WINEPREFIX="$prefix"
 # The display scale, which Wine reads when it starts.
-display_scale_reg $((96 * scale / 100)) | import_registry "$prefix"
+{
+    display_scale_reg $((96 * scale / 100))
+    [ "$high_contrast" = no ] || high_contrast_reg
+} | import_registry "$prefix"
 install_test_printer "$prefix" "$root/build/x64/install_printer.exe"
 
 start_virtual_screen :78 "$prefix.xvfb.log" "$screen"
