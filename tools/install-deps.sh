@@ -14,15 +14,23 @@ command -v Xvfb >/dev/null 2>&1 || need="$need xvfb xauth"
 command -v import >/dev/null 2>&1 && import -version >/dev/null 2>&1 || need="$need imagemagick"
 command -v xwininfo >/dev/null 2>&1 || need="$need x11-utils"
 command -v flock >/dev/null 2>&1 || need="$need util-linux"
-
-[ -z "$need" ] && exit 0
+# Japanese glyphs: Wine draws a Japanese user's dialogs with a font that has them.
+[ -f /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf ] || need="$need fonts-ipafont-gothic"
+[ -f /usr/share/i18n/locales/ja_JP ] || need="$need locales"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-echo "Installing:$need"
-case "$need" in
-    *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386 ;;
-esac
-$sudo apt-get update -qq
-# shellcheck disable=SC2086
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $need >/dev/null
+if [ -n "$need" ]; then
+    echo "Installing:$need"
+    case "$need" in
+        *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386 ;;
+    esac
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $need >/dev/null
+fi
+
+# The locales of the program's languages: Wine takes the user's language from them.
+for name in de_DE ja_JP; do
+    locale -a 2>/dev/null | grep -qixF "$name.utf8" || $sudo localedef -i "$name" -f UTF-8 "$name.UTF-8"
+done

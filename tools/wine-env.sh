@@ -20,6 +20,9 @@ wine32_works() {
     [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 2>&1
 }
 
+# Changes with what make_prefix puts into a prefix: prefixes made before are made again.
+PREFIX_SETUP=2
+
 # Creates a prefix in $1 for tests or for running the program, then waits for Wine to
 # finish writing it. $2 = "headless" uses the null graphics driver. (A subshell: the
 # caller's variables stay as they were.)
@@ -33,6 +36,9 @@ make_prefix() (
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
         printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
+        # A Japanese session's dialog font, "MS UI Gothic", is the distribution's
+        # proportional Japanese font (tools/install-deps.sh installs it).
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"MS UI Gothic"="IPAPGothic"\r\n\r\n'
         if [ "$mode" = headless ]; then
             printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
         fi
@@ -70,6 +76,18 @@ display_scale_reg() {
     printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "$1"
 }
 
+# Runs Wine from here on in the language and locale $1 (a Unix locale such as
+# ja_JP.UTF-8), which it takes from the environment. Fails when the system lacks the
+# locale, in which Wine would quietly run in English (tools/install-deps.sh makes them).
+use_locale() {
+    if ! locale -a 2>/dev/null | grep -qixF "$(printf %s "$1" | sed 's/\.utf-8$/.utf8/I')"; then
+        echo "The locale $1 is missing: run tools/install-deps.sh" >&2
+        return 1
+    fi
+    export LANG="$1" LC_ALL="$1"
+    unset LANGUAGE
+}
+
 # A Unix path as Wine sees it through drive Z:.
 winepath_of() {
     printf 'Z:%s' "$(realpath "$1" | sed 's|/|\\|g')"
@@ -77,11 +95,11 @@ winepath_of() {
 
 # Makes the prefix $1 (mode $2, as make_prefix) unless an earlier run completed it.
 ensure_prefix() {
-    if [ ! -f "$1/.complete" ]; then
+    if [ "$(cat "$1/.complete" 2>/dev/null)" != "$PREFIX_SETUP" ]; then
         echo "Preparing a Wine prefix in $1 ..."
         rm -rf "$1"
         make_prefix "$1" "$2"
-        touch "$1/.complete"
+        echo "$PREFIX_SETUP" >"$1/.complete"
     fi
 }
 

@@ -23,7 +23,7 @@ else
 fi
 
 # A prefix made while 32-bit Wine could not run lacks its 32-bit half: keep them apart.
-if wine32_works; then base=$CACHE_ROOT/test-template-wow64; else base=$CACHE_ROOT/test-template-x64; fi
+if wine32_works; then base=$CACHE_ROOT/test-template$PREFIX_SETUP-wow64; else base=$CACHE_ROOT/test-template$PREFIX_SETUP-x64; fi
 # Several tests may start at once: one of them creates the template, the others wait.
 mkdir -p "$CACHE_ROOT"
 (
@@ -61,6 +61,8 @@ cp -a "$template/." "$prefix/"
 
 # LUMAREL_WINE_VERSION=nt40, win98, ...: Wine reports that Windows version to this program.
 # LUMAREL_WINE_DPI=144, 192, ...: the display scale (96 is 100 %), which Wine reads at start.
+# LUMAREL_WINE_LANG=ja_JP.UTF-8, de_DE.UTF-8, ...: the user's language and locale.
+if [ -n "${LUMAREL_WINE_LANG:-}" ]; then use_locale "$LUMAREL_WINE_LANG"; fi
 if [ -n "${LUMAREL_WINE_VERSION:-}${LUMAREL_WINE_DPI:-}" ]; then
     {
         if [ -n "${LUMAREL_WINE_VERSION:-}" ]; then
