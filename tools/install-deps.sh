@@ -16,7 +16,6 @@ command -v xwininfo >/dev/null 2>&1 || need="$need x11-utils"
 command -v flock >/dev/null 2>&1 || need="$need util-linux"
 # Japanese glyphs: Wine draws a Japanese user's dialogs with a font that has them.
 [ -f /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf ] || need="$need fonts-ipafont-gothic"
-[ -f /usr/share/i18n/locales/ja_JP ] || need="$need locales"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -29,8 +28,3 @@ if [ -n "$need" ]; then
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $need >/dev/null
 fi
-
-# The locales of the program's languages: Wine takes the user's language from them.
-for name in de_DE ja_JP; do
-    locale -a 2>/dev/null | grep -qixF "$name.utf8" || $sudo localedef -i "$name" -f UTF-8 "$name.UTF-8"
-done

@@ -76,18 +76,6 @@ display_scale_reg() {
     printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "$1"
 }
 
-# Runs Wine from here on in the language and locale $1 (a Unix locale such as
-# ja_JP.UTF-8), which it takes from the environment. Fails when the system lacks the
-# locale, in which Wine would quietly run in English (tools/install-deps.sh makes them).
-use_locale() {
-    if ! locale -a 2>/dev/null | grep -qixF "$(printf %s "$1" | sed 's/\.utf-8$/.utf8/I')"; then
-        echo "The locale $1 is missing: run tools/install-deps.sh" >&2
-        return 1
-    fi
-    export LANG="$1" LC_ALL="$1"
-    unset LANGUAGE
-}
-
 # A Unix path as Wine sees it through drive Z:.
 winepath_of() {
     printf 'Z:%s' "$(realpath "$1" | sed 's|/|\\|g')"
