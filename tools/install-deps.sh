@@ -16,6 +16,8 @@ command -v xwininfo >/dev/null 2>&1 || need="$need x11-utils"
 command -v flock >/dev/null 2>&1 || need="$need util-linux"
 # Japanese glyphs: Wine draws a Japanese user's dialogs with a font that has them.
 [ -f /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf ] || need="$need fonts-ipafont-gothic"
+# The stand-in for the Western dialogs' font (tools/wine-env.sh).
+[ -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf ] || need="$need fonts-dejavu-core"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo

@@ -36,9 +36,13 @@ make_prefix() (
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
         printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
-        # A Japanese session's dialog font, "MS UI Gothic", is the distribution's
-        # proportional Japanese font (tools/install-deps.sh installs it).
-        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"MS UI Gothic"="IPAPGothic"\r\n\r\n'
+        # The fonts that stand in for the dialogs' "MS Shell Dlg": Wine maps it to "Tahoma"
+        # for Western languages and to "MS UI Gothic" for Japanese, neither of which is
+        # here. The distribution's proportional Japanese font (tools/install-deps.sh)
+        # draws Japanese; naming Tahoma's stand-in keeps Wine from drawing Western
+        # dialogs with that font too.
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+        printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="DejaVu Sans"\r\n\r\n'
         if [ "$mode" = headless ]; then
             printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
         fi
