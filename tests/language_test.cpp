@@ -70,7 +70,7 @@ struct TemplateItem {
 };
 
 struct DialogTemplate {
-    std::wstring caption;
+    std::wstring caption, typeface;
     std::vector<TemplateItem> items;
 };
 
@@ -84,7 +84,7 @@ DialogTemplate ReadDialogTemplate(const WORD* at) {
     ReadNameOrOrdinal(at);  // class
     dialog.caption = ReadNameOrOrdinal(at);
     at += 3;  // point size, weight, italic and character set
-    ReadNameOrOrdinal(at);  // typeface
+    dialog.typeface = ReadNameOrOrdinal(at);
     for (WORD i = 0; i < count; ++i) {
         at = reinterpret_cast<const WORD*>((reinterpret_cast<ULONG_PTR>(at) + 3) & ~ULONG_PTR(3));
         TemplateItem item;
@@ -135,6 +135,8 @@ TEST(Translations, EveryLanguageHasEveryDialogTextAndVersionBlockOfEnglish) {
             const DialogTemplate english = ReadDialogTemplate(ResourceIn(RT_DIALOG, name, English));
             const DialogTemplate dialog = ReadDialogTemplate(translated);
             EXPECT_FALSE(dialog.caption.empty()) << "dialog " << name;
+            // "MS Shell Dlg", which Windows maps to a font of the user's language.
+            EXPECT_EQ(dialog.typeface, english.typeface) << "dialog " << name;
             ASSERT_EQ(dialog.items.size(), english.items.size()) << "dialog " << name;
             for (size_t i = 0; i < english.items.size(); ++i) {
                 const TemplateItem &original = english.items[i], &item = dialog.items[i];
