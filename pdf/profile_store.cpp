@@ -13,7 +13,6 @@
 
 #include "base/messages.h"
 #include "base/registry.h"
-#include "base/texts.h"
 #include "pdf/password_cipher.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -24,6 +23,9 @@ constexpr wchar_t UserProfilesKeyFormat[] = L"Software\\%s\\PDF Profiles";      
 
 constexpr const wchar_t* CountValue = ProfilesCountValue;
 constexpr const wchar_t* CurrentValue = CurrentProfileValue;
+// The name of the profile made when there is none. Saved with the list, it is the
+// user's data from then on: the same in every language the sheet is shown in.
+constexpr wchar_t DefaultProfileName[] = L"Default";
 
 enum class FieldKind { Text, Number, Password };
 
@@ -316,7 +318,7 @@ bool LoadPdfProfiles(Failure& failure) {
 
     if (Settings.Profiles.Count() == 0) {
         PdfProfile profile = MakeDefaultProfile();
-        wcsncpy(profile.name, LoadText(IDS_DEFAULT_PROFILE_NAME).c_str(), ARRAYSIZE(profile.name) - 1);
+        wcsncpy(profile.name, DefaultProfileName, ARRAYSIZE(profile.name) - 1);
         Settings.Profiles.Append(profile);
     }
     return true;

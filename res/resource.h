@@ -176,8 +176,6 @@
 // The file-open filter: pairs of a name and its patterns, each ended by "|".
 #define IDS_PROGRAM_FILE_FILTER 3054
 #define IDS_OUTPUT_FOLDER_TITLE 3055
-// The profile the store makes when there is none.
-#define IDS_DEFAULT_PROFILE_NAME 3056
 // Drop-down lists: consecutive strings from the first, an item's position its offset.
 #define IDS_TRANSFER_MODES 3060         // 3 items
 #define IDS_PAGE_LAYOUTS 3063           // 4 items

@@ -20,6 +20,9 @@ wine32_works() {
     [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 2>&1
 }
 
+# Changes with what make_prefix puts into a prefix: prefixes made before are made again.
+PREFIX_SETUP=2
+
 # Creates a prefix in $1 for tests or for running the program, then waits for Wine to
 # finish writing it. $2 = "headless" uses the null graphics driver. (A subshell: the
 # caller's variables stay as they were.)
@@ -33,6 +36,13 @@ make_prefix() (
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
         printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
+        # The fonts that stand in for the dialogs' "MS Shell Dlg": Wine maps it to "Tahoma"
+        # for Western languages and to "MS UI Gothic" for Japanese, neither of which is
+        # here. The distribution's proportional Japanese font (tools/install-deps.sh)
+        # draws Japanese; naming Tahoma's stand-in keeps Wine from drawing Western
+        # dialogs with that font too.
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+        printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="DejaVu Sans"\r\n\r\n'
         if [ "$mode" = headless ]; then
             printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
         fi
@@ -98,11 +108,11 @@ winepath_of() {
 
 # Makes the prefix $1 (mode $2, as make_prefix) unless an earlier run completed it.
 ensure_prefix() {
-    if [ ! -f "$1/.complete" ]; then
+    if [ "$(cat "$1/.complete" 2>/dev/null)" != "$PREFIX_SETUP" ]; then
         echo "Preparing a Wine prefix in $1 ..."
         rm -rf "$1"
         make_prefix "$1" "$2"
-        touch "$1/.complete"
+        echo "$PREFIX_SETUP" >"$1/.complete"
     fi
 }
 
