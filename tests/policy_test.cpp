@@ -163,7 +163,11 @@ TEST_F(PolicyTemplates, WriteTheMachineValuesTheProgramReadsWithTheirTypesAndSet
 
 void Apply(const Effect& effect) {
     if (effect.type == L"DELETE") {
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, effect.key.c_str(), effect.name.c_str());
+        // RegDeleteKeyValueW takes no view: the key is opened in the one the values are in.
+        HKEY raw = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, effect.key.c_str(), 0,
+                          KEY_SET_VALUE | InstallerView(HKEY_LOCAL_MACHINE), &raw) == ERROR_SUCCESS)
+            RegDeleteValueW(UniqueRegKey(raw).get(), effect.name.c_str());
     } else if (effect.type == L"REG_DWORD") {
         SetDword(HKEY_LOCAL_MACHINE, effect.key.c_str(), effect.name.c_str(), wcstoul(effect.value.c_str(), nullptr, 10));
     } else {
@@ -288,7 +292,7 @@ void ExpectStoredByPdfPage(const Effect& effect, const Probe& probe) {
     } else if (effect.name == ProfilesCountValue) {
         EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, probe.userPath, ProfilesCountValue), 1u);
         EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, probe.userPath, ProfileValueName(0, L"Profile name").c_str()),
-                  LoadText(IDS_DEFAULT_PROFILE_NAME));
+                  L"Default");  // the built-in profile's name, the same in every language
     } else if (effect.state == L"enabled") {
         EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, probe.userPath, effect.name.c_str()), std::nullopt);
     }
