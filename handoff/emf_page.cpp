@@ -6,6 +6,7 @@
 #include "base/registry.h"
 #include "handoff/handoff_pages.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 #include "settings/settings.h"
 
 namespace {
@@ -25,7 +26,7 @@ void ApplyEmfPage(HWND) {
         ShowFailure(failure, nullptr);
         return;
     }
-    WriteDwordValue(key.get(), L"EMF: Enabled", Settings.EmfEnabled);
+    WriteDwordValue(key.get(), ValueName::EmfEnabled, Settings.EmfEnabled);
 }
 
 }  // namespace

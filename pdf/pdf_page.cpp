@@ -12,6 +12,7 @@
 #include "pdf/profile_sheet.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 #include "settings/settings.h"
 
 namespace {
@@ -172,12 +173,12 @@ void ApplyPdfPage(HWND) {
     if (!CreateUserKey(key, failure)) {
         ShowFailure(failure, nullptr);
     } else {
-        WriteDwordValue(key.get(), L"PDF: Enabled", Settings.PdfEnabled);
-        WriteDwordValue(key.get(), L"PDF: Separate", Settings.PdfSeparate);
+        WriteDwordValue(key.get(), ValueName::PdfEnabled, Settings.PdfEnabled);
+        WriteDwordValue(key.get(), ValueName::PdfSeparate, Settings.PdfSeparate);
         // No control edits it: written back as it was loaded, unless only a part of it was.
         if (!Settings.PdfExcludeFontsPartial)
-            WriteTextValue(key.get(), L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
-        WriteDwordValue(key.get(), L"PDF: Do not embed fonts", Settings.PdfDoNotEmbedFonts);
+            WriteTextValue(key.get(), ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
+        WriteDwordValue(key.get(), ValueName::PdfDoNotEmbedFonts, Settings.PdfDoNotEmbedFonts);
     }
     key.reset();
     // The profiles live under a key of their own: saved even when the user key failed.

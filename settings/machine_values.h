@@ -1,6 +1,7 @@
 // The values the program reads below HKEY_LOCAL_MACHINE: the one list of their keys,
-// names and types. The start-up load and the Agent page read them by these names, and
-// the administrative templates in policy/ are checked against this list.
+// names and types. The start-up load and the Agent page read them by these names, the
+// EMF and PDF pages write the user's values of the same names by them, and the
+// administrative templates in policy/ are checked against this list.
 #pragma once
 
 #include <windows.h>
