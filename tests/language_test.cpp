@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "base/globals.h"
+#include "base/late_binding.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
+#include "tests/support/screen_reader.h"
 
 namespace {
 
@@ -189,18 +191,19 @@ struct ShownLanguageCase {
     std::vector<std::wstring> tabs;
     const wchar_t* portrait;  // a template's text
     const wchar_t* boxCaption;  // the string table's
+    const wchar_t* pictureName;  // the string table's, as a screen reader hears it
 };
 
 const ShownLanguageCase ShownLanguageCases[] = {
     {"de_DE", German, {L"Allgemein", L"Papier", L"Agent", L"EMF", L"PDF", L"Info"}, L"&Hochformat",
-     L"Eigenschaften von Lumarel Printer"},
+     L"Eigenschaften von Lumarel Printer", L"Hochformat"},
     {"ja_JP", Japanese, {L"全般", L"用紙", L"エージェント", L"EMF", L"PDF", L"バージョン情報"}, L"縦(&P)",
-     L"Lumarel Printerのプロパティ"},
+     L"Lumarel Printerのプロパティ", L"縦"},
     // A language the program does not have: English.
     {"fr_FR", MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), {L"General", L"Paper", L"Agent", L"EMF", L"PDF", L"About"},
-     L"&Portrait", L"Lumarel Printer properties"},
+     L"&Portrait", L"Lumarel Printer properties", L"Portrait"},
     {"", English, {L"General", L"Paper", L"Agent", L"EMF", L"PDF", L"About"}, L"&Portrait",
-     L"Lumarel Printer properties"},
+     L"Lumarel Printer properties", L"Portrait"},
 };
 
 const ShownLanguageCase& CaseOfThisRun() {
@@ -219,7 +222,10 @@ TEST_F(ShownLanguage, SheetTabsTextsAndBoxesInTheUsersLanguage) {
     ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
     EXPECT_EQ(TabTitles(sheet.window()), expected.tabs);
-    EXPECT_EQ(ControlText(sheet.ShowPage(IDD_GENERAL_PAGE), IDC_PORTRAIT), expected.portrait);
+    ComApartment com;
+    HWND general = sheet.ShowPage(IDD_GENERAL_PAGE);
+    EXPECT_EQ(ControlText(general, IDC_PORTRAIT), expected.portrait);
+    EXPECT_EQ(SpokenBy(GetDlgItem(general, IDC_ORIENTATION_PICTURE)).name, expected.pictureName);
     EXPECT_EQ(std::wstring(SheetCaption), expected.boxCaption);
     // The profile made when there is none is saved under its name: the same in every language.
     EXPECT_STREQ(Settings.Profiles.At(0).name, L"Default");
