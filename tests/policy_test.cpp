@@ -158,8 +158,9 @@ TEST_F(PolicyTemplates, WriteTheMachineValuesTheProgramReadsWithTheirTypesAndSet
 }
 
 // ---------------------------------------------------------------------------
-// Applied to a clean registry, as a computer's registry holds them after the policy
-// reached it, and seen by a user who has nothing of his own.
+// Applied to the registry of a fresh installation (the Agent page's machine values, so
+// that a disabled policy's deletions show), as a computer's registry holds them after
+// the policy reached it, and seen by a user who has nothing of his own.
 
 void Apply(const Effect& effect) {
     if (effect.type == L"DELETE") {
@@ -250,7 +251,7 @@ void ExpectShown(ProgramUnderTest& program, const Effect& effect, const Probe& p
     }
 }
 
-class PolicyEffects : public RegistryTest, public ::testing::WithParamInterface<const wchar_t*> {
+class PolicyEffects : public InstalledRegistryTest, public ::testing::WithParamInterface<const wchar_t*> {
 protected:
     // This state's effects on the values whose probe is (or is not) a hidden page.
     std::vector<Effect> Selected(bool hideSwitches) {
