@@ -14,9 +14,10 @@ inline constexpr wchar_t WebSiteAddress[] = L"https://www.lumarel.example/";
 // an access-key mark.
 std::wstring ComposeVersionText(const wchar_t* version);
 
-// The banner: white text on grey, 8 pixels from the left edge, centred vertically, in
-// the default GUI font whatever the dialog's font is; the margin and the font at the
-// display scale `dpi` (8 pixels at 96 DPI).
+// The banner: white text on grey (in a high-contrast theme: the theme's window text
+// on its window colour, in a frame of the text colour), 8 pixels from the left edge,
+// centred vertically, in the default GUI font whatever the dialog's font is; the margin
+// and the font at the display scale `dpi` (8 pixels at 96 DPI).
 void DrawBanner(HDC dc, RECT area, const wchar_t* text, int dpi);
 
 // The shell's ShellExecuteW that the web button calls, bound at the first click. A test

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/about.h"
+#include "base/accessibility.h"
 #include "base/display_scale.h"
 #include "base/handles.h"
 #include "base/late_binding.h"
@@ -27,16 +28,27 @@ std::wstring ComposeVersionText(const wchar_t* version) {
 }
 
 void DrawBanner(HDC dc, RECT area, const wchar_t* text, int dpi) {
-    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    const bool highContrast = HighContrastOn();
+    if (highContrast) {
+        // The theme's window colours, framed so that the banner stands out from the page.
+        FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
+        FrameRect(dc, &area, GetSysColorBrush(COLOR_WINDOWTEXT));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    } else {
+        FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        SetTextColor(dc, RGB(255, 255, 255));
+    }
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    // The stock font has the screen's scale; on a monitor of another, the same font at its size.
+    // The stock font has the screen's scale; on a monitor of another, the same font at
+    // its size. In a high-contrast theme its letters are not smoothed: every pixel of
+    // them has the theme's text colour.
     HGDIOBJ stockFont = GetStockObject(DEFAULT_GUI_FONT);
     UniqueFont scaledFont;
     const int screenDpi = ScreenDpi();
     LOGFONTW shape{};
-    if (dpi != screenDpi && GetObjectW(stockFont, sizeof shape, &shape)) {
+    if ((dpi != screenDpi || highContrast) && GetObjectW(stockFont, sizeof shape, &shape)) {
         shape.lfHeight = MulDiv(shape.lfHeight, dpi, screenDpi);
+        if (highContrast) shape.lfQuality = NONANTIALIASED_QUALITY;
         scaledFont.reset(CreateFontIndirectW(&shape));
     }
     SelectedObject font(dc, scaledFont ? scaledFont.get() : stockFont);

@@ -1,7 +1,8 @@
 // ShowProperties as properties.dll exports it for host programs. The sheet needs
 // version 6 of the common controls whatever the host's manifest asks for, so the
 // library's own manifest (resource 2) is made the active context around the sheet.
-// Nothing here changes the host's process-wide state (DLL search order, DPI mode).
+// Nothing here changes the host's process-wide state (DLL search order, DPI mode). Like
+// the program, the library holds the single-instance name while its sheet is open.
 #include <windows.h>
 
 #include "app/sheet.h"
@@ -44,6 +45,10 @@ private:
 }  // namespace
 
 extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper) {
+    // The program's guard, held while this sheet is open: a running properties.exe or
+    // another host's sheet keeps this one from opening, and this one keeps them.
+    UniqueHandle sheetGuard;
+    if (!TakeSheetGuard(sheetGuard)) return SheetAlreadyOpen;
     LibraryActivationContext commonControls6;
     return RunPropertySheet(noGeneral, noPaper);
 }

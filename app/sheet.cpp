@@ -1,9 +1,11 @@
 #include "app/sheet.h"
 
 #include <cstring>
+#include <cwchar>
 #include <tuple>
 
 #include "app/about.h"
+#include "base/accessibility.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/registry.h"
@@ -69,11 +71,14 @@ void SetSheetIcons(HWND sheet, int dpi) {
     }
 }
 
-// Follows the sheet to a monitor of another scale: new icons of that scale's sizes.
-LRESULT CALLBACK SheetScaleSubclass(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(sheet, SheetScaleSubclass, 0);
+// Follows the sheet to a monitor of another scale (new icons of that scale's sizes) and
+// into or out of a high-contrast theme (the pictures the pages draw are drawn anew).
+LRESULT CALLBACK SheetDisplaySubclass(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(sheet, SheetDisplaySubclass, 0);
     const LRESULT result = DefSubclassProc(sheet, message, wParam, lParam);
     if (message == WM_DPICHANGED) SetSheetIcons(sheet, LOWORD(wParam));  // the new scale
+    if (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)
+        RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return result;
 }
 
@@ -107,7 +112,7 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
         case PSCB_INITIALIZED:
             if (sheet) {
                 SetSheetIcons(sheet, WindowDpi(sheet));
-                SetWindowSubclass(sheet, SheetScaleSubclass, 0, 0);
+                SetWindowSubclass(sheet, SheetDisplaySubclass, 0, 0);
             }
             break;
         case PSCB_BUTTONPRESSED:
@@ -129,6 +134,19 @@ PROPSHEETHEADERW MakeSheetHeader(std::vector<HPROPSHEETPAGE>& pages, int startPa
     header.pfnCallback = SheetCallback;
     header.nStartPage = static_cast<UINT>(startPage);
     return header;
+}
+
+bool TakeSheetGuard(UniqueHandle& guard) {
+    wchar_t name[MAX_PATH];
+    _snwprintf(name, MAX_PATH, L"%s_properties_mutex", PrinterName);
+    name[MAX_PATH - 1] = L'\0';
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, name));
+    // Read at once, whatever CreateMutexW returned: a name held by another session's
+    // object, or with a DACL that refuses us, fails with ERROR_ACCESS_DENIED.
+    const DWORD status = GetLastError();
+    if (status == ERROR_ALREADY_EXISTS || status == ERROR_ACCESS_DENIED) return false;
+    guard = std::move(mutex);
+    return true;
 }
 
 void StoreLastViewedPage() {
@@ -215,6 +233,7 @@ int RunPropertySheet(int noGeneral, int noPaper) {
     // Some platforms never report button presses to the callback; the page viewed
     // last is then stored once the sheet has closed.
     if (!SheetReportedButtonPress()) StoreLastViewedPage();
+    EndScreenReaderApartment();
 
     ReleaseSheetResources();
     return SheetClosed;

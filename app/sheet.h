@@ -50,6 +50,13 @@ void ResetButtonPressReport();
 // The single-instance guard of properties.exe, released when its sheet has closed.
 extern UniqueHandle PropertiesMutex;
 
+// Creates the named mutex "Lumarel Printer_properties_mutex" that properties.exe and
+// properties.dll hold while their sheet is open, so that one sheet at a time edits the
+// settings in the session. False when the name exists already, or exists and may not be
+// opened: another sheet is open, and `guard` is left empty. Any other failure to create
+// it lets the caller go on without a guard.
+bool TakeSheetGuard(UniqueHandle& guard);
+
 // Everything the sheet shows, from the registry: the settings, then the PDF profiles.
 // 1 when loaded, 0 when a key exists but could not be opened: the user is told which,
 // and the profiles are not read after the settings failed.
@@ -59,7 +66,8 @@ int LoadSheetSettings();
 enum ShowPropertiesResult : int {
     SheetClosed = 0,             // the sheet was shown and closed, by whatever button
     SettingsNotLoaded = 1,       // a registry key could not be opened (the user saw why); no sheet
-    SheetAlreadyOpen = 2,        // a sheet of this process is open (any thread); no second one
+    SheetAlreadyOpen = 2,        // a sheet of this module is open (this process on any thread, the
+                                 // program or another host); no second one
     NotInProgramProcess = 3,     // properties.exe's export called by a process that loaded the
                                  // .exe as a library (hosts use properties.dll)
 };

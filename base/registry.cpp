@@ -1,18 +1,38 @@
 #include "base/registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <vector>
 
+#include "base/late_binding.h"
 #include "base/texts.h"
 
 std::wstring FormatWithKeyName(const wchar_t* format) {
     return FormatString(format, RegistryKeyName, RegistryKeyName);
 }
 
+REGSAM RegistryViewFor(HKEY root) {
+#ifdef _WIN64
+    (void)root;
+    return 0;  // the native view is the 64-bit one
+#else
+    if (root != HKEY_LOCAL_MACHINE) return 0;
+    // Bound at run time: systems before Windows XP SP2 lack the call and have no other view.
+    static const REGSAM view = [] {
+        using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+        const auto isWow64 =
+            EntryPoint<IsWow64ProcessFunction>(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
+        BOOL wow64 = FALSE;
+        return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64 ? REGSAM{KEY_WOW64_64KEY} : REGSAM{0};
+    }();
+    return view;
+#endif
+}
+
 LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key) {
     HKEY raw = nullptr;
-    LONG status = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &raw);
+    LONG status = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | RegistryViewFor(root), &raw);
     key.reset(status == ERROR_SUCCESS ? raw : nullptr);
     return status;
 }
@@ -20,22 +40,32 @@ LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key) {
 LONG CreateKeyForWrite(HKEY root, const std::wstring& path, UniqueRegKey& key, REGSAM extraAccess) {
     HKEY raw = nullptr;
     LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_WRITE | extraAccess, nullptr, &raw, nullptr);
+                                  KEY_WRITE | extraAccess | RegistryViewFor(root), nullptr, &raw, nullptr);
     key.reset(status == ERROR_SUCCESS ? raw : nullptr);
     return status;
 }
 
-bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD* bytesRead) {
-    if (!key) return false;
+namespace {
+
+// ReadValueBytes with the reason of a failure: ERROR_MORE_DATA for a value longer than `size`.
+LONG QueryValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD* bytesRead) {
+    if (!key) return ERROR_INVALID_HANDLE;
     // Read into a scratch copy: after a failed read the contents of the buffer are
     // undefined, and the caller's field must keep its value.
     std::vector<BYTE> scratch(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
     DWORD got = size;
-    if (RegQueryValueExW(key, name, nullptr, nullptr, scratch.data(), &got) != ERROR_SUCCESS) return false;
-    if (got > size) return false;
+    LONG status = RegQueryValueExW(key, name, nullptr, nullptr, scratch.data(), &got);
+    if (status != ERROR_SUCCESS) return status;
+    if (got > size) return ERROR_MORE_DATA;
     std::memcpy(data, scratch.data(), got);
     if (bytesRead) *bytesRead = got;
-    return true;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD* bytesRead) {
+    return QueryValueBytes(key, name, data, size, bytesRead) == ERROR_SUCCESS;
 }
 
 bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD& value) {
@@ -46,21 +76,24 @@ bool ReadDwordValue(HKEY key, const wchar_t* name, int& value) {
     return ReadValueBytes(key, name, &value, sizeof value);
 }
 
-bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
-    if (units == 0) return false;
+TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
+    if (units == 0) return TextRead::NotRead;
     std::vector<wchar_t> scratch(units, L'\0');
     DWORD got = 0;
-    if (!ReadValueBytes(key, name, scratch.data(), static_cast<DWORD>(units * sizeof(wchar_t)), &got)) return false;
+    LONG status = QueryValueBytes(key, name, scratch.data(), static_cast<DWORD>(units * sizeof(wchar_t)), &got);
+    if (status == ERROR_MORE_DATA) return TextRead::TooLong;
+    if (status != ERROR_SUCCESS) return TextRead::NotRead;
     // An odd trailing byte is taken as it is: it becomes the low byte of a unit whose
     // high byte stays zero.
-    size_t length = (got + 1) / sizeof(wchar_t);
-    if (length >= units) length = units - 1;
-    scratch[length] = L'\0';
+    const size_t length = (got + 1) / sizeof(wchar_t);
     // The stored text may hold its own terminator earlier; copy up to it.
+    const size_t fits = std::min(length, units - 1);
     size_t copied = 0;
-    for (; copied < length && scratch[copied] != L'\0'; ++copied) text[copied] = scratch[copied];
+    for (; copied < fits && scratch[copied] != L'\0'; ++copied) text[copied] = scratch[copied];
     text[copied] = L'\0';
-    return true;
+    // Every unit of the buffer was stored and none ended the text: the last one is left out.
+    const bool cut = copied == units - 1 && length == units && scratch[units - 1] != L'\0';
+    return cut ? TextRead::Cut : TextRead::Whole;
 }
 
 bool CountValues(HKEY key, DWORD& count) {

@@ -1,7 +1,8 @@
 // The one place that reads and writes registry values. Reads never fail loudly: an
 // absent or unreadable value leaves the destination as it was. Keys are opened for
 // reading with KEY_READ and created for writing, below HKEY_CURRENT_USER only, with
-// KEY_WRITE and REG_OPTION_NON_VOLATILE.
+// KEY_WRITE and REG_OPTION_NON_VOLATILE. HKEY_LOCAL_MACHINE is always opened in the
+// 64-bit view where the system has one (RegistryViewFor).
 #pragma once
 
 #include <windows.h>
@@ -20,6 +21,13 @@ inline constexpr wchar_t PrinterName[] = L"Lumarel Printer";
 // every %s of the format is filled with RegistryKeyName.
 std::wstring FormatWithKeyName(const wchar_t* format);
 
+// The access flag that selects the registry view for keys below `root`: the product's
+// installer and driver are native 64-bit programs on 64-bit Windows and keep the machine
+// values in the 64-bit view, so a 32-bit process there opens HKEY_LOCAL_MACHINE with
+// KEY_WOW64_64KEY. 0 for every other root, for a 64-bit process and on 32-bit Windows
+// (where older systems would refuse the flag).
+REGSAM RegistryViewFor(HKEY root);
+
 // Opens root\path with KEY_READ. Returns the Win32 status; on success `key` owns the handle.
 LONG OpenKeyForRead(HKEY root, const std::wstring& path, UniqueRegKey& key);
 
@@ -35,11 +43,29 @@ bool ReadValueBytes(HKEY key, const wchar_t* name, void* data, DWORD size, DWORD
 bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD& value);
 bool ReadDwordValue(HKEY key, const wchar_t* name, int& value);
 
+// What a text read took of the stored value.
+enum class TextRead {
+    NotRead,  // absent or unreadable: `text` is untouched
+    Whole,    // `text` holds the stored text up to its terminator
+    Cut,      // the stored text fills the buffer without a terminator: `text` lacks its last unit
+    TooLong,  // the value is longer than the buffer: `text` is untouched
+};
+
 // Reads a text of at most `units` code units including the terminator. The stored bytes
 // are taken as they are into a zeroed buffer (an odd last byte makes a unit of its own).
-// On success `text` holds a terminated string: a stored text that fills the buffer
-// without a terminator is cut short by one unit. A text longer than the buffer is a failure.
-bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units);
+// Whole or Cut leave a terminated string in `text`.
+TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units);
+
+template <size_t N>
+TextRead ReadText(HKEY key, const wchar_t* name, wchar_t (&text)[N]) {
+    return ReadText(key, name, text, N);
+}
+
+// The same, true when `text` was filled (whole or cut short by one unit).
+inline bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
+    const TextRead read = ReadText(key, name, text, units);
+    return read == TextRead::Whole || read == TextRead::Cut;
+}
 
 template <size_t N>
 bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t (&text)[N]) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/accessibility.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/handles.h"
@@ -39,8 +40,18 @@ const ResolutionPair* PairOfEntry(HWND list, LRESULT index) {
     return data == CB_ERR ? nullptr : reinterpret_cast<const ResolutionPair*>(data);
 }
 
+// The picture shows portrait paper for portrait and landscape paper for any other
+// orientation the device mode holds; none without one.
+UINT OrientationPictureName(short orientation) {
+    if (orientation <= 0) return 0;
+    return orientation == DMORIENT_PORTRAIT ? IDS_PORTRAIT_PICTURE : IDS_LANDSCAPE_PICTURE;
+}
+
 void ShowOrientation(HWND page) {
     CheckRadioChoice(page, {IDC_PORTRAIT, IDC_LANDSCAPE}, GeneralSettings.orientation - DMORIENT_PORTRAIT);
+    // Screen readers read the picture as a graphic named after what it shows.
+    SetAccessibleName(GetDlgItem(page, IDC_ORIENTATION_PICTURE), OrientationPictureName(GeneralSettings.orientation),
+                      ROLE_SYSTEM_GRAPHIC);
 }
 
 // Takes orientation and resolution from a device mode and shows them; the first list
@@ -92,12 +103,23 @@ void InitGeneralPage(HWND page) {
     if (!read) EnumChildWindows(page, DisableChildWindow, 0);
 }
 
-// The colours of bitmaps 117 and 118 (tools/make_images.py draws those).
-constexpr COLORREF PaperWhite = RGB(255, 255, 255);
-constexpr COLORREF PaperEdge = RGB(64, 64, 64);
-constexpr COLORREF FoldedCorner = RGB(210, 210, 210);
-constexpr COLORREF LetterMark = RGB(128, 128, 128);
-constexpr COLORREF TextLines = RGB(160, 160, 160);
+// The colours of the sheet of paper and of what lies around it.
+struct PaperColours {
+    COLORREF face, paper, edge, fold, letter, lines;
+};
+
+// Those of bitmaps 117 and 118 (tools/make_images.py draws those), on the dialog's face.
+PaperColours BitmapColours() {
+    return {GetSysColor(COLOR_BTNFACE), RGB(255, 255, 255), RGB(64, 64, 64), RGB(210, 210, 210), RGB(128, 128, 128),
+            RGB(160, 160, 160)};
+}
+
+// A high-contrast theme's: the paper as a window, and its edge and marks in the
+// window's text colour, which the theme makes stand out against it.
+PaperColours ThemeColours() {
+    const COLORREF window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT);
+    return {GetSysColor(COLOR_BTNFACE), window, text, window, text, text};
+}
 
 void FillArea(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
     RECT area{left, top, right, bottom};
@@ -115,7 +137,7 @@ void FillPolygon(HDC dc, const POINT* points, int count, HBRUSH brush) {
 // at every display scale: `size` is the bitmap's size in pixels at 96 DPI, `origin`
 // where its top left corner goes. Every length of the bitmap grows with the scale; the
 // lines keep one width.
-void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi) {
+void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi, const PaperColours& colours) {
     const int saved = SaveDC(dc);  // FillArea changes the background colour
     // A pixel column or row of the bitmap, as the left or top edge at this scale.
     auto x = [&](int column) { return origin.x + ScaleToDpi(column, dpi); };
@@ -124,26 +146,27 @@ void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi) {
 
     // The page, with the bitmap's margins, and its edge.
     const int left = 3, top = 2, right = size.cx - 4, bottom = size.cy - 3;  // inclusive, as in the bitmap
-    FillArea(dc, x(left), y(top), x(right + 1), y(bottom + 1), PaperEdge);
-    FillArea(dc, x(left) + line, y(top) + line, x(right + 1) - line, y(bottom + 1) - line, PaperWhite);
+    FillArea(dc, x(left), y(top), x(right + 1), y(bottom + 1), colours.edge);
+    FillArea(dc, x(left) + line, y(top) + line, x(right + 1) - line, y(bottom + 1) - line, colours.paper);
 
     // The folded top right corner: cut away above the diagonal, the flap below it.
     const int fold = 7, foldLeft = right - fold;
     const int cornerLeft = x(foldLeft), cornerTop = y(top);
     const int cornerRight = x(right + 1), cornerBottom = y(top + fold + 1);
     const POINT cut[] = {{cornerLeft, cornerTop}, {cornerRight + 1, cornerTop}, {cornerRight + 1, cornerBottom}};
-    FillPolygon(dc, cut, 3, GetSysColorBrush(COLOR_BTNFACE));
-    UniqueBrush flap(CreateSolidBrush(FoldedCorner));
+    UniqueBrush face(CreateSolidBrush(colours.face));
+    if (face) FillPolygon(dc, cut, 3, face.get());
+    UniqueBrush flap(CreateSolidBrush(colours.fold));
     const POINT flapCorners[] = {{cornerLeft, cornerTop}, {cornerLeft, cornerBottom}, {cornerRight, cornerBottom}};
     if (flap) FillPolygon(dc, flapCorners, 3, flap.get());
-    UniqueBrush edge(CreateSolidBrush(PaperEdge));
+    UniqueBrush edge(CreateSolidBrush(colours.edge));
     const POINT diagonal[] = {{cornerLeft, cornerTop},
                               {cornerLeft + line, cornerTop},
                               {cornerRight, cornerBottom - line},
                               {cornerRight, cornerBottom}};
     if (edge) FillPolygon(dc, diagonal, 4, edge.get());
-    FillArea(dc, cornerLeft, cornerTop, cornerLeft + line, cornerBottom, PaperEdge);
-    FillArea(dc, cornerLeft, cornerBottom - line, cornerRight, cornerBottom, PaperEdge);
+    FillArea(dc, cornerLeft, cornerTop, cornerLeft + line, cornerBottom, colours.edge);
+    FillArea(dc, cornerLeft, cornerBottom - line, cornerRight, cornerBottom, colours.edge);
 
     // The big letter "A" in the top left, of 2 by 2 pixel cells at 96 DPI.
     static const char* const Letter[] = {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"};
@@ -152,7 +175,7 @@ void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi) {
         for (int column = 0; Letter[row][column]; ++column)
             if (Letter[row][column] == '#')
                 FillArea(dc, x(letterLeft + 2 * column), y(letterTop + 2 * row), x(letterLeft + 2 * column + 2),
-                         y(letterTop + 2 * row + 2), LetterMark);
+                         y(letterTop + 2 * row + 2), colours.letter);
 
     // Lines of text every 3 pixels: beside the letter and the fold first, then across;
     // every fourth one shorter.
@@ -162,7 +185,7 @@ void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi) {
         const int start = row < letterBottom ? letterLeft + 12 : left + 3;
         int end = row <= top + fold + 1 ? foldLeft - 2 : right - 3;
         if (count % 4 == 3) end = start + (end - start) * 2 / 3;
-        if (end - start >= 2) FillArea(dc, x(start), y(row), x(end + 1), y(row) + line, TextLines);
+        if (end - start >= 2) FillArea(dc, x(start), y(row), x(end + 1), y(row) + line, colours.lines);
     }
     RestoreDC(dc, saved);
 }
@@ -177,12 +200,14 @@ void DrawOrientationPicture(const DRAWITEMSTRUCT& item) {
     MapWindowPoints(HWND_DESKTOP, item.hwndItem, reinterpret_cast<POINT*>(&area), 2);
     FillRect(item.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
     // The bitmap itself at 100 %; at any other scale the same picture drawn at that
-    // size, not the bitmap stretched (blurred or blocky).
+    // size, not the bitmap stretched (blurred or blocky); in a high-contrast theme drawn
+    // at every scale, in the theme's colours.
     const int dpi = WindowDpi(item.hwndItem);
-    if (dpi != StandardDpi) {
+    const bool highContrast = HighContrastOn();
+    if (dpi != StandardDpi || highContrast) {
         const SIZE scaled{ScaleToDpi(size.bmWidth, dpi), ScaleToDpi(size.bmHeight, dpi)};
         DrawPaperSheet(item.hDC, CenteredPicturePosition(area, scaled.cx, scaled.cy), {size.bmWidth, size.bmHeight},
-                       dpi);
+                       dpi, highContrast ? ThemeColours() : BitmapColours());
         return;
     }
     UniqueMemoryDc memory(CreateCompatibleDC(item.hDC));

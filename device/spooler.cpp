@@ -40,9 +40,15 @@ EntryPoints LoadEntryPoints() {
     return points;
 }
 
-// Bound once, at the first call (a function-local static is initialised once).
+// Bound once, at the first call (a function-local static is initialised once). Every
+// call fetches its entry point here just before it runs, and starts with no last error:
+// a failure then carries the call's own code, or none when the call sets none (Wine's
+// driver calls often do not), never one that an earlier call left behind. Binding the
+// DLL is such a call: winspool.drv creates a named mutex when it is loaded, which leaves
+// ERROR_ALREADY_EXISTS whenever another process has it loaded too.
 const EntryPoints& Spooler() {
     static const EntryPoints points = LoadEntryPoints();
+    SetLastError(ERROR_SUCCESS);
     return points;
 }
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "base/accessibility.h"
 #include "base/late_binding.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
@@ -22,6 +23,7 @@
 #include "base/texts.h"
 #include "handoff/handoff_pages.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 #include "settings/regtools.h"
 #include "settings/settings.h"
 
@@ -39,20 +41,19 @@ enum AgentRow {
     AgentRowCount
 };
 
-struct RowShape {
-    const wchar_t* name;
-    DWORD type;
-};
-
-const RowShape AgentRows[AgentRowCount] = {
-    {L"Client Application", REG_SZ},
-    {L"Transfer Mode", REG_DWORD},
-    {L"Target window title", REG_SZ},
-    {L"Message ID", REG_DWORD},
-    {L"Output Directory", REG_SZ},
-    {L"Preprocessing: Enabled", REG_DWORD},
-    {L"Preprocessing: Application", REG_SZ},
-};
+// The rows are the Agent values of the machine list, which reads them in this order.
+constexpr const MachineValue* AgentRows = MachineValues + FirstAgentValue;
+static_assert(AgentRowCount == AgentValueCount, "one row per Agent value");
+constexpr bool RowsInListOrder() {
+    const wchar_t* const names[AgentRowCount] = {
+        ValueName::ClientApplication, ValueName::TransferMode,         ValueName::TargetWindowTitle,
+        ValueName::MessageId,         ValueName::OutputDirectory,      ValueName::PreprocessingEnabled,
+        ValueName::PreprocessingApplication};
+    for (int row = 0; row < AgentRowCount; ++row)
+        if (AgentRows[row].name != names[row]) return false;
+    return true;
+}
+static_assert(RowsInListOrder(), "the AgentRow enumeration follows the machine list");
 
 using AgentTable = RegRecord[AgentRowCount + 1];  // and the terminator
 
@@ -162,6 +163,12 @@ void InitAgentPage(HWND page) {
     EnablePreprocessor(page);
     SetDlgItemTextW(page, IDC_AGENT_PREPROCESSOR, TextOf(table[PreprocessingApplication]));
     FillingAgentPage = false;
+    // For screen readers: the "..." buttons say what they choose; the preprocessor's box
+    // follows a check box, which the system does not take for its label.
+    SetAccessibleNames(page, {{IDC_AGENT_APPLICATION_BROWSE, IDS_BROWSE_APPLICATION, ROLE_SYSTEM_PUSHBUTTON},
+                              {IDC_AGENT_DIRECTORY_BROWSE, IDS_BROWSE_DIRECTORY, ROLE_SYSTEM_PUSHBUTTON},
+                              {IDC_AGENT_PREPROCESSOR_BROWSE, IDS_BROWSE_PREPROCESSOR, ROLE_SYSTEM_PUSHBUTTON},
+                              {IDC_AGENT_PREPROCESSOR, IDS_PREPROCESSOR_NAME, 0}});
 }
 
 void OnTransferModeChosen(HWND page) {
@@ -221,10 +228,8 @@ void OnAgentCommand(HWND page, WORD code, WORD id) {
 }
 
 // Gives the row a string of its own with the box's whole text. False when no memory
-// could be had; the row then has no string.
+// could be had; the row then keeps the string it had, which is not written either.
 bool TakeBoxText(HWND page, int boxId, RegRecord& row) {
-    std::free(row.string_value);
-    row.string_value = nullptr;
     HWND box = GetDlgItem(page, boxId);
     const int length = GetWindowTextLengthW(box);
     auto* text = static_cast<wchar_t*>(Allocate((static_cast<size_t>(length) + 1) * sizeof(wchar_t)));
@@ -232,6 +237,7 @@ bool TakeBoxText(HWND page, int boxId, RegRecord& row) {
     text[0] = L'\0';
     GetWindowTextW(box, text, length + 1);
     text[length] = L'\0';
+    std::free(row.string_value);
     row.string_value = text;
     return true;
 }
@@ -262,7 +268,9 @@ void ApplyAgentPage(HWND page) {
     // Failures reach the error log only.
     reg_create_records(written);
 
-    reg_free_records(AgentUserTable);
+    // From now on the page stands for what was just applied: choosing "send message"
+    // again shows the applied target, not an empty or a machine one.
+    AgentFromUserKey = true;
     reg_free_records(AgentMachineTable);
 }
 

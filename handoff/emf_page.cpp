@@ -6,6 +6,7 @@
 #include "base/registry.h"
 #include "handoff/handoff_pages.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 #include "settings/settings.h"
 
 namespace {
@@ -25,7 +26,7 @@ void ApplyEmfPage(HWND) {
         ShowFailure(failure, nullptr);
         return;
     }
-    WriteDwordValue(key.get(), L"EMF: Enabled", Settings.EmfEnabled);
+    WriteDwordValue(key.get(), ValueName::EmfEnabled, Settings.EmfEnabled);
 }
 
 }  // namespace
@@ -33,6 +34,9 @@ void ApplyEmfPage(HWND) {
 INT_PTR CALLBACK EmfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            // Each sheet starts clean: a change that an earlier sheet of this process
+            // left unapplied (cancelled in a host's first call) is not this sheet's.
+            EmfPageChanged = false;
             CheckDlgButton(page, IDC_EMF_SAVE, Settings.EmfEnabled);
             return TRUE;
         case WM_COMMAND:

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/accessibility.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
 #include "base/registry.h"
@@ -11,6 +12,7 @@
 #include "pdf/profile_sheet.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 #include "settings/settings.h"
 
 namespace {
@@ -51,6 +53,8 @@ void InitPdfPage(HWND page) {
     UpdatePdfControls(page);
     FillProfileList(page);
     SelectCurrentProfile(page);
+    // For screen readers: the list's label is its group box, which the system does not take.
+    SetAccessibleName(GetDlgItem(page, IDC_PDF_PROFILE_LIST), IDS_PROFILE_LIST_NAME, ROLE_SYSTEM_LIST);
 }
 
 // False when there was no memory for it; the user has been told.
@@ -169,11 +173,12 @@ void ApplyPdfPage(HWND) {
     if (!CreateUserKey(key, failure)) {
         ShowFailure(failure, nullptr);
     } else {
-        WriteDwordValue(key.get(), L"PDF: Enabled", Settings.PdfEnabled);
-        WriteDwordValue(key.get(), L"PDF: Separate", Settings.PdfSeparate);
-        // No control edits it: written back as it was loaded.
-        WriteTextValue(key.get(), L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
-        WriteDwordValue(key.get(), L"PDF: Do not embed fonts", Settings.PdfDoNotEmbedFonts);
+        WriteDwordValue(key.get(), ValueName::PdfEnabled, Settings.PdfEnabled);
+        WriteDwordValue(key.get(), ValueName::PdfSeparate, Settings.PdfSeparate);
+        // No control edits it: written back as it was loaded, unless only a part of it was.
+        if (!Settings.PdfExcludeFontsPartial)
+            WriteTextValue(key.get(), ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
+        WriteDwordValue(key.get(), ValueName::PdfDoNotEmbedFonts, Settings.PdfDoNotEmbedFonts);
     }
     key.reset();
     // The profiles live under a key of their own: saved even when the user key failed.

@@ -13,7 +13,6 @@
 
 #include "base/messages.h"
 #include "base/registry.h"
-#include "base/texts.h"
 #include "pdf/password_cipher.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -21,10 +20,12 @@
 namespace {
 
 constexpr wchar_t UserProfilesKeyFormat[] = L"Software\\%s\\PDF Profiles";             // below HKCU
-constexpr wchar_t DefaultProfilesKeyFormat[] = L"Software\\%s\\Defaults\\PDF Profiles";  // below HKLM
 
-constexpr wchar_t CountValue[] = L"Profiles count";
-constexpr wchar_t CurrentValue[] = L"Current profile";
+constexpr const wchar_t* CountValue = ProfilesCountValue;
+constexpr const wchar_t* CurrentValue = CurrentProfileValue;
+// The name of the profile made when there is none. Saved with the list, it is the
+// user's data from then on: the same in every language the sheet is shown in.
+constexpr wchar_t DefaultProfileName[] = L"Default";
 
 enum class FieldKind { Text, Number, Password };
 
@@ -90,12 +91,14 @@ int NumberOf(const PdfProfile& profile, const ProfileField& field) {
 }
 
 // A password is taken only from a blob of exactly the stored size; anything else
-// leaves the field empty.
-void ReadPassword(HKEY key, const wchar_t* name, wchar_t* password) {
+// leaves the field empty. True when a value was read, whatever its size.
+bool ReadPassword(HKEY key, const wchar_t* name, wchar_t* password) {
     uint8_t blob[PasswordBlobBytes] = {};
     DWORD got = 0;
-    if (ReadValueBytes(key, name, blob, sizeof blob, &got) && got == sizeof blob) DecryptPasswordBlob(blob, password);
+    const bool read = ReadValueBytes(key, name, blob, sizeof blob, &got);
+    if (read && got == sizeof blob) DecryptPasswordBlob(blob, password);
     SecureZeroMemory(blob, sizeof blob);
+    return read;
 }
 
 // True when a value was written, false when an empty password deleted it or the write failed.
@@ -148,24 +151,27 @@ private:
     std::unordered_set<std::wstring> names_;
 };
 
-PdfProfile ReadProfile(HKEY key, int index, const PresentValueNames& present) {
-    PdfProfile profile = MakeDefaultProfile();
+// Reads the values of one index into a profile with the defaults. False when none of
+// them could be read: the profile holds nothing of its own.
+bool ReadProfile(HKEY key, int index, const PresentValueNames& present, PdfProfile& profile) {
+    profile = MakeDefaultProfile();
+    bool anyRead = false;
     for (const ProfileField& field : ProfileFields) {
         std::wstring name = ProfileValueName(index, field.valueName);
         if (!present.MayHold(name)) continue;
         switch (field.kind) {
             case FieldKind::Text:
-                ReadTextValue(key, name.c_str(), TextOf(profile, field), field.units);
+                anyRead |= ReadTextValue(key, name.c_str(), TextOf(profile, field), field.units);
                 break;
             case FieldKind::Number:
-                ReadDwordValue(key, name.c_str(), NumberOf(profile, field));
+                anyRead |= ReadDwordValue(key, name.c_str(), NumberOf(profile, field));
                 break;
             case FieldKind::Password:
-                ReadPassword(key, name.c_str(), TextOf(profile, field));
+                anyRead |= ReadPassword(key, name.c_str(), TextOf(profile, field));
                 break;
         }
     }
-    return profile;
+    return anyRead;
 }
 
 // Returns the number of values written.
@@ -234,6 +240,13 @@ void DeleteProfilesFrom(HKEY key, int count, int heldBefore, DWORD written) {
     }
 }
 
+bool AppendDefaultProfiles(int count) {
+    for (int made = 0; made < count; ++made) {
+        if (!Settings.Profiles.Append(MakeDefaultProfile())) return false;
+    }
+    return true;
+}
+
 void ReadProfiles(HKEY key) {
     int count = 0;
     ReadDwordValue(key, CountValue, count);
@@ -243,10 +256,22 @@ void ReadProfiles(HKEY key) {
 
     ReadDwordValue(key, CurrentValue, Settings.CurrentProfile);
 
+    // A damaged count (a text "3" read as 51, any large number) must not make profiles
+    // that a save would then store: one without any value of its own is made only when
+    // a later index holds one, or when it is the current profile, so that no index moves
+    // and the current profile stays the one the driver uses.
     PresentValueNames present;
     present.Prepare(key, count);
+    const int current = Settings.CurrentProfile;
+    int emptyPending = 0;  // profiles without a value, not made yet
+    PdfProfile profile;
     for (int index = 0; index < count; ++index) {
-        if (!Settings.Profiles.Append(ReadProfile(key, index, present))) break;
+        if (!ReadProfile(key, index, present, profile) && index != current) {
+            ++emptyPending;
+            continue;
+        }
+        if (!AppendDefaultProfiles(emptyPending) || !Settings.Profiles.Append(profile)) break;
+        emptyPending = 0;
     }
     // Checked against the profiles loaded, so also a list cut short by a lack of memory.
     if (!Settings.Profiles.Contains(Settings.CurrentProfile)) Settings.CurrentProfile = 0;
@@ -260,6 +285,17 @@ std::wstring ProfileValueName(int index, const wchar_t* fieldName) {
     name += L"] ";
     name += fieldName;
     return name;
+}
+
+std::vector<ProfileFieldValue> ProfileFieldValues() {
+    std::vector<ProfileFieldValue> values;
+    for (const ProfileField& field : ProfileFields) {
+        const DWORD type = field.kind == FieldKind::Text     ? REG_SZ
+                           : field.kind == FieldKind::Number ? REG_DWORD
+                                                             : REG_BINARY;
+        values.push_back({field.valueName, type});
+    }
+    return values;
 }
 
 bool LoadPdfProfiles(Failure& failure) {
@@ -282,7 +318,7 @@ bool LoadPdfProfiles(Failure& failure) {
 
     if (Settings.Profiles.Count() == 0) {
         PdfProfile profile = MakeDefaultProfile();
-        wcsncpy(profile.name, LoadText(IDS_DEFAULT_PROFILE_NAME).c_str(), ARRAYSIZE(profile.name) - 1);
+        wcsncpy(profile.name, DefaultProfileName, ARRAYSIZE(profile.name) - 1);
         Settings.Profiles.Append(profile);
     }
     return true;

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/accessibility.h"
 #include "base/page_helpers.h"
 #include "pdf/password_cipher.h"
 #include "pdf/profile_sheet.h"
@@ -60,6 +61,9 @@ void InitSecurityPage(HWND page) {
         CheckDlgButton(page, flag.controlId, static_cast<UINT>(EditedProfile.*flag.field));
     ShowEncryptionLevel(page);
     UpdateSecurityControls(page);
+    // For screen readers: the password boxes follow check boxes, which the system does
+    // not take for their labels.
+    SetAccessibleNames(page, {{IDC_USER_PASSWORD, IDS_USER_PASSWORD_NAME, 0}, {IDC_OWNER_PASSWORD, IDS_OWNER_PASSWORD_NAME, 0}});
 }
 
 void OnSecurityClick(HWND page, int controlId) {

@@ -176,8 +176,6 @@
 // The file-open filter: pairs of a name and its patterns, each ended by "|".
 #define IDS_PROGRAM_FILE_FILTER 3054
 #define IDS_OUTPUT_FOLDER_TITLE 3055
-// The profile the store makes when there is none.
-#define IDS_DEFAULT_PROFILE_NAME 3056
 // Drop-down lists: consecutive strings from the first, an item's position its offset.
 #define IDS_TRANSFER_MODES 3060         // 3 items
 #define IDS_PAGE_LAYOUTS 3063           // 4 items
@@ -185,3 +183,13 @@
 #define IDS_DOCUMENT_COMPRESSIONS 3071  // 2 items
 #define IDS_IMAGES_COMPRESSIONS 3073    // 5 items
 #define IDS_PDF_VERSIONS 3078           // 2 items
+// Names that screen readers speak for controls that show no words of their own.
+#define IDS_PORTRAIT_PICTURE 3090
+#define IDS_LANDSCAPE_PICTURE 3091
+#define IDS_BROWSE_APPLICATION 3092
+#define IDS_BROWSE_DIRECTORY 3093
+#define IDS_BROWSE_PREPROCESSOR 3094
+#define IDS_PREPROCESSOR_NAME 3095
+#define IDS_USER_PASSWORD_NAME 3096
+#define IDS_OWNER_PASSWORD_NAME 3097
+#define IDS_PROFILE_LIST_NAME 3098

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/handles.h"
+#include "base/registry.h"
 
 namespace {
 
@@ -173,7 +174,7 @@ int reg_read_records(RegRecord* table) {
     for (RegRecord* row = table; row && row->root; ++row) {
         SetLastError(ERROR_SUCCESS);
         RowKey key;
-        LONG status = RegOpenKeyExW(row->root, row->subkey, 0, KEY_READ, &key.handle);
+        LONG status = RegOpenKeyExW(row->root, row->subkey, 0, KEY_READ | RegistryViewFor(row->root), &key.handle);
         if (status != ERROR_SUCCESS) {
             key.handle = nullptr;
             KeepStatus(status);
@@ -207,7 +208,7 @@ int reg_create_records(RegRecord* table) {
         SetLastError(ERROR_SUCCESS);
         RowKey key;
         LONG status = RegCreateKeyExW(row->root, row->subkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                      KEY_READ | KEY_WRITE, nullptr, &key.handle, nullptr);
+                                      KEY_READ | KEY_WRITE | RegistryViewFor(row->root), nullptr, &key.handle, nullptr);
         if (status != ERROR_SUCCESS) {
             key.handle = nullptr;
             KeepStatus(status);

@@ -2,7 +2,8 @@
 // read or written in one call. Failures never stop a walk; they are counted, and the
 // ones noticed in detail are appended with the local time to the error log "c:/tmp/log",
 // kept to about 1 MiB (the entries before that are in "c:/tmp/log.1").
-// The module stands alone: it uses nothing else of the program but its handle owners.
+// The module stands alone: it uses nothing else of the program but its handle owners and
+// the registry view of base/registry.h.
 #pragma once
 
 #include <windows.h>

@@ -5,6 +5,7 @@
 #include "base/messages.h"
 #include "base/registry.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 
 SettingsBlock Settings;
 
@@ -18,6 +19,7 @@ void ResetSettings() {
     Settings.PdfEnabled = 0;
     Settings.PdfSeparate = 0;
     Settings.PdfExcludeFonts[0] = L'\0';
+    Settings.PdfExcludeFontsPartial = false;
     Settings.PdfDoNotEmbedFonts = 0;
     Settings.CurrentProfile = 0;
     Settings.Profiles.Clear();
@@ -58,18 +60,30 @@ void ReadUserOrDefault(HKEY user, HKEY defaults, const wchar_t* name, Field& fie
     if (!ReadDwordValue(user, name, field)) ReadDwordValue(defaults, name, field);
 }
 
+// The list is only written back, so the apply must know when the field is not the whole
+// of what it stands for: a stored text longer than the field, or cut to fit it, whether
+// the user's or the default behind an absent user value. Writing the field would then
+// destroy the user's value or hide the machine's.
+void ReadExcludedFonts(HKEY user, HKEY defaults) {
+    TextRead read = ReadText(user, ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
+    if (read == TextRead::NotRead || read == TextRead::TooLong) {
+        const TextRead fromDefaults = ReadText(defaults, ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
+        if (read == TextRead::NotRead) read = fromDefaults;
+    }
+    Settings.PdfExcludeFontsPartial = read == TextRead::Cut || read == TextRead::TooLong;
+}
+
 void ReadPlainValues(HKEY machine, HKEY defaults, HKEY user) {
     ReadDwordValue(user, L"Last Viewed Page", Settings.LastViewedPage);
-    ReadDwordValue(machine, L"Agent: Hide page", Settings.AgentHidePage);
-    if (!ReadTextValue(machine, L"Version", Settings.Version)) wcscpy(Settings.Version, L"1.0");
-    ReadDwordValue(machine, L"EMF: Hide page", Settings.EmfHidePage);
-    ReadUserOrDefault(user, defaults, L"EMF: Enabled", Settings.EmfEnabled);
-    ReadDwordValue(machine, L"PDF: Hide page", Settings.PdfHidePage);
-    ReadUserOrDefault(user, defaults, L"PDF: Enabled", Settings.PdfEnabled);
-    ReadUserOrDefault(user, defaults, L"PDF: Separate", Settings.PdfSeparate);
-    if (!ReadTextValue(user, L"PDF: Exclude fonts", Settings.PdfExcludeFonts))
-        ReadTextValue(defaults, L"PDF: Exclude fonts", Settings.PdfExcludeFonts);
-    ReadUserOrDefault(user, defaults, L"PDF: Do not embed fonts", Settings.PdfDoNotEmbedFonts);
+    ReadDwordValue(machine, ValueName::AgentHidePage, Settings.AgentHidePage);
+    if (!ReadTextValue(machine, ValueName::Version, Settings.Version)) wcscpy(Settings.Version, L"1.0");
+    ReadDwordValue(machine, ValueName::EmfHidePage, Settings.EmfHidePage);
+    ReadUserOrDefault(user, defaults, ValueName::EmfEnabled, Settings.EmfEnabled);
+    ReadDwordValue(machine, ValueName::PdfHidePage, Settings.PdfHidePage);
+    ReadUserOrDefault(user, defaults, ValueName::PdfEnabled, Settings.PdfEnabled);
+    ReadUserOrDefault(user, defaults, ValueName::PdfSeparate, Settings.PdfSeparate);
+    ReadExcludedFonts(user, defaults);
+    ReadUserOrDefault(user, defaults, ValueName::PdfDoNotEmbedFonts, Settings.PdfDoNotEmbedFonts);
 }
 
 }  // namespace

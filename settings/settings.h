@@ -17,6 +17,7 @@ struct SettingsBlock {
     DWORD PdfEnabled;            // "PDF: Enabled"
     DWORD PdfSeparate;           // "PDF: Separate"
     wchar_t PdfExcludeFonts[1024];  // "PDF: Exclude fonts"; no control edits it
+    bool PdfExcludeFontsPartial;  // the field does not hold the whole stored text: not written back
     DWORD PdfDoNotEmbedFonts;    // "PDF: Do not embed fonts"
     int CurrentProfile;          // "Current profile" of the PDF profile keys
     ProfileList Profiles;

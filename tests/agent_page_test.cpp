@@ -251,15 +251,31 @@ TEST_F(AgentPageTest, ChoosingSendMessageAgainReplacesTypedText) {
     EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
     EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_TITLE));
     EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"555");
+}
 
-    // After an apply the table holds the applied number and no strings any more.
-    EXPECT_TRUE(sheet().Apply());
-    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 555u);
-    ChooseComboItem(page, IDC_AGENT_MODE, 1);
-    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
-    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_TITLE));
-    EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"555");
-    EXPECT_EQ(ControlText(page, IDC_AGENT_TITLE), L"");
+// After an apply the page stands for what was applied, also when it had shown the
+// machine's values: choosing "send message" again must not bring back an empty title
+// or the machine's number, which the next apply would store.
+TEST_F(AgentPageTest, ChoosingSendMessageAfterAnApplyShowsWhatWasApplied) {
+    for (HKEY stored : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        SCOPED_TRACE(stored == HKEY_CURRENT_USER ? "user values" : "machine values");
+        DeleteProgramKeys();
+        AgentValues values = stored == HKEY_CURRENT_USER ? UserValues : MachineValues;
+        values.transferMode = 1;
+        values.title = L"Inbox";
+        SetAgentValues(stored, values);
+        HWND page = Open();
+        ASSERT_NE(page, nullptr);
+        TypeOver(page, IDC_AGENT_MESSAGE_ID, L"999");
+        EXPECT_TRUE(sheet().Apply());
+        ChooseComboItem(page, IDC_AGENT_MODE, 2);
+        ChooseComboItem(page, IDC_AGENT_MODE, 1);
+        EXPECT_EQ(ControlText(page, IDC_AGENT_TITLE), L"Inbox");
+        EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"999");
+        EXPECT_TRUE(sheet().Apply());
+        values.messageId = 999;
+        EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), values);
+    }
 }
 
 // The stored target shown again is the one of the table in use: the machine's here.

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "app/sheet.h"
+#include "base/accessibility.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/windows_version.h"
 #include "device/device_pages.h"
 #include "device/printer_access.h"
+#include "device/spooler.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_input.h"
@@ -63,6 +65,15 @@ TEST_F(SpoolerAccess, CapabilityListsComeFromTheDriver) {
     EXPECT_EQ(resolutions[2].horizontal, 204);
     EXPECT_EQ(resolutions[2].vertical, 98);
     EXPECT_EQ(resolutions[3].vertical, 196);
+}
+
+// Each spooler call starts with no last error, so that a failure carries the failing
+// call's own code, or none, never one an earlier call left (binding winspool.drv leaves
+// ERROR_ALREADY_EXISTS whenever another process has it loaded).
+TEST_F(SpoolerAccess, ACallLeavesNoEarlierLastErrorBehind) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    EXPECT_GT(spooler::Capabilities(L"Lumarel Printer", nullptr, DC_PAPERS, nullptr, nullptr), 0);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_SUCCESS});
 }
 
 TEST_F(SpoolerAccess, DeviceModeAndFormsAreRead) {
@@ -528,6 +539,53 @@ TEST_F(GeneralPageScale, PictureGrowsWithTheDisplayScaleAndStaysSharp) {
         EXPECT_TRUE(blended.empty()) << blended.size() << " colours not in the bitmap, such as " << std::hex
                                      << (blended.empty() ? 0 : blended.front());
     }
+    PortraitBitmap.reset();
+    LandscapeBitmap.reset();
+}
+
+// A high-contrast theme, switched on as Windows keeps the setting (Wine 8 keeps none of
+// its own), in the theme's colours.
+std::set<COLORREF> ColoursOf(HWND control) {
+    UpdateWindow(control);
+    RECT area;
+    GetClientRect(control, &area);
+    HDC dc = GetDC(control);
+    std::set<COLORREF> colours;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) colours.insert(GetPixel(dc, x, y));
+    ReleaseDC(control, dc);
+    return colours;
+}
+
+TEST_F(GeneralPageScale, HighContrastPaintsPictureAndBannerInTheThemesColoursAlone) {
+    PortraitBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_PORTRAIT)));
+    LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
+    const INT elements[] = {COLOR_BTNFACE, COLOR_WINDOW, COLOR_WINDOWTEXT};
+    const COLORREF theme[] = {RGB(0, 0, 0), RGB(0, 0, 96), RGB(255, 255, 0)};
+    COLORREF before[3];
+    for (int i = 0; i < 3; ++i) before[i] = GetSysColor(elements[i]);
+    {
+        // Switched on while the sheet is open: the system's notice redraws the picture.
+        ModelessSheet sheet;
+        HWND page = sheet.ShowPage(IDD_GENERAL_PAGE);
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(SetSysColors(3, elements, theme));
+        UpdateWindow(sheet.window());
+        SetText(HKEY_CURRENT_USER, HighContrastKeyPath, L"Flags", L"127");
+        SendMessageW(sheet.window(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+        EXPECT_EQ(ColoursOf(GetDlgItem(page, IDC_ORIENTATION_PICTURE)), std::set<COLORREF>(theme, theme + 3));
+        for (int button : {IDC_PORTRAIT, IDC_LANDSCAPE}) {
+            Click(page, button);
+            // The face around the paper, the paper as a window, its edge and marks as the window's text.
+            EXPECT_EQ(ColoursOf(GetDlgItem(page, IDC_ORIENTATION_PICTURE)), std::set<COLORREF>(theme, theme + 3))
+                << (button == IDC_PORTRAIT ? "portrait" : "landscape");
+        }
+        HWND about = sheet.ShowPage(IDD_ABOUT_PAGE);
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(ColoursOf(GetDlgItem(about, IDC_ABOUT_BANNER)), std::set<COLORREF>(theme + 1, theme + 3));
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, HighContrastKeyPath);
+    SetSysColors(3, elements, before);
     PortraitBitmap.reset();
     LandscapeBitmap.reset();
 }

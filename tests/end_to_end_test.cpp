@@ -104,7 +104,7 @@ class RegistryDeniedAtStart : public InstalledRegistryTest, public ::testing::Wi
 TEST_P(RegistryDeniedAtStart, ShowsOneErrorBoxAndExitsWithOneWithoutSheet) {
     DenyAccess(GetParam().root, GetParam().path);
     HKEY raw = nullptr;
-    LONG status = RegOpenKeyExW(GetParam().root, GetParam().path, 0, KEY_READ, &raw);
+    LONG status = RegOpenKeyExW(GetParam().root, GetParam().path, 0, KEY_READ | InstallerView(GetParam().root), &raw);
     UniqueRegKey probe(raw);
     ASSERT_EQ(status, ERROR_ACCESS_DENIED) << "the key must be unreadable for the test to mean anything";
 

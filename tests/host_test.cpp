@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "tests/support/dialog_input.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
+#include "tests/support/process_driver.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/resource_counters.h"
 
@@ -201,6 +203,47 @@ TEST_F(HostLibrary, ACallWhileTheSheetIsOpenReturnsAtOnceAndLeavesItWhole) {
               }},
                    1, 1),
               SheetClosed);
+}
+
+// Every page starts afresh with its sheet: a change cancelled in one call is not
+// applied by the next call's OK (the user's key keeps no value; the default stays).
+TEST_F(HostLibrary, AChangeCancelledInOneCallIsNotAppliedByTheNext) {
+    struct CheckBoxPage {
+        int templateId;
+        int checkBox;
+        const wchar_t* value;
+    };
+    for (const CheckBoxPage& box : {CheckBoxPage{IDD_EMF_PAGE, IDC_EMF_SAVE, L"EMF: Enabled"},
+                                    CheckBoxPage{IDD_PDF_PAGE, IDC_PDF_SAVE, L"PDF: Enabled"}}) {
+        SCOPED_TRACE(testing::Message() << "page template " << box.templateId);
+        EXPECT_EQ(Show({[box](HWND sheet) { Click(ShowSheetPage(sheet, box.templateId), box.checkBox); },
+                        [](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); }}),
+                  SheetClosed);
+        EXPECT_EQ(Show({[box](HWND sheet) { ShowSheetPage(sheet, box.templateId); },
+                        [](HWND sheet) { PressSheetButton(sheet, PSBTN_OK); }}),
+                  SheetClosed);
+        EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, box.value).has_value());
+    }
+}
+
+// One sheet at a time in the session, whichever module shows it: the library holds the
+// program's single-instance name while its sheet is open, and respects it.
+TEST_F(HostLibrary, TheProgramAndAHostNeverShowTheirSheetsAtOnce) {
+    EXPECT_EQ(Show({[](HWND) {
+                        ProgramUnderTest program;
+                        EXPECT_EQ(program.waitForExit(), std::optional<DWORD>(0)) << "the program ends at once";
+                        EXPECT_FALSE(program.visibleWindowEverSeen());
+                    },
+                    [](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); }}),
+              SheetClosed);
+
+    ProgramUnderTest program;
+    ASSERT_NE(program.waitForSheet(), nullptr);
+    ModalDriver driver(SheetTitle, {[](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); }});
+    EXPECT_EQ(show_(0, 0), SheetAlreadyOpen);
+    EXPECT_EQ(driver.windowsSeen(), 0) << "the host's call showed a sheet";
+    ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
+    EXPECT_EQ(program.waitForExit(), std::optional<DWORD>(0));
 }
 
 TEST(HostProgramModule, TheExecutableLoadedAsALibraryRefusesTheCallWithoutCrashing) {

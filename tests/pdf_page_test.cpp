@@ -332,6 +332,39 @@ TEST_F(PdfPageTest, ApplyWritesTheFourValuesAndTheExcludedFontsUnchanged) {
     EXPECT_EQ(StoredProfileName(0), L"Default");
 }
 
+// No control edits the excluded fonts: a text that was not read whole (longer than the
+// field, or filling it without a terminator) is left as stored by an apply, the user's
+// or, behind an absent one, the machine's, which an empty user value would hide.
+TEST_F(PdfPageTest, ExcludedFontsNotReadWholeAreLeftAsStored) {
+    const std::wstring tooLong(1100, L'f');
+    const std::wstring filling(1025, L'g');  // stored as 1,024 units: no terminator
+    struct Case {
+        HKEY root;
+        const wchar_t* path;
+        const std::wstring& text;
+        DWORD bytes;
+    };
+    for (const Case& c : {Case{HKEY_CURRENT_USER, UserKeyPath, tooLong, 2202},
+                          Case{HKEY_CURRENT_USER, UserKeyPath, filling, 2048},
+                          Case{HKEY_LOCAL_MACHINE, DefaultsKeyPath, tooLong, 2202}}) {
+        SCOPED_TRACE(c.bytes);
+        DeleteProgramKeys();
+        SetText(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"PDF: Exclude fonts", L"Wingdings");
+        SetRaw(c.root, c.path, L"PDF: Exclude fonts", REG_SZ, c.text.data(), c.bytes);
+        auto storedBytes = [] {
+            auto fonts = ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Exclude fonts");
+            return fonts ? fonts->bytes : std::vector<BYTE>{};
+        };
+        const std::vector<BYTE> before = storedBytes();
+        ASSERT_NE(OpenPdfPage(), nullptr);
+        Click(page(), IDC_PDF_SAVE);
+        EXPECT_TRUE(sheet().Apply());
+        EXPECT_EQ(UserDword(L"PDF: Enabled"), 1u);
+        const std::vector<BYTE> after = storedBytes();
+        EXPECT_TRUE(after == before) << after.size() << " bytes stored, " << before.size() << " before";
+    }
+}
+
 TEST_F(PdfPageTest, ApplyWithoutChangesOnThisPageWritesNothing) {
     SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 7);
     ASSERT_NE(OpenPdfPage(), nullptr);

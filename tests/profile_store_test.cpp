@@ -74,13 +74,13 @@ void SetUnits(HKEY root, const wchar_t* path, const wchar_t* name, const std::ws
 
 void MakeKey(HKEY root, const wchar_t* path) {
     HKEY raw = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_READ, nullptr, &raw, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_READ | InstallerView(root), nullptr, &raw, nullptr));
     RegCloseKey(raw);
 }
 
 bool KeyExists(HKEY root, const wchar_t* path) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | InstallerView(root), &raw) != ERROR_SUCCESS) return false;
     RegCloseKey(raw);
     return true;
 }
@@ -314,6 +314,7 @@ TEST_F(ProfileStoreTest, CurrentProfileOutsideTheListBecomesZero) {
         SCOPED_TRACE(c.stored);
         ResetSettings();
         SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 2);
+        SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[1] Profile name", L"Second");
         SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", c.stored);
         ASSERT_TRUE(LoadProfiles());
         EXPECT_EQ(2, Settings.Profiles.Count());
@@ -511,21 +512,30 @@ TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
     EXPECT_EQ(std::wstring(255, L's'), loaded.subject);
 }
 
-TEST_F(ProfileStoreTest, HugeProfileCountsLoadABoundedList) {
+// A damaged count (a text read as its bytes, a huge or negative number) makes no
+// profile past the last one stored, so the next save writes only those. The current
+// index is checked against the profiles loaded, not the stored count.
+TEST_F(ProfileStoreTest, DamagedProfileCountsMakeNoProfilesPastTheStoredOnes) {
     struct Case {
-        DWORD count;
+        const wchar_t* text;  // the count as REG_SZ, or null for `number`
+        DWORD number;
+        int stored;
         DWORD current;
         int expectedCount;
         int expectedCurrent;
     };
-    // The current index is checked against the profiles loaded, not the stored count.
-    for (Case c : {Case{0x7FFFFFFF, 10000, MaxLoadedProfiles, 0}, Case{0xFFFFFFFF, 3, 1, 0},
-                   Case{0x80000000, 0, 1, 0}}) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.count << " " << c.current);
+    for (Case c : {Case{L"3", 0, 3, 2, 3, 2}, Case{nullptr, 0x7FFFFFFF, 2, 10000, 2, 0},
+                   Case{nullptr, 0xFFFFFFFF, 2, 3, 1, 0}, Case{nullptr, 0x80000000, 2, 0, 1, 0}}) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.number << " " << c.current);
+        DeleteProgramKeys();
         ResetSettings();
-        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", c.count);
+        if (c.text)
+            SetText(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", c.text);  // "3" is 0x33: 51
+        else
+            SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", c.number);
         SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", c.current);
-        SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", L"Zeroth");
+        for (int index = 0; index < c.stored; ++index)
+            SetText(HKEY_CURRENT_USER, UserProfilesPath, ProfileValueName(index, L"Profile name").c_str(), L"Kept");
 
         auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(LoadProfiles());
@@ -534,7 +544,13 @@ TEST_F(ProfileStoreTest, HugeProfileCountsLoadABoundedList) {
         ASSERT_EQ(c.expectedCount, Settings.Profiles.Count());
         EXPECT_EQ(c.expectedCurrent, Settings.CurrentProfile);
         // A negative count loads nothing from the key, so the fallback profile shows.
-        EXPECT_STREQ(c.expectedCount == 1 ? L"Default" : L"Zeroth", Settings.Profiles.At(0).name);
+        EXPECT_STREQ(c.expectedCount == 1 ? L"Default" : L"Kept", Settings.Profiles.At(0).name);
+
+        SaveProfiles();
+        EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"),
+                  static_cast<DWORD>(c.expectedCount));
+        const std::wstring pastTheList = ProfileValueName(c.expectedCount, L"JPEG Quality");
+        EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserProfilesPath, pastTheList.c_str()).has_value());
     }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/sheet.h"
+#include "settings/regtools.h"
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
@@ -79,6 +80,20 @@ TEST_F(LoadSettingsTest, HidingSwitchesComeFromTheMachineKeyOnly) {
     EXPECT_EQ(Settings.PdfHidePage, 1u);
     EXPECT_STREQ(Settings.Version, L"2.5 (build 7)");
     EXPECT_EQ(Settings.LastViewedPage, 3);
+}
+
+// A 64-bit installer writes the machine values in the 64-bit view (so does the fixture,
+// for every HKLM value of the tests); the 32-bit build reads them there, through the
+// settings load and through the record tables' machine rows (the Agent page's).
+TEST_F(LoadSettingsTest, MachineValuesAreReadFromThe64BitView) {
+    SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"EMF: Hide page", 1);
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, MachineKeyPath, 0, KEY_READ | KEY_WOW64_32KEY, &raw),
+              ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(LoadSheetSettings(), 1);
+    EXPECT_EQ(Settings.EmfHidePage, 1u);
+    RegRecord machineRow[] = {{HKEY_LOCAL_MACHINE, MachineKeyPath, L"EMF: Hide page", REG_DWORD, 0, nullptr}, {}};
+    EXPECT_EQ(reg_read_records(machineRow), 0);
 }
 
 TEST_F(LoadSettingsTest, MachineKeyWithoutVersionGivesOnePointZero) {

@@ -6,7 +6,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -20,17 +19,6 @@ constexpr DWORD SettleMs = 600;  // for a page change or a new window to be pain
 
 std::wstring OutputDirectory;
 int PicturesSaved = 0;
-
-// "PDF Profile Properties" -> "pdf-profile-properties".
-std::wstring FileNamePart(const std::wstring& text) {
-    std::wstring part;
-    for (wchar_t c : text) {
-        if (iswalnum(c)) part += static_cast<wchar_t>(towlower(c));
-        else if (!part.empty() && part.back() != L'-') part += L'-';
-    }
-    while (!part.empty() && part.back() == L'-') part.pop_back();
-    return part;
-}
 
 bool SaveBitmap(HBITMAP bitmap, HDC dc, int width, int height, const std::wstring& path) {
     BITMAPINFOHEADER header{};
@@ -86,32 +74,44 @@ bool Capture(HWND window, const std::wstring& name) {
     return saved;
 }
 
-// Every page of a sheet in turn, named after `prefix` and the page's title.
-void CaptureSheetPages(HWND sheet, const std::wstring& prefix) {
-    for (int index = 0; SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); ++index) {
-        HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-        wchar_t number[8];
-        swprintf(number, 8, L"%d", index + 1);
-        Capture(sheet, prefix + number + L"-" + FileNamePart(WindowTextOf(page)));
+// A page of a sheet, by its template, and the name of its picture: the same in every
+// language, so that the README finds each language's pictures under the same names.
+struct PageName {
+    int templateId;
+    const wchar_t* name;
+};
+const PageName SheetPages[] = {{IDD_GENERAL_PAGE, L"general"}, {IDD_PAPER_PAGE, L"paper-size"},
+                               {IDD_AGENT_PAGE, L"agent"},     {IDD_EMF_PAGE, L"emf"},
+                               {IDD_PDF_PAGE, L"pdf"},         {IDD_ABOUT_PAGE, L"about"}};
+const PageName ProfilePages[] = {
+    {IDD_PROFILE_DESCRIPTION, L"description"}, {IDD_PROFILE_SECURITY, L"security"}, {IDD_PROFILE_ADVANCED, L"advanced"}};
+
+// Every page of a sheet that it has, named "<prefix><position>-<name>".
+template <size_t count>
+void CaptureSheetPages(HWND sheet, const std::wstring& prefix, const PageName (&pages)[count]) {
+    for (const PageName& page : pages) {
+        const LRESULT index = SendMessageW(sheet, PSM_IDTOINDEX, 0, page.templateId);
+        if (index < 0 || !SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0)) continue;
+        Capture(sheet, prefix + std::to_wstring(index + 1) + L"-" + page.name);
     }
 }
 
-// Clicks a page's button that opens a modal window, takes its pictures and cancels it.
-void CaptureNestedWindow(ProgramUnderTest& program, int pageTemplate, int buttonId, const std::wstring& title,
-                         bool isSheet) {
+// Clicks a page's button that opens a modal window, takes its pictures (named after
+// `name`) and cancels it.
+void CaptureNestedWindow(ProgramUnderTest& program, int pageTemplate, int buttonId, const std::wstring& name) {
     if (program.showPage(pageTemplate) < 0 || !program.postClick(buttonId)) {
         std::printf("no page %d with button %d\n", pageTemplate, buttonId);
         return;
     }
-    HWND window = program.waitForWindowTitled(title);
+    HWND window = program.waitForNestedWindow();
     if (!window) {
-        std::printf("\"%ls\" did not open\n", title.c_str());
+        std::printf("%ls did not open\n", name.c_str());
         return;
     }
-    if (isSheet)
-        CaptureSheetPages(window, FileNamePart(title) + L"-");
+    if (FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr))
+        CaptureSheetPages(window, name + L"-", ProfilePages);
     else
-        Capture(window, FileNamePart(title));
+        Capture(window, name);
     PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     WaitUntil([&] { return !IsWindow(window); }, WindowTimeoutMs);
 }
@@ -130,12 +130,12 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("the sheet did not open\n");
         return 1;
     }
-    CaptureSheetPages(sheet, L"sheet-");
+    CaptureSheetPages(sheet, L"sheet-", SheetPages);
     // "New" works while "Save to PDF" is on; Cancel at the end forgets the tick.
     if (program.showPage(IDD_PDF_PAGE) >= 0 && program.checkState(IDC_PDF_SAVE) == BST_UNCHECKED)
         program.clickControl(IDC_PDF_SAVE);
-    CaptureNestedWindow(program, IDD_PDF_PAGE, IDC_PDF_NEW, L"PDF Profile Properties", true);
-    CaptureNestedWindow(program, IDD_PAPER_PAGE, IDC_ADD_FORM, L"New Paper Form", false);
+    CaptureNestedWindow(program, IDD_PDF_PAGE, IDC_PDF_NEW, L"pdf-profile-properties");
+    CaptureNestedWindow(program, IDD_PAPER_PAGE, IDC_ADD_FORM, L"new-paper-form");
     program.selectPage(0);
     program.pressButton(PSBTN_CANCEL);
     program.waitForExit();

@@ -1,16 +1,27 @@
 #!/bin/sh
 # Renders every page of the sheet and the two nested dialogs on a virtual screen
 # (Xvfb, Wine's own desktop for the window frames) into PNG files, at a display scale
-# in percent (100 by default; 150 is 144 DPI, 200 is 192 DPI):
-#   tools/screenshots.sh [--scale PERCENT] [output directory]   (default: docs/screenshots)
+# in percent (100 by default; 150 is 144 DPI, 200 is 192 DPI), in a user's language
+# (en-US by default; de-DE, ja-JP: the program shows its texts in it where it has them),
+# and with --high-contrast in the "High Contrast Black" theme:
+#   tools/screenshots.sh [--scale PERCENT] [--lang LANGUAGE] [--high-contrast] [output directory]
+# The pictures go to docs/screenshots, or docs/screenshots/<language> for a language
+# other than en-US, under the same names in every language; with --high-contrast to the
+# folder "high-contrast" below that.
 set -eu
 root=$(dirname "$(dirname "$(realpath "$0")")")
 cd "$root"
 scale=100
-if [ "${1:-}" = --scale ]; then
-    scale=${2:?"--scale needs a percentage, for instance 200"}
-    shift 2
-fi
+high_contrast=no
+language=en-US
+while [ $# -gt 0 ]; do
+    case $1 in
+        --scale) scale=${2:?"--scale needs a percentage, for instance 200"}; shift 2 ;;
+        --lang) language=${2:?"--lang needs a language, for instance de-DE"}; shift 2 ;;
+        --high-contrast) high_contrast=yes; shift ;;
+        *) break ;;
+    esac
+done
 case $scale in
     '' | *[!0-9]*) echo "the scale is a whole percentage, for instance 150" >&2; exit 2 ;;
 esac
@@ -18,9 +29,15 @@ if [ "$scale" -lt 100 ] || [ "$scale" -gt 300 ]; then
     echo "the scale lies between 100 and 300 percent" >&2
     exit 2
 fi
+case $language in
+    en-US) locale=C.UTF-8 pictures=$root/docs/screenshots ;;
+    [a-z][a-z]-[A-Z][A-Z]) locale=$(echo "$language" | tr - _).UTF-8 pictures=$root/docs/screenshots/$language ;;
+    *) echo "the language is written as en-US, de-DE or ja-JP" >&2; exit 2 ;;
+esac
 "$root/tools/install-deps.sh"
 . "$root/tools/wine-env.sh"
-out=$(realpath -m "${1:-$root/docs/screenshots}")
+[ "$high_contrast" = no ] || pictures=$pictures/high-contrast
+out=$(realpath -m "${1:-$pictures}")
 mkdir -p "$out"
 # The screen grows with the scale, so that the sheet fits on it as it does at 100 %.
 screen=$((1024 * scale / 100))x$((768 * scale / 100))
@@ -28,13 +45,18 @@ screen=$((1024 * scale / 100))x$((768 * scale / 100))
 cmake --preset x64 >/dev/null
 cmake --build --preset x64 --target screenshot_driver >/dev/null
 
+# Wine takes the user's language from the locale's name, installed or not.
+export LC_ALL="$locale"
 # A prefix of its own, made afresh, so that no earlier run's settings show.
 prefix=$CACHE_ROOT/screenshot-prefix
 rm -rf "$prefix"
 make_prefix "$prefix" display
 export WINEPREFIX="$prefix"
 # The display scale, which Wine reads when it starts.
-display_scale_reg $((96 * scale / 100)) | import_registry "$prefix"
+{
+    display_scale_reg $((96 * scale / 100))
+    [ "$high_contrast" = no ] || high_contrast_reg
+} | import_registry "$prefix"
 install_test_printer "$prefix" "$root/build/x64/install_printer.exe"
 
 start_virtual_screen :78 "$prefix.xvfb.log" "$screen"

@@ -24,6 +24,9 @@ wine32_works() {
     [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 2>&1
 }
 
+# Changes with what make_prefix puts into a prefix: prefixes made before are made again.
+PREFIX_SETUP=2
+
 # Creates a prefix in $1 for tests or for running the program, then waits for Wine to
 # finish writing it. $2 = "headless" uses the null graphics driver. (A subshell: the
 # caller's variables stay as they were.)
@@ -37,6 +40,13 @@ make_prefix() (
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
         printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
+        # The fonts that stand in for the dialogs' "MS Shell Dlg": Wine maps it to "Tahoma"
+        # for Western languages and to "MS UI Gothic" for Japanese, neither of which is
+        # here. The distribution's proportional Japanese font (tools/install-deps.sh)
+        # draws Japanese; naming Tahoma's stand-in keeps Wine from drawing Western
+        # dialogs with that font too.
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+        printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="DejaVu Sans"\r\n\r\n'
         if [ "$mode" = headless ]; then
             printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
         fi
@@ -74,6 +84,27 @@ display_scale_reg() {
     printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "$1"
 }
 
+# The lines of a REGEDIT4 file that switch a prefix to a high-contrast theme as Windows
+# keeps it: the user's high-contrast flags (HCF_HIGHCONTRASTON and the usual others)
+# and the system colours of the "High Contrast Black" scheme, with visual styles off as
+# Windows turns them off in such a theme; Wine reads both when it starts.
+high_contrast_reg() {
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Accessibility\\HighContrast]\r\n"Flags"="127"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\r\n"ThemeActive"="0"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n'
+    for colour in Background=0,0,0 Window=0,0,0 WindowText=255,255,255 WindowFrame=255,255,255 \
+        ButtonFace=0,0,0 ButtonText=255,255,255 ButtonShadow=128,128,128 ButtonHilight=255,255,255 \
+        ButtonLight=192,192,192 ButtonDkShadow=255,255,255 ButtonAlternateFace=0,0,0 GrayText=0,255,0 \
+        Hilight=128,0,128 HilightText=255,255,255 HotTrackingColor=128,128,255 Menu=0,0,0 MenuText=255,255,255 \
+        MenuBar=0,0,0 MenuHilight=128,0,128 ActiveTitle=128,0,128 GradientActiveTitle=128,0,128 \
+        TitleText=255,255,255 InactiveTitle=0,128,0 GradientInactiveTitle=0,128,0 InactiveTitleText=255,255,255 \
+        ActiveBorder=255,255,0 InactiveBorder=0,0,0 AppWorkSpace=0,0,0 Scrollbar=0,0,0 InfoWindow=0,0,0 \
+        InfoText=255,255,255; do
+        printf '"%s"="%s"\r\n' "${colour%%=*}" "$(echo "${colour#*=}" | tr , ' ')"
+    done
+    printf '\r\n'
+}
+
 # A Unix path as Wine sees it through drive Z:.
 winepath_of() {
     printf 'Z:%s' "$(realpath "$1" | sed 's|/|\\|g')"
@@ -81,11 +112,11 @@ winepath_of() {
 
 # Makes the prefix $1 (mode $2, as make_prefix) unless an earlier run completed it.
 ensure_prefix() {
-    if [ ! -f "$1/.complete" ]; then
+    if [ "$(cat "$1/.complete" 2>/dev/null)" != "$PREFIX_SETUP" ]; then
         echo "Preparing a Wine prefix in $1 ..."
         rm -rf "$1"
         make_prefix "$1" "$2"
-        touch "$1/.complete"
+        echo "$PREFIX_SETUP" >"$1/.complete"
     fi
 }
 

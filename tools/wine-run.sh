@@ -23,7 +23,7 @@ else
 fi
 
 # A prefix made while 32-bit Wine could not run lacks its 32-bit half: keep them apart.
-if wine32_works; then base=$CACHE_ROOT/test-template-wow64; else base=$CACHE_ROOT/test-template-x64; fi
+if wine32_works; then base=$CACHE_ROOT/test-template$PREFIX_SETUP-wow64; else base=$CACHE_ROOT/test-template$PREFIX_SETUP-x64; fi
 # Several tests may start at once: one of them creates the template, the others wait.
 mkdir -p "$CACHE_ROOT"
 (
@@ -71,9 +71,14 @@ if [ -n "${LUMAREL_WINE_VERSION:-}${LUMAREL_WINE_DPI:-}" ]; then
     } | import_registry "$prefix"
 fi
 
+# LUMAREL_WINE_LANG=de_DE.UTF-8, ja_JP.UTF-8, ...: the locale, whose language Wine
+# reports as the user's (UI) language; English unless given, whatever the caller's own.
+# (Wine takes the language from the name: the locale need not be installed.)
+locale=${LUMAREL_WINE_LANG:-C.UTF-8}
+
 # Wine's background processes keep inherited pipes open: give them a file, not CTest's pipe.
 log=$prefix/run.log
 status=0
-WINEPREFIX=$prefix "$loader" "$program" "$@" >"$log" 2>&1 || status=$?
+LC_ALL=$locale WINEPREFIX=$prefix "$loader" "$program" "$@" >"$log" 2>&1 || status=$?
 cat "$log"
 exit "$status"

@@ -54,7 +54,7 @@ bool ShowsStoredText(const std::wstring& shown, const std::optional<StoredValue>
 std::set<std::wstring> ValueNames(HKEY root, const wchar_t* path) {
     std::set<std::wstring> names;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | InstallerView(root), &key) != ERROR_SUCCESS) return names;
     wchar_t name[256];
     for (DWORD index = 0;; ++index) {
         DWORD length = 256;

@@ -16,6 +16,7 @@ void StoreProfiles(const std::vector<std::wstring>& names, int current) {
 }
 
 HWND PdfPageTest::OpenPdfPage() {
+    sheet_.reset();  // the one before is gone first
     ResetSettings();
     EXPECT_EQ(LoadSheetSettings(), 1);
     sheet_ = std::make_unique<ModelessSheet>();

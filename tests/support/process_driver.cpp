@@ -271,6 +271,19 @@ HWND ProgramUnderTest::waitForWindowTitled(const std::wstring& title, DWORD time
     return found;
 }
 
+HWND ProgramUnderTest::waitForNestedWindow(DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            poll();
+            for (HWND window : topLevelWindows())
+                if (IsWindowVisible(window) && window != sheet_ && !IsMessageBox(window)) found = window;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
 std::optional<LRESULT> ProgramUnderTest::checkState(int controlId) const {
     return Send(GetDlgItem(currentPage(), controlId), BM_GETCHECK, 0, 0);
 }

@@ -90,6 +90,9 @@ public:
     // A visible top-level window of the process with this exact title (a nested sheet,
     // say). Null on timeout.
     HWND waitForWindowTitled(const std::wstring& title, DWORD timeoutMs = WindowTimeoutMs);
+    // A visible top-level window of the process other than its sheet and its message
+    // boxes (a nested sheet or dialog, whatever its title's language). Null on timeout.
+    HWND waitForNestedWindow(DWORD timeoutMs = WindowTimeoutMs);
 
     // Controls of the current page.
     bool clickControl(int controlId);

@@ -7,14 +7,14 @@ namespace {
 
 HKEY CreateKey(HKEY root, const wchar_t* path, REGSAM access) {
     HKEY key = nullptr;
-    LONG status = RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &key, nullptr);
+    LONG status = RegCreateKeyExW(root, path, 0, nullptr, 0, access | InstallerView(root), nullptr, &key, nullptr);
     EXPECT_EQ(status, ERROR_SUCCESS) << "creating " << path;
     return key;
 }
 
 void SetDacl(HKEY root, const wchar_t* path, PACL dacl) {
     HKEY raw = nullptr;
-    LONG status = RegOpenKeyExW(root, path, 0, WRITE_DAC, &raw);
+    LONG status = RegOpenKeyExW(root, path, 0, WRITE_DAC | InstallerView(root), &raw);
     if (status == ERROR_FILE_NOT_FOUND) raw = CreateKey(root, path, WRITE_DAC);
     UniqueRegKey key(raw);
     ASSERT_TRUE(key) << "opening " << path << " for WRITE_DAC: " << status;
@@ -24,7 +24,27 @@ void SetDacl(HKEY root, const wchar_t* path, PACL dacl) {
     ASSERT_EQ(RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
 }
 
+// RegDeleteTreeW takes no view: the tree is walked here, each key deleted in `root`'s view.
+void DeleteKeyTree(HKEY root, const std::wstring& path) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | InstallerView(root), &raw) != ERROR_SUCCESS)
+        return;
+    std::vector<std::wstring> children;
+    {
+        UniqueRegKey key(raw);
+        wchar_t name[256];
+        for (DWORD length = 256; RegEnumKeyExW(key.get(), static_cast<DWORD>(children.size()), name, &length, nullptr,
+                                               nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+             length = 256)
+            children.emplace_back(name, length);
+    }
+    for (const std::wstring& child : children) DeleteKeyTree(root, path + L"\\" + child);
+    RegDeleteKeyExW(root, path.c_str(), InstallerView(root), 0);
+}
+
 }  // namespace
+
+REGSAM InstallerView(HKEY root) { return root == HKEY_LOCAL_MACHINE ? KEY_WOW64_64KEY : 0; }
 
 void DeleteProgramKeys() {
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
@@ -33,8 +53,7 @@ void DeleteProgramKeys() {
                                     L"Software\\LumarelPrinter\\PDF Profiles",
                                     L"Software\\LumarelPrinter\\Defaults\\PDF Profiles"})
             RestoreAccess(root, path);
-        LONG status = RegDeleteTreeW(root, L"Software\\LumarelPrinter");
-        if (status == ERROR_SUCCESS) RegDeleteKeyW(root, L"Software\\LumarelPrinter");
+        DeleteKeyTree(root, L"Software\\LumarelPrinter");
     }
 }
 
@@ -54,7 +73,7 @@ void SetText(HKEY root, const wchar_t* path, const wchar_t* name, const std::wst
 
 std::optional<StoredValue> ReadStored(HKEY root, const wchar_t* path, const wchar_t* name) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &raw) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | InstallerView(root), &raw) != ERROR_SUCCESS) return std::nullopt;
     UniqueRegKey key(raw);
     DWORD type = 0, size = 0;
     if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
@@ -130,7 +149,7 @@ void DenyAccess(HKEY root, const wchar_t* path) {
 
 void RestoreAccess(HKEY root, const wchar_t* path) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(root, path, 0, WRITE_DAC, &raw) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root, path, 0, WRITE_DAC | InstallerView(root), &raw) != ERROR_SUCCESS) return;
     UniqueRegKey key(raw);
     SECURITY_DESCRIPTOR descriptor;
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);

@@ -16,6 +16,10 @@ inline constexpr wchar_t DefaultsKeyPath[] = L"Software\\LumarelPrinter\\Default
 inline constexpr wchar_t UserProfilesPath[] = L"Software\\LumarelPrinter\\PDF Profiles";               // HKCU
 inline constexpr wchar_t DefaultProfilesPath[] = L"Software\\LumarelPrinter\\Defaults\\PDF Profiles";  // HKLM
 
+// The view every helper here uses below `root`: HKEY_LOCAL_MACHINE in the 64-bit view,
+// where a 64-bit installer keeps the machine values (also for a 32-bit test program).
+REGSAM InstallerView(HKEY root);
+
 // Deletes HKCU\Software\LumarelPrinter and HKLM\Software\LumarelPrinter with everything below.
 void DeleteProgramKeys();
 

@@ -1,0 +1,20 @@
+// The module's resources in one language, as Windows shows them to a user of that
+// language: which languages the dialogs come in, a template and a string in one of them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Every language in which `module` has one of the dialog templates `templateIds`.
+std::vector<LANGID> DialogLanguages(HMODULE module, const std::vector<int>& templateIds);
+
+// Dialog template `templateId` in `language`; null when the module has none.
+const DLGTEMPLATE* DialogTemplateIn(HMODULE module, int templateId, LANGID language);
+
+// String `id` of the string table in `language`; empty when there is none.
+std::wstring StringIn(HMODULE module, UINT id, LANGID language);
+
+// "en-US", "de-DE", "ja-JP".
+std::wstring LanguageName(LANGID language);
