@@ -79,6 +79,32 @@ locale=${LUMAREL_WINE_LANG:-C.UTF-8}
 # Wine's background processes keep inherited pipes open: give them a file, not CTest's pipe.
 log=$prefix/run.log
 status=0
-LC_ALL=$locale WINEPREFIX=$prefix "$loader" "$program" "$@" >"$log" 2>&1 || status=$?
+LC_ALL=$locale WINEPREFIX=$prefix "$loader" "$program" "$@" >"$log" 2>&1 &
+running=$!
+
+# A test program that prints nothing for LUMAREL_TEST_SILENCE_LIMIT seconds (default 120)
+# has hung: it is ended, and the test it was in and the last step it noted are named.
+# (GoogleTest prints each test as it starts; the tests' drivers print their steps.)
+limit=${LUMAREL_TEST_SILENCE_LIMIT:-120}
+size=-1 quiet=0 hung=""
+while kill -0 "$running" 2>/dev/null; do
+    sleep 1
+    now=$(wc -c <"$log")
+    if [ "$now" != "$size" ]; then size=$now quiet=0; else quiet=$((quiet + 1)); fi
+    if [ "$quiet" -ge "$limit" ]; then
+        hung=1
+        WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+        break
+    fi
+done
+wait "$running" || status=$?
 cat "$log"
+if [ -n "$hung" ]; then
+    test=$(grep -E '^\[ (RUN|      OK|  FAILED) ' "$log" | tail -n 1)
+    case "$test" in "[ RUN      ] "*) test=${test#"[ RUN      ] "} ;; *) test="(between tests)" ;; esac
+    step=$(awk '/^\[ RUN/ { step = "" } /^    step: / { step = substr($0, 11) } END { print step }' "$log")
+    echo "HUNG: $(basename "$program") printed nothing for $limit s and was ended." \
+        "Test: $test. Last step: ${step:-none noted}."
+    status=124
+fi
 exit "$status"

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tests/support/dialog_input.h"
+#include "tests/support/test_steps.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ void ModalDriver::tick() {
     if (!done()) {
         busy_ = true;
         titles_.push_back(WindowTextOf(target));
+        NoteTestStep(L"%zu of %zu on \"%ls\"", stepsRun_ + 1, steps_.size(), titles_.back().c_str());
         // Counted first: a step may end the window.
         steps_[stepsRun_++](target);
         busy_ = false;

@@ -1,6 +1,7 @@
 #include "tests/support/process_driver.h"
 
 #include "tests/support/dialog_input.h"
+#include "tests/support/test_steps.h"
 
 #include <psapi.h>
 
@@ -99,6 +100,7 @@ bool ProgramUnderTest::running() const {
 
 std::optional<DWORD> ProgramUnderTest::waitForExit(DWORD timeoutMs) {
     if (!process_) return std::nullopt;
+    NoteTestStep(L"waiting for the program to end");
     // Keep polling while waiting, so that a window shown on the way out is recorded too.
     bool ended = WaitUntil(
         [&] {
@@ -139,6 +141,7 @@ void ProgramUnderTest::poll() {
 }
 
 HWND ProgramUnderTest::waitForSheet(DWORD timeoutMs) {
+    NoteTestStep(L"waiting for the program's sheet");
     if (process_) WaitForInputIdle(process_.get(), timeoutMs);
     WaitUntil(
         [&] {
@@ -150,6 +153,7 @@ HWND ProgramUnderTest::waitForSheet(DWORD timeoutMs) {
 }
 
 HWND ProgramUnderTest::waitForMessageBox(DWORD timeoutMs) {
+    NoteTestStep(L"waiting for a message box of the program");
     HWND found = nullptr;
     WaitUntil(
         [&] {
