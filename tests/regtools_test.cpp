@@ -312,6 +312,7 @@ TEST_F(RegToolsTest, TimeLineComesFromTheLocalClock) {
 // ---------------------------------------------------------------------------
 // Where the log is written
 
+// The final paths are what the system names the handles (null where it names none).
 TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItIsRotated) {
     constexpr DWORD Folder = FILE_ATTRIBUTE_DIRECTORY;
     constexpr DWORD Plain = FILE_ATTRIBUTE_ARCHIVE;
@@ -321,6 +322,8 @@ TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItI
         DWORD folder, file, links;
         unsigned long long bytes;
         RegLogVerdict expected;
+        const wchar_t* folderPath = L"\\\\?\\C:\\tmp";
+        const wchar_t* filePath = L"\\\\?\\C:\\tmp\\log";
     };
     const Case cases[] = {
         {Folder, Plain, 1, 0, RegLogVerdict::Append},
@@ -332,6 +335,16 @@ TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItI
         {Folder | FILE_ATTRIBUTE_REPARSE_POINT, Plain, 1, 0, RegLogVerdict::Refuse},
         {Plain, Plain, 1, 0, RegLogVerdict::Refuse},
         {Invalid, Plain, 1, 0, RegLogVerdict::Refuse},
+        {Folder, Plain, 1, 0, RegLogVerdict::Append, L"\\\\?\\c:\\TMP", L"\\\\?\\C:\\Tmp\\LOG"},
+        {Folder, Plain, 1, 0, RegLogVerdict::Append, nullptr, nullptr},
+        // C:\tmp reached through a link higher up, or named elsewhere, or not named at all
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"\\\\?\\D:\\Users\\other", L"\\\\?\\D:\\Users\\other\\log"},
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"\\\\?\\C:\\tmp\\sub", L"\\\\?\\C:\\tmp\\sub\\log"},
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"", L""},
+        // the log's final path not "log" in that folder
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"\\\\?\\C:\\tmp", L"\\\\?\\D:\\Users\\other\\log"},
+        {Folder, Plain, 1, MiB + 1, RegLogVerdict::Refuse, L"\\\\?\\C:\\tmp", L"\\\\?\\C:\\tmp\\log.1"},
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"\\\\?\\C:\\tmp", L""},
         // the log a link, a folder, a device, read-only, or with a second name
         {Folder, Plain | FILE_ATTRIBUTE_REPARSE_POINT, 1, 0, RegLogVerdict::Refuse},
         {Folder, FILE_ATTRIBUTE_DIRECTORY, 1, 0, RegLogVerdict::Refuse},
@@ -344,7 +357,8 @@ TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItI
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.folder << " " << c.file << " " << c.links << " " << c.bytes);
-        EXPECT_EQ(reg_judge_log(c.folder, c.file, c.links, c.bytes), c.expected);
+        SCOPED_TRACE(testing::Message() << (c.folderPath ? c.folderPath : L"-") << " " << (c.filePath ? c.filePath : L"-"));
+        EXPECT_EQ(reg_judge_log(c.folder, c.folderPath, c.file, c.links, c.bytes, c.filePath), c.expected);
     }
 }
 
