@@ -5,6 +5,7 @@
 #include <regex>
 #include <string>
 
+#include "base/handles.h"
 #include "settings/regtools.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/error_log.h"
@@ -375,10 +376,48 @@ TEST_F(RegToolsTest, PastOneMebibyteTheNextEntryMovesTheLogToLog1) {
     EXPECT_EQ(ErrorLogBytes(RotatedErrorLogPath), full + Entry(97, "at the limit", 8));
 }
 
-// Two processes append at once (log_writer.exe, beside this program); whatever the
-// order, every entry must be whole and none lost.
-TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntries) {
+// A log that cannot be moved (a folder at log.1) goes on taking entries up to its
+// ceiling, and the folder is left as it was.
+TEST_F(RegToolsTest, ALogThatCannotBeMovedGrowsToItsCeilingAndNoFurther) {
+    ASSERT_TRUE(CreateDirectoryW(RotatedErrorLogPath, nullptr));
+    const std::string full(reg_log_rotate_bytes + 1, 'x');
+    WriteFileBytes(ErrorLogPath, full);
+    reg_log_error(97, "past the limit", 8);
+    EXPECT_EQ(ErrorLogBytes(), full + Entry(97, "past the limit", 8));
+    const std::string atCeiling(reg_log_ceiling_bytes - 10, 'x');
+    WriteFileBytes(ErrorLogPath, atCeiling);
+    reg_log_error(97, "past the ceiling", 8);
+    EXPECT_EQ(ErrorLogBytes().size(), atCeiling.size());
+    EXPECT_TRUE(RemoveDirectoryW(RotatedErrorLogPath)) << "log.1 is still an empty folder";
+}
+
+// Anyone who can open the log can hold its lock byte: the entries are then dropped
+// without holding up the user (seven: the Agent page's reads without values), and the
+// first entry after the holder let go is written.
+TEST_F(RegToolsTest, AHeldLockDropsEntriesAtOnceUntilItIsFree) {
+    WriteFileBytes(ErrorLogPath, "");
+    UniqueFileHandle holder(CreateFileW(ErrorLogPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    OVERLAPPED lockByte = {};
+    lockByte.Offset = static_cast<DWORD>(reg_log_lock_byte);
+    lockByte.OffsetHigh = static_cast<DWORD>(reg_log_lock_byte >> 32);
+    ASSERT_TRUE(LockFileEx(holder.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &lockByte));
+    const DWORD start = GetTickCount();
+    for (int i = 0; i < 7; ++i) reg_log_error(74, "held", i);
+    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_EQ(ErrorLogBytes(), "");
+    UnlockFileEx(holder.get(), 0, 1, 0, &lockByte);
+    reg_log_error(74, "free", 7);
+    EXPECT_EQ(ErrorLogBytes(), Entry(74, "free", 7));
+}
+
+// Two processes append at once (log_writer.exe, beside this program), starting with a
+// log just under 1 MiB; whatever the order, every entry must be whole and none lost,
+// and the log is rotated once: log.1 holds the whole old log.
+TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntriesAndRotateOnce) {
     constexpr int PerWriter = 150;
+    const std::string older(reg_log_rotate_bytes - 40000, 'o');
+    WriteFileBytes(ErrorLogPath, older);
     const char* const names[] = {"first", "second"};
     const std::wstring program = TestProgramDirectory() + L"log_writer.exe";
     PROCESS_INFORMATION writers[2] = {};
@@ -399,7 +438,9 @@ TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntries) {
         CloseHandle(writer.hProcess);
     }
 
-    std::string log = ErrorLogBytes();
+    std::string log = ErrorLogBytes(RotatedErrorLogPath);
+    ASSERT_EQ(log.compare(0, older.size(), older), 0) << "log.1 does not begin with the old log";
+    log = log.substr(older.size()) + ErrorLogBytes();
     int next[2] = {0, 0};
     while (!log.empty()) {
         bool matched = false;
