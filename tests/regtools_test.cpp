@@ -383,7 +383,7 @@ TEST_F(RegToolsTest, ALogThatCannotBeMovedGrowsToItsCeilingAndNoFurther) {
     const std::string full(reg_log_rotate_bytes + 1, 'x');
     WriteFileBytes(ErrorLogPath, full);
     reg_log_error(97, "past the limit", 8);
-    EXPECT_EQ(ErrorLogBytes(), full + Entry(97, "past the limit", 8));
+    EXPECT_TRUE(ErrorLogBytes() == full + Entry(97, "past the limit", 8)) << "the entry went to the full log";
     const std::string atCeiling(reg_log_ceiling_bytes - 10, 'x');
     WriteFileBytes(ErrorLogPath, atCeiling);
     reg_log_error(97, "past the ceiling", 8);
@@ -411,17 +411,18 @@ TEST_F(RegToolsTest, AHeldLockDropsEntriesAtOnceUntilItIsFree) {
     EXPECT_EQ(ErrorLogBytes(), Entry(74, "free", 7));
 }
 
-// Two processes append at once (log_writer.exe, beside this program), starting with a
+// Four processes append at once (log_writer.exe, beside this program), starting with a
 // log just under 1 MiB; whatever the order, every entry must be whole and none lost,
 // and the log is rotated once: log.1 holds the whole old log.
-TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntriesAndRotateOnce) {
-    constexpr int PerWriter = 150;
-    const std::string older(reg_log_rotate_bytes - 40000, 'o');
+TEST_F(RegToolsTest, ProcessesAppendingAtOnceNeverMixOrLoseEntriesAndRotateOnce) {
+    constexpr int Writers = 4, PerWriter = 100;
+    const std::string older(reg_log_rotate_bytes - 20000, 'o');
     WriteFileBytes(ErrorLogPath, older);
-    const char* const names[] = {"first", "second"};
+    const char* const names[Writers] = {"first", "second", "third", "fourth"};
     const std::wstring program = TestProgramDirectory() + L"log_writer.exe";
-    PROCESS_INFORMATION writers[2] = {};
-    for (int writer = 0; writer < 2; ++writer) {
+    PROCESS_INFORMATION writers[Writers] = {};
+    HANDLE processes[Writers] = {};
+    for (int writer = 0; writer < Writers; ++writer) {
         std::wstring commandLine = L"log_writer " + std::wstring(names[writer], names[writer] + strlen(names[writer])) +
                                    L" " + std::to_wstring(PerWriter);
         STARTUPINFOW startup{};
@@ -429,10 +430,10 @@ TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntriesAndRotateOn
         ASSERT_TRUE(CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                                    nullptr, nullptr, &startup, &writers[writer]))
             << GetLastError();
+        processes[writer] = writers[writer].hProcess;
     }
-    HANDLE processes[] = {writers[0].hProcess, writers[1].hProcess};
     for (PROCESS_INFORMATION& writer : writers) ResumeThread(writer.hThread);
-    EXPECT_EQ(WaitForMultipleObjects(2, processes, TRUE, 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(Writers, processes, TRUE, 60000), WAIT_OBJECT_0);
     for (PROCESS_INFORMATION& writer : writers) {
         CloseHandle(writer.hThread);
         CloseHandle(writer.hProcess);
@@ -441,10 +442,10 @@ TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntriesAndRotateOn
     std::string log = ErrorLogBytes(RotatedErrorLogPath);
     ASSERT_EQ(log.compare(0, older.size(), older), 0) << "log.1 does not begin with the old log";
     log = log.substr(older.size()) + ErrorLogBytes();
-    int next[2] = {0, 0};
+    int next[Writers] = {};
     while (!log.empty()) {
         bool matched = false;
-        for (int writer = 0; writer < 2 && !matched; ++writer) {
+        for (int writer = 0; writer < Writers && !matched; ++writer) {
             const std::string entry = Entry(53, names[writer] + std::string(300, '.'), next[writer]);
             if (log.compare(0, entry.size(), entry) == 0) {
                 log.erase(0, entry.size());
@@ -452,11 +453,10 @@ TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntriesAndRotateOn
                 matched = true;
             }
         }
-        ASSERT_TRUE(matched) << "not a whole entry in its writer's order after " << next[0] << " and " << next[1]
+        ASSERT_TRUE(matched) << "not a whole entry in its writer's order after " << next[0] + next[1] + next[2] + next[3]
                              << " entries: " << log.substr(0, 400);
     }
-    EXPECT_EQ(next[0], PerWriter);
-    EXPECT_EQ(next[1], PerWriter);
+    for (int writer = 0; writer < Writers; ++writer) EXPECT_EQ(next[writer], PerWriter) << names[writer];
 }
 
 // What Wine can put at the log's place: a folder, a read-only file, a file with a second
