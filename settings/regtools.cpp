@@ -1,5 +1,8 @@
 #include "settings/regtools.h"
 
+#include <winternl.h>
+
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -237,15 +240,23 @@ const wchar_t* reg_root_name(HKEY root) {
     return L"Unknown";
 }
 
-RegLogVerdict reg_judge_log(DWORD folder_attributes, DWORD file_attributes, DWORD file_links,
-                            unsigned long long file_bytes) {
-    const bool plainFolder =
-        (folder_attributes & FILE_ATTRIBUTE_DIRECTORY) && !(folder_attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    const bool plainFile = !(file_attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+bool reg_log_folder_is_plain(DWORD folder_attributes, const wchar_t* folder_final_path) {
+    // The final path catches a folder reached through a link higher up, or a name that
+    // the system resolves elsewhere.
+    return folder_attributes != INVALID_FILE_ATTRIBUTES && (folder_attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(folder_attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (!folder_final_path || _wcsicmp(folder_final_path, L"\\\\?\\C:\\tmp") == 0);
+}
+
+RegLogVerdict reg_judge_log(DWORD folder_attributes, const wchar_t* folder_final_path, DWORD file_attributes,
+                            DWORD file_links, unsigned long long file_bytes, const wchar_t* file_final_path) {
+    const bool plainFile = file_attributes != INVALID_FILE_ATTRIBUTES &&
+                           !(file_attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
                                                 FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY));
+    const bool inFolder = !folder_final_path || !file_final_path ||
+                          _wcsicmp(file_final_path, (std::wstring(folder_final_path) + L"\\log").c_str()) == 0;
     // A second name would let whoever made it choose the file the entries go to.
-    if (folder_attributes == INVALID_FILE_ATTRIBUTES || file_attributes == INVALID_FILE_ATTRIBUTES || !plainFolder ||
-        !plainFile || file_links != 1)
+    if (!reg_log_folder_is_plain(folder_attributes, folder_final_path) || !plainFile || !inFolder || file_links != 1)
         return RegLogVerdict::Refuse;
     return file_bytes > reg_log_rotate_bytes ? RegLogVerdict::Rotate : RegLogVerdict::Append;
 }
@@ -257,12 +268,35 @@ constexpr DWORD NoLinkFollowed = FILE_FLAG_OPEN_REPARSE_POINT;
 // Readers and other runs appending at the same time are welcome; rotating renames.
 constexpr DWORD LogSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-DWORD AttributesOf(HANDLE handle, DWORD* links = nullptr, unsigned long long* bytes = nullptr) {
+// What a look at an open handle finds.
+struct HandleLook {
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    DWORD links = 0;
+    unsigned long long bytes = 0;
+    bool named = false;           // false where the system gives handles no final path
+    std::wstring finalPath;       // empty when the system failed to name it
+    const wchar_t* path() const { return named ? finalPath.c_str() : nullptr; }
+};
+
+HandleLook LookAt(HANDLE handle) {
+    // Bound at run time: systems before Vista lack it.
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    static const auto finalPathOf = reinterpret_cast<FinalPathFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    HandleLook look;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info)) return INVALID_FILE_ATTRIBUTES;
-    if (links) *links = info.nNumberOfLinks;
-    if (bytes) *bytes = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    return info.dwFileAttributes;
+    if (GetFileInformationByHandle(handle, &info)) {
+        look.attributes = info.dwFileAttributes;
+        look.links = info.nNumberOfLinks;
+        look.bytes = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    }
+    if (finalPathOf) {
+        look.named = true;
+        wchar_t path[MAX_PATH + 16];
+        const DWORD length = finalPathOf(handle, path, MAX_PATH + 16, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length > 0 && length < MAX_PATH + 16) look.finalPath.assign(path, length);
+    }
+    return look;
 }
 
 // One entry as its bytes in the file: text with CR LF line ends.
@@ -284,56 +318,138 @@ std::string EntryBytes(unsigned line, const SYSTEMTIME& time, const char* messag
     return bytes;
 }
 
-// Writes the entry in one call while holding the log's lock: an append-only handle
-// writes at the end on its own on Windows, but not every implementation of the calls
-// makes that end and the write one step. The lock is a byte far past any real log, so
-// readers are never kept out; a run that cannot get it within a second drops the entry.
-bool WriteWhole(HANDLE file, const std::string& entry) {
-    constexpr DWORD LockOffsetHigh = 0x40000000;
-    OVERLAPPED lockAt = {};
-    lockAt.OffsetHigh = LockOffsetHigh;
-    bool locked = false;
-    for (int tries = 0; tries < 200 && !locked; ++tries) {
-        locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &lockAt) != FALSE;
-        if (!locked) Sleep(5);
-    }
-    if (!locked) return false;
-    DWORD written = 0;
-    const bool whole =
-        WriteFile(file, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) && written == entry.size();
-    UnlockFileEx(file, 0, 1, 0, &lockAt);
-    return whole;
+// The native calls that open and rename a file relative to an open folder, so that the
+// folder judged is the one written to, whatever its name leads to meanwhile. Windows 9x
+// has neither (nor junctions): there the log is opened and renamed by its path.
+struct RenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG nameBytes;
+    WCHAR name[8];
+};
+struct NativeFileCalls {
+    using CreateFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG,
+                                  ULONG, ULONG, ULONG, PVOID, ULONG);
+    using SetInformationFn = LONG(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+    CreateFn create = nullptr;
+    SetInformationFn setInformation = nullptr;
+};
+
+const NativeFileCalls& Native() {
+    static const NativeFileCalls calls = [] {
+        NativeFileCalls found;
+        if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
+            found.create = reinterpret_cast<NativeFileCalls::CreateFn>(
+                reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateFile")));
+            found.setInformation = reinterpret_cast<NativeFileCalls::SetInformationFn>(
+                reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
+        }
+        return found;
+    }();
+    return calls;
 }
 
-// Appends the entry in one write, so that two runs appending at once never mix their
-// entries. False when the file was refused or the write failed.
+// Append only: every write goes to the end, whatever other runs wrote meanwhile. Read
+// access only for the lock; delete access to rotate by this handle.
+constexpr DWORD LogAccess = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+
+HANDLE OpenLogIn(HANDLE folder, DWORD access) {
+    if (!Native().create) {
+        return CreateFileW(LogPath, access, LogSharing, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | NoLinkFollowed,
+                           nullptr);
+    }
+    constexpr ULONG OpenIf = 3;  // FILE_OPEN_IF
+    constexpr ULONG NotAFolder = 0x40, Synchronous = 0x20, NotThroughALink = 0x00200000;
+    wchar_t name[] = L"log";
+    UNICODE_STRING relative = {6, sizeof name, name};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &relative, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK status = {};
+    HANDLE file = nullptr;
+    const LONG result = Native().create(&file, access, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
+                                        LogSharing, OpenIf, NotAFolder | Synchronous | NotThroughALink, nullptr, 0);
+    return result >= 0 ? file : nullptr;
+}
+
+// Moves the open log to "log.1" in the same folder, replacing an older one.
+bool RenameToRotated(HANDLE folder, HANDLE file) {
+    if (!Native().setInformation) return MoveFileExW(LogPath, RotatedLogPath, MOVEFILE_REPLACE_EXISTING) != FALSE;
+    constexpr ULONG FileRenameInformation = 10;
+    RenameInformation rename = {TRUE, folder, 10, L"log.1"};
+    IO_STATUS_BLOCK status = {};
+    return Native().setInformation(file, &status, &rename, sizeof rename, FileRenameInformation) >= 0;
+}
+
+// The log's lock, waited for at most about 50 ms. Once a wait has failed, the run does
+// not wait again until it gets the lock: whoever holds it never holds up the user.
+class LogLock {
+public:
+    explicit LogLock(HANDLE file) : file_(file) {
+        at_.Offset = static_cast<DWORD>(reg_log_lock_byte);
+        at_.OffsetHigh = static_cast<DWORD>(reg_log_lock_byte >> 32);
+        const DWORD start = GetTickCount();
+        const bool wait = !lastWaitFailed_;
+        while (!(held_ = Try()) && wait && GetTickCount() - start < 50) Sleep(5);
+        lastWaitFailed_ = !held_;
+    }
+    ~LogLock() {
+        if (held_) UnlockFileEx(file_, 0, 1, 0, &at_);
+    }
+    LogLock(const LogLock&) = delete;
+    LogLock& operator=(const LogLock&) = delete;
+    bool held() const { return held_; }
+
+private:
+    bool Try() { return LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at_) != FALSE; }
+    static inline std::atomic<bool> lastWaitFailed_{false};
+    HANDLE file_;
+    OVERLAPPED at_ = {};
+    bool held_ = false;
+};
+
+bool WriteWhole(HANDLE file, const std::string& entry) {
+    DWORD written = 0;
+    return WriteFile(file, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) &&
+           written == entry.size();
+}
+
+// Appends the entry in one write under the log's lock, so that two runs appending at
+// once never mix their entries. False when the log was refused, busy or full.
 bool AppendEntry(const std::string& entry) {
-    // The folder is held open without delete sharing while the file is used, so it
-    // cannot be renamed and replaced by a link meanwhile.
-    UniqueFileHandle folder(CreateFileW(LogFolder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | NoLinkFollowed, nullptr));
-    if (!folder.valid()) return false;
-    const DWORD folderAttributes = AttributesOf(folder.get());
-    // One rotation at most: when another run rotated first, the second look finds its new log.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        {
-            // Append only: every write goes to the end, whatever other runs wrote meanwhile.
-            // Read access only for the lock: the handle cannot write but at the end.
-            constexpr DWORD Access = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-            UniqueFileHandle file(CreateFileW(LogPath, Access, LogSharing, nullptr, OPEN_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL | NoLinkFollowed, nullptr));
-            if (!file.valid()) return false;
-            DWORD links = 0;
-            unsigned long long bytes = 0;
-            const DWORD fileAttributes = AttributesOf(file.get(), &links, &bytes);
-            const RegLogVerdict verdict = reg_judge_log(folderAttributes, fileAttributes, links, bytes);
-            if (verdict == RegLogVerdict::Refuse) return false;
-            if (verdict == RegLogVerdict::Append) return WriteWhole(file.get(), entry);
-        }
-        // Rotated with the file closed. A rename moves the file (or a link put in place
-        // of log.1) and never writes through a link.
-        if (attempt == 0) MoveFileExW(LogPath, RotatedLogPath, MOVEFILE_REPLACE_EXISTING);
+    // At most a few reopenings: after this run's rotation, or another run's.
+    for (int opening = 0; opening < 4; ++opening) {
+        // Judged before anything is created in it. Held open without delete sharing
+        // while the file is used, so it cannot be renamed and replaced by a link.
+        UniqueFileHandle folder(CreateFileW(LogFolder, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_BACKUP_SEMANTICS | NoLinkFollowed, nullptr));
+        if (!folder.valid()) return false;
+        const HandleLook place = LookAt(folder.get());
+        if (!reg_log_folder_is_plain(place.attributes, place.path())) return false;
+
+        // A reader that shares no deletion keeps the log from being rotated, not written.
+        HANDLE log = OpenLogIn(folder.get(), LogAccess | DELETE);
+        if (log == nullptr || log == INVALID_HANDLE_VALUE) log = OpenLogIn(folder.get(), LogAccess);
+        UniqueFileHandle file(log);
+        if (!file.valid()) return false;
+        const HandleLook opened = LookAt(file.get());
+        if (reg_judge_log(place.attributes, place.path(), opened.attributes, opened.links, opened.bytes,
+                          opened.path()) == RegLogVerdict::Refuse)
+            return false;
+
+        const LogLock lock(file.get());
+        if (!lock.held()) return false;
+        // Looked at again under the lock: another run may have rotated or filled it.
+        const HandleLook locked = LookAt(file.get());
+        if (locked.finalPath != opened.finalPath) continue;
+        const RegLogVerdict verdict = reg_judge_log(place.attributes, place.path(), locked.attributes, locked.links,
+                                                    locked.bytes, locked.path());
+        if (verdict == RegLogVerdict::Refuse) return false;
+        if (verdict == RegLogVerdict::Rotate && RenameToRotated(folder.get(), file.get())) continue;
+        // Past the limit but not movable (log.1 a folder, or held without delete sharing):
+        // kept growing up to its ceiling, so that nothing is lost before it.
+        if (verdict == RegLogVerdict::Rotate && locked.bytes + entry.size() > reg_log_ceiling_bytes) return false;
+        return WriteWhole(file.get(), entry);
     }
     return false;
 }

@@ -5,6 +5,7 @@
 #include <regex>
 #include <string>
 
+#include "base/handles.h"
 #include "settings/regtools.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/error_log.h"
@@ -312,6 +313,7 @@ TEST_F(RegToolsTest, TimeLineComesFromTheLocalClock) {
 // ---------------------------------------------------------------------------
 // Where the log is written
 
+// The final paths are what the system names the handles (null where it names none).
 TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItIsRotated) {
     constexpr DWORD Folder = FILE_ATTRIBUTE_DIRECTORY;
     constexpr DWORD Plain = FILE_ATTRIBUTE_ARCHIVE;
@@ -321,6 +323,8 @@ TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItI
         DWORD folder, file, links;
         unsigned long long bytes;
         RegLogVerdict expected;
+        const wchar_t* folderPath = L"\\\\?\\C:\\tmp";
+        const wchar_t* filePath = L"\\\\?\\C:\\tmp\\log";
     };
     const Case cases[] = {
         {Folder, Plain, 1, 0, RegLogVerdict::Append},
@@ -332,6 +336,16 @@ TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItI
         {Folder | FILE_ATTRIBUTE_REPARSE_POINT, Plain, 1, 0, RegLogVerdict::Refuse},
         {Plain, Plain, 1, 0, RegLogVerdict::Refuse},
         {Invalid, Plain, 1, 0, RegLogVerdict::Refuse},
+        {Folder, Plain, 1, 0, RegLogVerdict::Append, L"\\\\?\\c:\\TMP", L"\\\\?\\C:\\Tmp\\LOG"},
+        {Folder, Plain, 1, 0, RegLogVerdict::Append, nullptr, nullptr},
+        // C:\tmp reached through a link higher up, or named elsewhere, or not named at all
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"\\\\?\\D:\\Users\\other", L"\\\\?\\D:\\Users\\other\\log"},
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"\\\\?\\C:\\tmp\\sub", L"\\\\?\\C:\\tmp\\sub\\log"},
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"", L""},
+        // the log's final path not "log" in that folder
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"\\\\?\\C:\\tmp", L"\\\\?\\D:\\Users\\other\\log"},
+        {Folder, Plain, 1, MiB + 1, RegLogVerdict::Refuse, L"\\\\?\\C:\\tmp", L"\\\\?\\C:\\tmp\\log.1"},
+        {Folder, Plain, 1, 0, RegLogVerdict::Refuse, L"\\\\?\\C:\\tmp", L""},
         // the log a link, a folder, a device, read-only, or with a second name
         {Folder, Plain | FILE_ATTRIBUTE_REPARSE_POINT, 1, 0, RegLogVerdict::Refuse},
         {Folder, FILE_ATTRIBUTE_DIRECTORY, 1, 0, RegLogVerdict::Refuse},
@@ -344,7 +358,8 @@ TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItI
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.folder << " " << c.file << " " << c.links << " " << c.bytes);
-        EXPECT_EQ(reg_judge_log(c.folder, c.file, c.links, c.bytes), c.expected);
+        SCOPED_TRACE(testing::Message() << (c.folderPath ? c.folderPath : L"-") << " " << (c.filePath ? c.filePath : L"-"));
+        EXPECT_EQ(reg_judge_log(c.folder, c.folderPath, c.file, c.links, c.bytes, c.filePath), c.expected);
     }
 }
 
@@ -361,14 +376,53 @@ TEST_F(RegToolsTest, PastOneMebibyteTheNextEntryMovesTheLogToLog1) {
     EXPECT_EQ(ErrorLogBytes(RotatedErrorLogPath), full + Entry(97, "at the limit", 8));
 }
 
-// Two processes append at once (log_writer.exe, beside this program); whatever the
-// order, every entry must be whole and none lost.
-TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntries) {
-    constexpr int PerWriter = 150;
-    const char* const names[] = {"first", "second"};
+// A log that cannot be moved (a folder at log.1) goes on taking entries up to its
+// ceiling, and the folder is left as it was.
+TEST_F(RegToolsTest, ALogThatCannotBeMovedGrowsToItsCeilingAndNoFurther) {
+    ASSERT_TRUE(CreateDirectoryW(RotatedErrorLogPath, nullptr));
+    const std::string full(reg_log_rotate_bytes + 1, 'x');
+    WriteFileBytes(ErrorLogPath, full);
+    reg_log_error(97, "past the limit", 8);
+    EXPECT_TRUE(ErrorLogBytes() == full + Entry(97, "past the limit", 8)) << "the entry went to the full log";
+    const std::string atCeiling(reg_log_ceiling_bytes - 10, 'x');
+    WriteFileBytes(ErrorLogPath, atCeiling);
+    reg_log_error(97, "past the ceiling", 8);
+    EXPECT_EQ(ErrorLogBytes().size(), atCeiling.size());
+    EXPECT_TRUE(RemoveDirectoryW(RotatedErrorLogPath)) << "log.1 is still an empty folder";
+}
+
+// Anyone who can open the log can hold its lock byte: the entries are then dropped
+// without holding up the user (seven: the Agent page's reads without values), and the
+// first entry after the holder let go is written.
+TEST_F(RegToolsTest, AHeldLockDropsEntriesAtOnceUntilItIsFree) {
+    WriteFileBytes(ErrorLogPath, "");
+    UniqueFileHandle holder(CreateFileW(ErrorLogPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    OVERLAPPED lockByte = {};
+    lockByte.Offset = static_cast<DWORD>(reg_log_lock_byte);
+    lockByte.OffsetHigh = static_cast<DWORD>(reg_log_lock_byte >> 32);
+    ASSERT_TRUE(LockFileEx(holder.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &lockByte));
+    const DWORD start = GetTickCount();
+    for (int i = 0; i < 7; ++i) reg_log_error(74, "held", i);
+    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_EQ(ErrorLogBytes(), "");
+    UnlockFileEx(holder.get(), 0, 1, 0, &lockByte);
+    reg_log_error(74, "free", 7);
+    EXPECT_EQ(ErrorLogBytes(), Entry(74, "free", 7));
+}
+
+// Four processes append at once (log_writer.exe, beside this program), starting with a
+// log just under 1 MiB; whatever the order, every entry must be whole and none lost,
+// and the log is rotated once: log.1 holds the whole old log.
+TEST_F(RegToolsTest, ProcessesAppendingAtOnceNeverMixOrLoseEntriesAndRotateOnce) {
+    constexpr int Writers = 4, PerWriter = 100;
+    const std::string older(reg_log_rotate_bytes - 20000, 'o');
+    WriteFileBytes(ErrorLogPath, older);
+    const char* const names[Writers] = {"first", "second", "third", "fourth"};
     const std::wstring program = TestProgramDirectory() + L"log_writer.exe";
-    PROCESS_INFORMATION writers[2] = {};
-    for (int writer = 0; writer < 2; ++writer) {
+    PROCESS_INFORMATION writers[Writers] = {};
+    HANDLE processes[Writers] = {};
+    for (int writer = 0; writer < Writers; ++writer) {
         std::wstring commandLine = L"log_writer " + std::wstring(names[writer], names[writer] + strlen(names[writer])) +
                                    L" " + std::to_wstring(PerWriter);
         STARTUPINFOW startup{};
@@ -376,20 +430,22 @@ TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntries) {
         ASSERT_TRUE(CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                                    nullptr, nullptr, &startup, &writers[writer]))
             << GetLastError();
+        processes[writer] = writers[writer].hProcess;
     }
-    HANDLE processes[] = {writers[0].hProcess, writers[1].hProcess};
     for (PROCESS_INFORMATION& writer : writers) ResumeThread(writer.hThread);
-    EXPECT_EQ(WaitForMultipleObjects(2, processes, TRUE, 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(Writers, processes, TRUE, 60000), WAIT_OBJECT_0);
     for (PROCESS_INFORMATION& writer : writers) {
         CloseHandle(writer.hThread);
         CloseHandle(writer.hProcess);
     }
 
-    std::string log = ErrorLogBytes();
-    int next[2] = {0, 0};
+    std::string log = ErrorLogBytes(RotatedErrorLogPath);
+    ASSERT_EQ(log.compare(0, older.size(), older), 0) << "log.1 does not begin with the old log";
+    log = log.substr(older.size()) + ErrorLogBytes();
+    int next[Writers] = {};
     while (!log.empty()) {
         bool matched = false;
-        for (int writer = 0; writer < 2 && !matched; ++writer) {
+        for (int writer = 0; writer < Writers && !matched; ++writer) {
             const std::string entry = Entry(53, names[writer] + std::string(300, '.'), next[writer]);
             if (log.compare(0, entry.size(), entry) == 0) {
                 log.erase(0, entry.size());
@@ -397,11 +453,10 @@ TEST_F(RegToolsTest, TwoProcessesAppendingAtOnceNeverMixOrLoseEntries) {
                 matched = true;
             }
         }
-        ASSERT_TRUE(matched) << "not a whole entry in its writer's order after " << next[0] << " and " << next[1]
+        ASSERT_TRUE(matched) << "not a whole entry in its writer's order after " << next[0] + next[1] + next[2] + next[3]
                              << " entries: " << log.substr(0, 400);
     }
-    EXPECT_EQ(next[0], PerWriter);
-    EXPECT_EQ(next[1], PerWriter);
+    for (int writer = 0; writer < Writers; ++writer) EXPECT_EQ(next[writer], PerWriter) << names[writer];
 }
 
 // What Wine can put at the log's place: a folder, a read-only file, a file with a second
