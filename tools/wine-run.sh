@@ -100,9 +100,10 @@ done
 wait "$running" || status=$?
 cat "$log"
 if [ -n "$hung" ]; then
-    test=$(grep -E '^\[ (RUN|      OK|  FAILED) ' "$log" | tail -n 1)
+    # Windows programs end their lines with CR LF.
+    test=$(tr -d '\r' <"$log" | grep -E '^\[ (RUN|      OK|  FAILED) ' | tail -n 1)
     case "$test" in "[ RUN      ] "*) test=${test#"[ RUN      ] "} ;; *) test="(between tests)" ;; esac
-    step=$(awk '/^\[ RUN/ { step = "" } /^    step: / { step = substr($0, 11) } END { print step }' "$log")
+    step=$(tr -d '\r' <"$log" | awk '/^\[ RUN/ { step = "" } /^    step: / { step = substr($0, 11) } END { print step }')
     echo "HUNG: $(basename "$program") printed nothing for $limit s and was ended." \
         "Test: $test. Last step: ${step:-none noted}."
     status=124
