@@ -380,17 +380,25 @@ bool RenameToRotated(HANDLE folder, HANDLE file) {
     return Native().setInformation(file, &status, &rename, sizeof rename, FileRenameInformation) >= 0;
 }
 
-// The log's lock, waited for at most about 50 ms. Once a wait has failed, the run does
-// not wait again until it gets the lock: whoever holds it never holds up the user.
+// The log's lock, waited for at most 200 ms: another run holds it for one write, so a
+// longer wait means someone holds it on purpose. After such a wait the run does not wait
+// again for ten seconds, unless it gets the lock meanwhile: whoever holds the lock holds
+// up the user for a fifth of a second now and then, never for seconds per entry.
 class LogLock {
 public:
     explicit LogLock(HANDLE file) : file_(file) {
         at_.Offset = static_cast<DWORD>(reg_log_lock_byte);
         at_.OffsetHigh = static_cast<DWORD>(reg_log_lock_byte >> 32);
+        constexpr DWORD WaitMs = 200, QuietMs = 10000;
         const DWORD start = GetTickCount();
-        const bool wait = !lastWaitFailed_;
-        while (!(held_ = Try()) && wait && GetTickCount() - start < 50) Sleep(5);
-        lastWaitFailed_ = !held_;
+        const bool wait = !waitFailed_ || start - failedAt_ >= QuietMs;
+        while (!(held_ = Try()) && wait && GetTickCount() - start < WaitMs) Sleep(1);
+        if (held_) {
+            waitFailed_ = false;
+        } else if (wait) {
+            waitFailed_ = true;
+            failedAt_ = GetTickCount();
+        }
     }
     ~LogLock() {
         if (held_) UnlockFileEx(file_, 0, 1, 0, &at_);
@@ -401,7 +409,8 @@ public:
 
 private:
     bool Try() { return LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at_) != FALSE; }
-    static inline std::atomic<bool> lastWaitFailed_{false};
+    static inline std::atomic<bool> waitFailed_{false};
+    static inline std::atomic<DWORD> failedAt_{0};
     HANDLE file_;
     OVERLAPPED at_ = {};
     bool held_ = false;
