@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -168,7 +169,7 @@ private:
 
 // COM set up on the sheet's thread for a screen reader's requests; one sheet runs at a
 // time, and WM_GETOBJECT comes on its thread.
-ComApartment* ScreenReaderApartment = nullptr;
+std::unique_ptr<ComApartment> ScreenReaderApartment;
 
 // The control's object for WM_GETOBJECT; 0 (the system answers) when it cannot be made.
 LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const Annotation& annotation) {
@@ -187,7 +188,7 @@ LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const Annotation& annota
     // The answer travels to the screen reader through COM, which this thread may not
     // have set up yet: then it is set up for as long as the sheet runs.
     if (static_cast<HRESULT>(result) == CO_E_NOTINITIALIZED && !ScreenReaderApartment) {
-        ScreenReaderApartment = new (std::nothrow) ComApartment;
+        ScreenReaderApartment.reset(new (std::nothrow) ComApartment);
         if (ScreenReaderApartment && ScreenReaderApartment->initialized())
             result = calls.resultFromObject(AccessibleInterface, flags, annotated);
     }
@@ -228,8 +229,7 @@ void SetAccessibleName(HWND control, UINT nameId, LONG role) {
 }
 
 void EndScreenReaderApartment() {
-    delete ScreenReaderApartment;
-    ScreenReaderApartment = nullptr;
+    ScreenReaderApartment.reset();
 }
 
 void SetAccessibleNames(HWND dialog, std::initializer_list<ControlName> names) {
