@@ -62,3 +62,38 @@ int ShowFailure(const Failure& failure, HWND owner) {
     if (!failure || failure.errorCode == 0) return 0;
     return ShowErrorBox(FailureText(failure).c_str(), failure.errorCode, owner);
 }
+
+void NotStored::Add(const std::wstring& name, LONG status) {
+    if (status == ERROR_SUCCESS) return;
+    if (names_.empty()) errorCode_ = static_cast<DWORD>(status);
+    names_.push_back(name);
+}
+
+void NotStored::Add(const NotStored& other) {
+    if (other.empty()) return;
+    if (names_.empty()) errorCode_ = other.errorCode_;
+    names_.insert(names_.end(), other.names_.begin(), other.names_.end());
+}
+
+std::wstring NotStoredText(const NotStored& notStored) {
+    // A store of a thousand profiles may fail for every value: the box stays readable.
+    constexpr size_t NamesShown = 8;
+    std::wstring names;
+    const size_t shown = notStored.names().size() < NamesShown ? notStored.names().size() : NamesShown;
+    for (size_t index = 0; index < shown; ++index) {
+        if (index) names += L'\n';
+        names += L"\"" + notStored.names()[index] + L"\"";
+    }
+    if (notStored.names().size() > shown)
+        names += L'\n' + FormatString(LoadText(IDS_NOT_STORED_MORE).c_str(),
+                                      static_cast<int>(notStored.names().size() - shown));
+    return FormatString(LoadText(IDS_NOT_STORED).c_str(), names.c_str());
+}
+
+bool ShowNotStored(const NotStored& notStored, HWND owner) {
+    if (notStored.empty()) return true;
+    // A failure without a code (none is expected) is still told.
+    const DWORD code = notStored.errorCode() ? notStored.errorCode() : ERROR_WRITE_FAULT;
+    ShowErrorBox(NotStoredText(notStored).c_str(), code, owner);
+    return false;
+}

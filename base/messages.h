@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The text of an error box: `pattern` (string IDS_ERROR_TEXT, "%s\nError # %d: %s")
 // filled with the text, the code as a signed decimal and the system's text.
@@ -41,3 +42,26 @@ std::wstring FailureText(const Failure& failure);
 // Shows a failure the way ShowErrorBox does; an error code of 0 shows nothing (there was
 // no error to tell). Returns the code shown, 0 when nothing was shown.
 int ShowFailure(const Failure& failure, HWND owner);
+
+// What an apply could not store: the names of the values (as the registry names them,
+// or a key's path when the key itself failed) whose write or deletion failed, and the
+// error code of the first failure. Empty when everything was stored.
+class NotStored {
+public:
+    // Counts a failed write or deletion of `name`; ERROR_SUCCESS counts nothing.
+    void Add(const std::wstring& name, LONG status);
+    void Add(const NotStored& other);
+    bool empty() const { return names_.empty(); }
+    const std::vector<std::wstring>& names() const { return names_; }
+    DWORD errorCode() const { return errorCode_; }
+
+private:
+    std::vector<std::wstring> names_;
+    DWORD errorCode_ = 0;
+};
+
+// The text of the box that tells it: string IDS_NOT_STORED with the first names, one a
+// line, and IDS_NOT_STORED_MORE for the rest.
+std::wstring NotStoredText(const NotStored& notStored);
+// Shows it once, as ShowErrorBox does; nothing when it is empty. True when it was empty.
+bool ShowNotStored(const NotStored& notStored, HWND owner);

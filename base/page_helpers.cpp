@@ -53,32 +53,22 @@ INT_PTR AcceptApply(HWND page) {
     return TRUE;
 }
 
-namespace {
-
-// `changedFlag` null: the page writes on every apply.
-INT_PTR AnswerPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, bool* changedFlag,
-                         void (*write)(HWND page)) {
+INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, bool& changedFlag, PageWrite write) {
     switch (notification.code) {
         case PSN_SETACTIVE:
             RecordLastViewedPage(page, lastViewedPage);
             return FALSE;
         case PSN_APPLY:
-            if (!changedFlag || *changedFlag) write(page);
-            if (changedFlag) *changedFlag = false;
+            if (changedFlag && !write(page)) {
+                // The sheet sends no later page PSN_APPLY and stays open: what was not
+                // stored is still the page's to store.
+                SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_INVALID);
+                return TRUE;
+            }
+            changedFlag = false;
             return AcceptApply(page);
     }
     return FALSE;
-}
-
-}  // namespace
-
-INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, bool& changedFlag,
-                     void (*write)(HWND page)) {
-    return AnswerPageNotify(page, notification, lastViewedPage, &changedFlag, write);
-}
-
-INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, void (*write)(HWND page)) {
-    return AnswerPageNotify(page, notification, lastViewedPage, nullptr, write);
 }
 
 void AddTextItems(HWND list, UINT firstId, int count) {

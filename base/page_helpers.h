@@ -36,13 +36,16 @@ void MarkPageChanged(HWND page);
 // Accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
 
+// A page's write function: stores the page's values once, tells the user what it could
+// not store, and returns false then.
+using PageWrite = bool (*)(HWND page);
+
 // The one way a page answers the sheet: PSN_SETACTIVE records the page as viewed last in
-// `lastViewedPage`; PSN_APPLY writes the page's values once if `changedFlag` is set,
-// clears the flag, and is accepted. Other notifications are left alone (FALSE).
-INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, bool& changedFlag,
-                     void (*write)(HWND page));
-// The same for a page that keeps no changed flag and writes its values on every apply.
-INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, void (*write)(HWND page));
+// `lastViewedPage`; PSN_APPLY writes the page's values once if `changedFlag` is set. When
+// everything was stored the flag is cleared and the apply accepted; otherwise the flag
+// stays, the sheet shows this page and stays open (PSNRET_INVALID), so that the user can
+// apply again or cancel. Other notifications are left alone (FALSE).
+INT_PTR OnPageNotify(HWND page, const NMHDR& notification, int& lastViewedPage, bool& changedFlag, PageWrite write);
 
 // Adds `count` items to a drop-down list: the strings `firstId`, `firstId` + 1, ... of
 // the string table, in that order.

@@ -132,3 +132,83 @@ LONG DeleteValue(HKEY key, const wchar_t* name) {
     LONG status = RegDeleteValueW(key, name);
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
+
+StoredValue DwordStored(DWORD value) {
+    StoredValue stored;
+    stored.type = REG_DWORD;
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
+    stored.bytes.assign(bytes, bytes + sizeof value);
+    return stored;
+}
+
+StoredValue TextStored(const wchar_t* text) {
+    StoredValue stored;
+    stored.type = REG_SZ;
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text);
+    stored.bytes.assign(bytes, bytes + (wcslen(text) + 1) * sizeof(wchar_t));
+    return stored;
+}
+
+MaybeStored ReadStoredValue(HKEY key, const wchar_t* name) {
+    if (!key) return std::nullopt;
+    StoredValue stored;
+    DWORD size = 64;
+    // Another writer may make the value longer between the two calls: ask again.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        stored.bytes.resize(size);
+        DWORD got = size;
+        LONG status = RegQueryValueExW(key, name, nullptr, &stored.type, stored.bytes.data(), &got);
+        if (status == ERROR_SUCCESS) {
+            stored.bytes.resize(got);
+            return stored;
+        }
+        if (status != ERROR_MORE_DATA) return std::nullopt;
+        size = got > size ? got : size * 2;
+    }
+    return std::nullopt;
+}
+
+LONG WriteStoredValue(HKEY key, const wchar_t* name, const MaybeStored& value) {
+    if (!value) return DeleteValue(key, name);
+    return RegSetValueExW(key, name, 0, value->type, value->bytes.empty() ? nullptr : value->bytes.data(),
+                          static_cast<DWORD>(value->bytes.size()));
+}
+
+bool ReadAllValues(HKEY key, std::vector<NamedValue>& values) {
+    values.clear();
+    if (!key) return false;
+    DWORD count = 0, longestName = 0, longestData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                         &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    values.reserve(count);
+    std::vector<wchar_t> name(static_cast<size_t>(longestName) + 1);
+    std::vector<BYTE> data(static_cast<size_t>(longestData) + 1);
+    int regrown = 0;
+    for (DWORD index = 0;; ++index) {
+        DWORD units = static_cast<DWORD>(name.size());
+        DWORD bytes = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        LONG status = RegEnumValueW(key, index, name.data(), &units, nullptr, &type, data.data(), &bytes);
+        if (status == ERROR_MORE_DATA && ++regrown < 16) {
+            // Grown since the key was asked: make room and take this index again.
+            name.resize(16384);
+            if (bytes > data.size()) data.resize(bytes);
+            else data.resize(data.size() * 2);
+            --index;
+            continue;
+        }
+        if (status == ERROR_NO_MORE_ITEMS) return true;
+        if (status != ERROR_SUCCESS) return false;
+        NamedValue value;
+        value.name.assign(name.data(), units);
+        value.value.type = type;
+        value.value.bytes.assign(data.begin(), data.begin() + bytes);
+        values.push_back(std::move(value));
+    }
+}
+
+bool KeyWriteTime(HKEY key, FILETIME& time) {
+    return key && RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, &time) == ERROR_SUCCESS;
+}

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,3 +84,36 @@ LONG WriteTextValue(HKEY key, const wchar_t* name, const wchar_t* text);
 LONG WriteBinaryValue(HKEY key, const wchar_t* name, const void* data, DWORD size);
 // Deletes a value; an absent value is not an error.
 LONG DeleteValue(HKEY key, const wchar_t* name);
+
+// A value as the registry holds it: its type and every byte of it, whatever they mean.
+// What the program could not read or hold is kept in this form and written back as it
+// was, never in the program's reading of it.
+struct StoredValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    bool operator==(const StoredValue& other) const { return type == other.type && bytes == other.bytes; }
+    bool operator!=(const StoredValue& other) const { return !(*this == other); }
+};
+// An absent value is no StoredValue.
+using MaybeStored = std::optional<StoredValue>;
+
+// The forms the program writes: a REG_DWORD, and a REG_SZ of `text` with its terminator.
+StoredValue DwordStored(DWORD value);
+StoredValue TextStored(const wchar_t* text);
+
+// Reads a value whole, however long; empty when it is absent or cannot be read.
+MaybeStored ReadStoredValue(HKEY key, const wchar_t* name);
+// Writes `value` exactly, or deletes the value when it is empty (an absent value is no error).
+LONG WriteStoredValue(HKEY key, const wchar_t* name, const MaybeStored& value);
+
+// One value of a key, named as the registry lists it.
+struct NamedValue {
+    std::wstring name;
+    StoredValue value;
+};
+// Every value of a key with its type and bytes, in the registry's order; false when the
+// walk failed.
+bool ReadAllValues(HKEY key, std::vector<NamedValue>& values);
+
+// When the key or one of its values was last written; false when the key cannot tell.
+bool KeyWriteTime(HKEY key, FILETIME& time);

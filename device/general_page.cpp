@@ -254,10 +254,12 @@ void OnDriverProperties(HWND page) {
     InvalidateRect(GetDlgItem(page, IDC_ORIENTATION_PICTURE), nullptr, TRUE);
 }
 
-// A failed write is reported once and not retried by the next apply.
-void ApplyGeneralPage(HWND) {
+// A failed write is told, and the page stays changed until it is stored.
+bool ApplyGeneralPage(HWND) {
     Failure failure;
-    if (!ApplyDeviceSettings(GeneralSettings, failure)) ShowFailure(failure, nullptr);
+    if (ApplyDeviceSettings(GeneralSettings, failure)) return true;
+    ShowFailure(failure, nullptr);
+    return false;
 }
 
 }  // namespace

@@ -117,13 +117,16 @@ void OnPaperChosen(HWND page) {
 
 // Stores paper `index` as the printer's paper; "Delete" then follows whether its form
 // may be deleted.
-void StorePaper(HWND page, size_t index) {
+// False when the paper could not be stored, which the user has been told.
+bool StorePaper(HWND page, size_t index) {
     bool formDeletable = false;
     Failure failure;
-    if (ApplyPaper(static_cast<short>(PaperNumbers[index]), PaperNameAt(index), formDeletable, failure))
-        EnableWindow(GetDlgItem(page, IDC_DELETE_FORM), formDeletable);
-    else
+    if (!ApplyPaper(static_cast<short>(PaperNumbers[index]), PaperNameAt(index), formDeletable, failure)) {
         ShowFailure(failure, nullptr);
+        return false;
+    }
+    EnableWindow(GetDlgItem(page, IDC_DELETE_FORM), formDeletable);
+    return true;
 }
 
 void OnAddForm(HWND page) {
@@ -170,11 +173,11 @@ void OnDeleteForm(HWND page) {
     MarkPageChanged(page, PaperPageChanged);
 }
 
-// A failed write is reported once and not retried by the next apply.
-void ApplyPaperPage(HWND page) {
+// A failed write is told, and the page stays changed until it is stored.
+bool ApplyPaperPage(HWND page) {
     LRESULT selected = SelectedPaper(page);
-    if (selected != CB_ERR && static_cast<size_t>(selected) < PaperNumbers.size())
-        StorePaper(page, static_cast<size_t>(selected));
+    if (selected == CB_ERR || static_cast<size_t>(selected) >= PaperNumbers.size()) return true;
+    return StorePaper(page, static_cast<size_t>(selected));
 }
 
 }  // namespace

@@ -72,6 +72,7 @@ bool AgentFromUserKey = true;  // false: the page shows the machine table
 int AgentTransferMode = 0;
 // The message number's text, the choosing dialogs' result, and 1102 at apply, in turn.
 wchar_t AgentTextBuffer[TextCapacity];
+bool AgentPageChanged = false;
 
 void* DefaultAllocate(size_t bytes) { return std::malloc(bytes); }
 AgentAllocator Allocate = DefaultAllocate;
@@ -177,13 +178,13 @@ void OnTransferModeChosen(HWND page) {
     // Choosing "send message" shows the stored target again, over whatever was typed.
     if (sendMessage) ShowMessageTarget(page, TableInUse());
     EnableMessageTarget(page, sendMessage);
-    MarkPageChanged(page);
+    MarkPageChanged(page, AgentPageChanged);
 }
 
 void OnPreprocessingClicked(HWND page) {
     EnablePreprocessor(page);
     AgentUserTable[PreprocessingEnabled].dword_value = PreprocessingChecked(page) ? 1 : 0;
-    MarkPageChanged(page);
+    MarkPageChanged(page, AgentPageChanged);
 }
 
 // True while a chooser is open: both fill the one result buffer, and a press that still
@@ -201,7 +202,7 @@ void RunChooser(HWND page, int boxId, Choose choose) {
     ChooserOpen = false;
     if (!chosen || !IsWindow(page)) return;
     SetDlgItemTextW(page, boxId, AgentTextBuffer);
-    MarkPageChanged(page);
+    MarkPageChanged(page, AgentPageChanged);
 }
 
 void OnChooseProgram(HWND page, int boxId) {
@@ -214,7 +215,7 @@ void OnChooseFolder(HWND page) {
 
 void OnAgentCommand(HWND page, WORD code, WORD id) {
     if (code == EN_CHANGE) {
-        if (!FillingAgentPage) MarkPageChanged(page);
+        if (!FillingAgentPage) MarkPageChanged(page, AgentPageChanged);
     } else if (code == CBN_SELENDOK && id == IDC_AGENT_MODE) {
         OnTransferModeChosen(page);
     } else if (code == BN_CLICKED) {
@@ -243,7 +244,7 @@ bool TakeBoxText(HWND page, int boxId, RegRecord& row) {
 }
 
 // Every apply writes all seven values under the user key, changed or not.
-void ApplyAgentPage(HWND page) {
+bool ApplyAgentPage(HWND page) {
     bool taken[AgentRowCount] = {};
     RegRecord* user = AgentUserTable;
     taken[ClientApplication] = TakeBoxText(page, IDC_AGENT_APPLICATION, user[ClientApplication]);
@@ -272,6 +273,7 @@ void ApplyAgentPage(HWND page) {
     // again shows the applied target, not an empty or a machine one.
     AgentFromUserKey = true;
     reg_free_records(AgentMachineTable);
+    return true;
 }
 
 // The item list of a chosen folder, given back to the shell's allocator.
@@ -364,8 +366,8 @@ INT_PTR CALLBACK AgentPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             OnAgentCommand(page, HIWORD(wParam), LOWORD(wParam));
             return FALSE;
         case WM_NOTIFY:
-            // No changed flag: every apply writes all the page's values.
-            return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, ApplyAgentPage);
+            return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, AgentPageChanged,
+                                ApplyAgentPage);
         case WM_DESTROY:
             // The tables' strings live as long as the page.
             reg_free_records(AgentUserTable);

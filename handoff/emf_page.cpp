@@ -18,15 +18,17 @@ void OnEmfClicked(HWND page) {
     MarkPageChanged(page, EmfPageChanged);
 }
 
-// A failed write is not retried by the next apply.
-void ApplyEmfPage(HWND) {
+// A failed write is told, and the page stays changed until the value is stored.
+bool ApplyEmfPage(HWND) {
     UniqueRegKey key;
     Failure failure;
     if (!CreateUserKey(key, failure)) {
         ShowFailure(failure, nullptr);
-        return;
+        return false;
     }
-    WriteDwordValue(key.get(), ValueName::EmfEnabled, Settings.EmfEnabled);
+    NotStored notStored;
+    notStored.Add(ValueName::EmfEnabled, WriteDwordValue(key.get(), ValueName::EmfEnabled, Settings.EmfEnabled));
+    return ShowNotStored(notStored, nullptr);
 }
 
 }  // namespace

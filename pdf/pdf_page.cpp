@@ -167,7 +167,7 @@ INT_PTR OnPdfCommand(HWND page, int controlId, int code) {
     return FALSE;
 }
 
-void ApplyPdfPage(HWND) {
+bool ApplyPdfPage(HWND) {
     UniqueRegKey key;
     Failure failure;
     if (!CreateUserKey(key, failure)) {
@@ -184,6 +184,7 @@ void ApplyPdfPage(HWND) {
     // The profiles live under a key of their own: saved even when the user key failed.
     Failure saveFailure;
     if (!SavePdfProfiles(saveFailure)) ShowFailure(saveFailure, nullptr);
+    return true;
 }
 
 }  // namespace

@@ -154,6 +154,9 @@
 #define IDS_DELETE_FORM_FAILED 3031
 #define IDS_ADD_PROFILE_FAILED 3032
 #define IDS_MACHINE_AGENT_READ_FAILED 3033
+// An apply that could not store everything ("%s": the names, one a line; "%d": how many more).
+#define IDS_NOT_STORED 3034
+#define IDS_NOT_STORED_MORE 3035
 // Every box: its caption ("%s": the printer's name) and an error's text ("%s": what
 // failed, "%d": the error code, "%s": the system's text for it).
 #define IDS_SHEET_CAPTION 3040

@@ -44,15 +44,15 @@ void FillProfiles(int count) {
     for (int index = 0; index < count; ++index) Settings.Profiles.Append(RealisticProfile(index));
 }
 
-struct StoredValue {
+struct PlainValue {
     std::wstring name;
     DWORD type;
     std::vector<BYTE> data;
 };
 
 // Every value the store wrote, as the plain loops read and write them.
-std::vector<StoredValue> CollectValues(HKEY key) {
-    std::vector<StoredValue> values;
+std::vector<PlainValue> CollectValues(HKEY key) {
+    std::vector<PlainValue> values;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD nameUnits = 256, type = 0, size = 0;
@@ -64,19 +64,19 @@ std::vector<StoredValue> CollectValues(HKEY key) {
     return values;
 }
 
-double PlainRead(HKEY key, const std::vector<StoredValue>& values) {
+double PlainRead(HKEY key, const std::vector<PlainValue>& values) {
     Stopwatch watch;
     BYTE buffer[2048];
-    for (const StoredValue& value : values) {
+    for (const PlainValue& value : values) {
         DWORD type = 0, size = sizeof buffer;
         RegQueryValueExW(key, value.name.c_str(), nullptr, &type, buffer, &size);
     }
     return watch.Seconds();
 }
 
-double PlainWrite(HKEY key, const std::vector<StoredValue>& values) {
+double PlainWrite(HKEY key, const std::vector<PlainValue>& values) {
     Stopwatch watch;
-    for (const StoredValue& value : values)
+    for (const PlainValue& value : values)
         RegSetValueExW(key, value.name.c_str(), 0, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
     return watch.Seconds();
 }
@@ -128,7 +128,7 @@ void RunStoreBenchmark(int pairs) {
         std::printf("store: cannot open the profile key\n");
         return;
     }
-    std::vector<StoredValue> values = CollectValues(key.get());
+    std::vector<PlainValue> values = CollectValues(key.get());
     std::printf("store: %d profiles, %zu values\n", count, values.size());
 
     PairTimes load = MeasurePairs(
@@ -145,7 +145,7 @@ void RunStoreBenchmark(int pairs) {
     const int large = 10000;
     FillProfiles(large);
     SavePdfProfiles(saveFailure);
-    std::vector<StoredValue> largeValues = CollectValues(key.get());
+    std::vector<PlainValue> largeValues = CollectValues(key.get());
     PairTimes largeLoad = MeasurePairs(
         pairs, [&] { return TimedLoad(large); }, [&] { return PlainRead(key.get(), largeValues); });
     ReportGrowth("load 10,000 vs 1,000 profiles", load, largeLoad);

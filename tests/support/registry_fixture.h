@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/registry.h"
+
 inline constexpr wchar_t UserKeyPath[] = L"Software\\LumarelPrinter";
 inline constexpr wchar_t MachineKeyPath[] = L"Software\\LumarelPrinter";
 inline constexpr wchar_t DefaultsKeyPath[] = L"Software\\LumarelPrinter\\Defaults";
@@ -28,10 +30,6 @@ void SetText(HKEY root, const wchar_t* path, const wchar_t* name, const std::wst
 // Any type and any bytes, as another program might have left them.
 void SetRaw(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD size);
 
-struct StoredValue {
-    DWORD type;
-    std::vector<BYTE> bytes;
-};
 std::optional<StoredValue> ReadStored(HKEY root, const wchar_t* path, const wchar_t* name);
 std::optional<DWORD> ReadStoredDword(HKEY root, const wchar_t* path, const wchar_t* name);  // REG_DWORD only
 // REG_SZ only, without its terminator.
