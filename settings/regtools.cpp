@@ -46,17 +46,6 @@ void* DefaultAllocate(size_t bytes) { return std::malloc(bytes); }
 reg_clock_fn Clock = GetLocalTime;
 reg_alloc_fn Allocate = DefaultAllocate;
 
-// The key one row opens, closed when the row is done.
-struct RowKey {
-    HKEY handle = nullptr;
-    RowKey() = default;
-    RowKey(const RowKey&) = delete;
-    RowKey& operator=(const RowKey&) = delete;
-    ~RowKey() {
-        if (handle) RegCloseKey(handle);
-    }
-};
-
 // Registry calls return their status and leave the thread's last-error value alone;
 // the walkers report through that value, so a failed call's status is put there.
 void KeepStatus(LONG status) { SetLastError(static_cast<DWORD>(status)); }
@@ -176,22 +165,22 @@ int reg_read_records(RegRecord* table) {
     int failed = 0;
     for (RegRecord* row = table; row && row->root; ++row) {
         SetLastError(ERROR_SUCCESS);
-        RowKey key;
-        LONG status = RegOpenKeyExW(row->root, row->subkey, 0, KEY_READ | RegistryViewFor(row->root), &key.handle);
+        HKEY opened = nullptr;
+        LONG status = RegOpenKeyExW(row->root, row->subkey, 0, KEY_READ | RegistryViewFor(row->root), &opened);
         if (status != ERROR_SUCCESS) {
-            key.handle = nullptr;
             KeepStatus(status);
             ++failed;
             if (GetLastError() == ERROR_FILE_NOT_FOUND)
                 LogRowFailure(message, OpenKeyFailed, L"reg_read_records(): failed to RegOpenKeyEx(\"%ls:%ls\").", *row);
             continue;
         }
+        const UniqueRegKey key(opened);
         switch (row->type) {
             case REG_SZ:
-                if (!ReadStringRow(*row, key.handle, message)) ++failed;
+                if (!ReadStringRow(*row, key.get(), message)) ++failed;
                 break;
             case REG_DWORD:
-                if (!ReadDwordRow(*row, key.handle)) ++failed;
+                if (!ReadDwordRow(*row, key.get())) ++failed;
                 break;
             default:
                 SetLastError(row->type);
@@ -209,17 +198,17 @@ int reg_create_records(RegRecord* table) {
     int failed = 0;
     for (RegRecord* row = table; row && row->root; ++row) {
         SetLastError(ERROR_SUCCESS);
-        RowKey key;
+        HKEY created = nullptr;
         LONG status = RegCreateKeyExW(row->root, row->subkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                      KEY_READ | KEY_WRITE | RegistryViewFor(row->root), nullptr, &key.handle, nullptr);
+                                      KEY_READ | KEY_WRITE | RegistryViewFor(row->root), nullptr, &created, nullptr);
         if (status != ERROR_SUCCESS) {
-            key.handle = nullptr;
             KeepStatus(status);
             LogRowFailure(message, CreateKeyFailed, L"reg_create_records(): failed to RegCreateKeyEx(\"%ls:%ls\").", *row);
             ++failed;
             continue;
         }
-        failed += WriteRow(*row, key.handle, message);
+        const UniqueRegKey key(created);
+        failed += WriteRow(*row, key.get(), message);
     }
     return failed;
 }
