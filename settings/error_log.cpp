@@ -15,6 +15,7 @@ namespace {
 // The log's place and the name its entries carry are part of its format: the tools that
 // read the log know them.
 constexpr wchar_t LogFolder[] = L"C:\\tmp";
+constexpr wchar_t NativeLogFolder[] = L"\\??\\C:\\tmp";
 constexpr wchar_t LogPath[] = L"C:\\tmp\\log";
 constexpr wchar_t RotatedLogPath[] = L"C:\\tmp\\log.1";
 constexpr char FileLiteral[] = "..\\agent\\src\\regtools";
@@ -56,6 +57,15 @@ RegLogVerdict reg_judge_log(DWORD folder_attributes, const wchar_t* folder_final
     if (!reg_log_folder_is_plain(folder_attributes, folder_final_path) || !plainFile || !inFolder || file_links != 1)
         return RegLogVerdict::Refuse;
     return file_bytes > reg_log_rotate_bytes ? RegLogVerdict::Rotate : RegLogVerdict::Append;
+}
+
+RegLogOpenVerdict reg_judge_open(NTSTATUS status, HANDLE handle) {
+    if (status == reg_status_oplock_break_in_progress) return RegLogOpenVerdict::NotNow;
+    // STATUS_PENDING is a success too, but of an open not done: no file to write yet.
+    constexpr NTSTATUS Pending = 0x00000103;
+    if (status < 0 || status == Pending || handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return RegLogOpenVerdict::Failed;
+    return RegLogOpenVerdict::Use;
 }
 
 namespace {
@@ -116,8 +126,9 @@ std::string EntryBytes(unsigned line, const SYSTEMTIME& time, const char* messag
 }
 
 // The native calls that open and rename a file relative to an open folder, so that the
-// folder judged is the one written to, whatever its name leads to meanwhile. Windows 9x
-// has neither (nor junctions): there the log is opened and renamed by its path.
+// folder judged is the one written to, whatever its name leads to meanwhile, and that
+// open without waiting on an oplock. Windows 9x has neither (nor junctions, nor
+// oplocks): there the folder and the log are opened, and the log renamed, by their paths.
 struct RenameInformation {
     BOOLEAN replaceIfExists;
     HANDLE rootDirectory;
@@ -149,23 +160,59 @@ const NativeFileCalls& Native() {
 // Append only: every write goes to the end, whatever other runs wrote meanwhile. Read
 // access only for the lock; delete access to rotate by this handle.
 constexpr DWORD LogAccess = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+// The folder is held open without delete sharing while the file is used, so that it
+// cannot be renamed and replaced by a link.
+constexpr DWORD FolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+constexpr DWORD FolderSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-HANDLE OpenLogIn(HANDLE folder, DWORD access) {
-    if (!Native().create) {
-        return CreateFileW(LogPath, access, LogSharing, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | NoLinkFollowed,
-                           nullptr);
-    }
-    constexpr ULONG OpenIf = 3;  // FILE_OPEN_IF
-    constexpr ULONG NotAFolder = 0x40, Synchronous = 0x20, NotThroughALink = 0x00200000;
-    wchar_t name[] = L"log";
-    UNICODE_STRING relative = {6, sizeof name, name};
+// The folder or the log as opened, owned when it is to be used.
+struct Opening {
+    RegLogOpenVerdict verdict = RegLogOpenVerdict::Failed;
+    UniqueHandle handle;
+};
+
+Opening OpenedByPath(HANDLE handle) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return {};
+    return {RegLogOpenVerdict::Use, UniqueHandle(handle)};
+}
+
+// Any local user can take an oplock on the folder or the log and never acknowledge its
+// break: an open that waited for him would hold up the sheet for good. So an oplocked
+// file completes at once, and its handle is closed unused.
+Opening OpenNatively(HANDLE folder, const wchar_t* name, DWORD access, DWORD sharing, ULONG disposition, ULONG options) {
+    constexpr ULONG Synchronous = 0x20, CompleteIfOplocked = 0x100, NotThroughALink = 0x00200000;
+    std::wstring path = name;
+    UNICODE_STRING pathString = {static_cast<USHORT>(path.size() * sizeof(wchar_t)),
+                                 static_cast<USHORT>((path.size() + 1) * sizeof(wchar_t)), &path[0]};
     OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &relative, OBJ_CASE_INSENSITIVE, folder, nullptr);
-    IO_STATUS_BLOCK status = {};
-    HANDLE file = nullptr;
-    const LONG result = Native().create(&file, access, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
-                                        LogSharing, OpenIf, NotAFolder | Synchronous | NotThroughALink, nullptr, 0);
-    return result >= 0 ? file : nullptr;
+    InitializeObjectAttributes(&attributes, &pathString, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK io = {};
+    HANDLE opened = nullptr;
+    const NTSTATUS status =
+        Native().create(&opened, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, sharing,
+                        disposition, options | Synchronous | CompleteIfOplocked | NotThroughALink, nullptr, 0);
+    // Every success status comes with a handle of ours.
+    Opening result{reg_judge_open(status, opened), UniqueHandle(status >= 0 ? opened : nullptr)};
+    if (result.verdict != RegLogOpenVerdict::Use) result.handle.reset();
+    return result;
+}
+
+Opening OpenFolder() {
+    if (!Native().create) {
+        return OpenedByPath(CreateFileW(LogFolder, FolderAccess, FolderSharing, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | NoLinkFollowed, nullptr));
+    }
+    constexpr ULONG Open = 1, AFolder = 0x1;  // FILE_OPEN, FILE_DIRECTORY_FILE
+    return OpenNatively(nullptr, NativeLogFolder, FolderAccess, FolderSharing, Open, AFolder);
+}
+
+Opening OpenLogIn(HANDLE folder, DWORD access) {
+    if (!Native().create) {
+        return OpenedByPath(CreateFileW(LogPath, access, LogSharing, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL | NoLinkFollowed, nullptr));
+    }
+    constexpr ULONG OpenIf = 3, NotAFolder = 0x40;  // FILE_OPEN_IF, FILE_NON_DIRECTORY_FILE
+    return OpenNatively(folder, L"log", access, LogSharing, OpenIf, NotAFolder);
 }
 
 // Moves the open log to "log.1" in the same folder, replacing an older one.
@@ -220,42 +267,40 @@ bool WriteWhole(HANDLE file, const std::string& entry) {
 }
 
 // Appends the entry in one write under the log's lock, so that two runs appending at
-// once never mix their entries. False when the log was refused, busy or full.
+// once never mix their entries. False when the log was refused, busy, oplocked or full.
 bool AppendEntry(const std::string& entry) {
     // At most a few reopenings: after this run's rotation, or another run's.
     for (int opening = 0; opening < 4; ++opening) {
-        // Judged before anything is created in it. Held open without delete sharing
-        // while the file is used, so it cannot be renamed and replaced by a link.
-        UniqueFileHandle folder(CreateFileW(LogFolder, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_BACKUP_SEMANTICS | NoLinkFollowed, nullptr));
-        if (!folder.valid()) return false;
-        const HandleLook place = LookAt(folder.get());
+        // Judged before anything is created in it.
+        const Opening folder = OpenFolder();
+        if (folder.verdict != RegLogOpenVerdict::Use) return false;
+        const HandleLook place = LookAt(folder.handle.get());
         if (!reg_log_folder_is_plain(place.attributes, place.path())) return false;
 
-        // A reader that shares no deletion keeps the log from being rotated, not written.
-        HANDLE log = OpenLogIn(folder.get(), LogAccess | DELETE);
-        if (log == nullptr || log == INVALID_HANDLE_VALUE) log = OpenLogIn(folder.get(), LogAccess);
-        UniqueFileHandle file(log);
-        if (!file.valid()) return false;
-        const HandleLook opened = LookAt(file.get());
+        // A reader that shares no deletion keeps the log from being rotated, not written;
+        // an oplocked log is not tried again.
+        Opening log = OpenLogIn(folder.handle.get(), LogAccess | DELETE);
+        if (log.verdict == RegLogOpenVerdict::Failed) log = OpenLogIn(folder.handle.get(), LogAccess);
+        if (log.verdict != RegLogOpenVerdict::Use) return false;
+        HANDLE file = log.handle.get();
+        const HandleLook opened = LookAt(file);
         if (reg_judge_log(place.attributes, place.path(), opened.attributes, opened.links, opened.bytes,
                           opened.path()) == RegLogVerdict::Refuse)
             return false;
 
-        const LogLock lock(file.get());
+        const LogLock lock(file);
         if (!lock.held()) return false;
         // Looked at again under the lock: another run may have rotated or filled it.
-        const HandleLook locked = LookAt(file.get());
+        const HandleLook locked = LookAt(file);
         if (locked.finalPath != opened.finalPath) continue;
         const RegLogVerdict verdict = reg_judge_log(place.attributes, place.path(), locked.attributes, locked.links,
                                                     locked.bytes, locked.path());
         if (verdict == RegLogVerdict::Refuse) return false;
-        if (verdict == RegLogVerdict::Rotate && RenameToRotated(folder.get(), file.get())) continue;
+        if (verdict == RegLogVerdict::Rotate && RenameToRotated(folder.handle.get(), file)) continue;
         // Past the limit but not movable (log.1 a folder, or held without delete sharing):
         // kept growing up to its ceiling, so that nothing is lost before it.
         if (verdict == RegLogVerdict::Rotate && locked.bytes + entry.size() > reg_log_ceiling_bytes) return false;
-        return WriteWhole(file.get(), entry);
+        return WriteWhole(file, entry);
     }
     return false;
 }

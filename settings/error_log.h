@@ -1,7 +1,8 @@
 // The error log of the record tables: entries appended with the local time to
 // "c:/tmp/log" when that folder exists, kept to about 1 MiB (the entries before that are
-// in "c:/tmp/log.1"). An entry that cannot be written now (the log refused, locked by
-// someone else, or full) is dropped.
+// in "c:/tmp/log.1"). An entry that cannot be written now (the log refused, locked or
+// oplocked by someone else, or full) is dropped: the caller waits for the log's lock
+// 200 ms at most, and an open never waits for the holder of an oplock.
 #pragma once
 
 #include <windows.h>

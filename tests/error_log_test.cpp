@@ -101,6 +101,34 @@ TEST(RegLogVerdict, OnlyAPlainFileOfOneNameInAPlainFolderIsWrittenAndPast1MiBItI
     }
 }
 
+// Wine has no oplocks: the verdict on an open is tried on the statuses an open can give.
+// An oplocked file opens at once with a success status and a handle, not to be used.
+TEST(RegLogOpenVerdict, OnlyACompletedOpenIsUsedAndAnOplockedOneIsNotNow) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x1234));
+    struct Case {
+        const char* status;
+        ULONG value;
+        HANDLE handle;
+        RegLogOpenVerdict expected;
+    };
+    const Case cases[] = {
+        {"STATUS_SUCCESS", 0, handle, RegLogOpenVerdict::Use},
+        {"STATUS_OPLOCK_BREAK_IN_PROGRESS", 0x00000108, handle, RegLogOpenVerdict::NotNow},
+        {"STATUS_PENDING", 0x00000103, handle, RegLogOpenVerdict::Failed},
+        {"STATUS_ACCESS_DENIED", 0xC0000022, nullptr, RegLogOpenVerdict::Failed},
+        {"STATUS_ACCESS_DENIED", 0xC0000022, handle, RegLogOpenVerdict::Failed},
+        {"STATUS_OBJECT_NAME_NOT_FOUND", 0xC0000034, nullptr, RegLogOpenVerdict::Failed},
+        {"STATUS_SHARING_VIOLATION", 0xC0000043, nullptr, RegLogOpenVerdict::Failed},
+        {"STATUS_NOT_A_DIRECTORY", 0xC0000103, nullptr, RegLogOpenVerdict::Failed},
+        {"STATUS_SUCCESS without a handle", 0, nullptr, RegLogOpenVerdict::Failed},
+        {"STATUS_SUCCESS with an invalid handle", 0, INVALID_HANDLE_VALUE, RegLogOpenVerdict::Failed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status);
+        EXPECT_EQ(reg_judge_open(static_cast<NTSTATUS>(c.value), c.handle), c.expected);
+    }
+}
+
 TEST_F(ErrorLogTest, PastOneMebibyteTheNextEntryMovesTheLogToLog1) {
     const std::string full(reg_log_rotate_bytes, 'x');
     WriteFileBytes(ErrorLogPath, full);
