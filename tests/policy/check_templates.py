@@ -4,11 +4,14 @@
     check_templates.py POLICY_DIR EFFECTS_FILE
 
 The ADMX and every language's ADML must be well formed and keep the structure of the
-policy definition schema (namespace, element order, required attributes), every string,
+policy definition schema (namespace, element order, required attributes, each element's
+attributes by name and by the pattern of their type), no ADML older than the ADMX's
+minRequiredRevision, every string,
 presentation, category and supportedOn they refer to must be defined, every ADML string
 used, and every language must define the same strings and presentations. Then the
-registry effect of every policy, enabled with a sample value and disabled, as the Group
-Policy editor writes it, goes to EFFECTS_FILE (UTF-8, one value a line, tab-separated:
+registry effect of every policy, enabled with a sample value and disabled (a boolean's
+falseValue written, every other element's value deleted), as the Group Policy editor
+writes it, goes to EFFECTS_FILE (UTF-8, one value a line, tab-separated:
 state, policy, key, value name, REG_DWORD | REG_SZ | DELETE, value), which the policy
 tests apply to a Wine prefix and compare with the program's own list of the values it
 reads. Exits 1 with every finding listed.
@@ -22,7 +25,73 @@ NS = "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"
 TEMPLATE = "LumarelPrinter"
 # The languages the program ships; the template has the texts of each.
 LANGUAGES = {"en-US", "de-DE", "ja-JP"}
-REF = re.compile(r"^\$\((string|presentation)\.([A-Za-z0-9_.]+)\)$")
+# The schema's names (itemName, resourceID): letters, digits and "_" of any script, no dot.
+NAME = r"\w+"
+REF = re.compile(rf"\$\((string|presentation)\.({NAME})\)")
+# The schema's simple types of the attributes used below, as whole-value patterns.
+TYPES = {
+    "string": r"(?s).*",
+    "name": NAME,
+    "reference": rf"{NAME}(:{NAME})?",
+    "stringRef": rf"\$\(string\.{NAME}\)",
+    "presentationRef": rf"\$\(presentation\.{NAME}\)",
+    "version": r"[0-9]{1,4}\.[0-9]{1,5}",
+    "boolean": r"true|false|1|0",
+    "unsignedInt": r"[0-9]+",
+    "guid": r"\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\}",
+    "class": r"User|Machine|Both",
+    "language": r"[A-Za-z]{1,8}(-[A-Za-z0-9]{1,8})*",
+}
+_ELEMENT = {"id": "string", "clientExtension": "guid", "key": "string", "valueName": "string"}
+_LIMITS = {"required": "boolean", "soft": "boolean"}
+_DESCRIBED = {"displayName": "stringRef", "explainText": "stringRef"}
+# The attributes the schema allows on each element, by (parent, element) where the name
+# alone is ambiguous, else by element; an element found in neither is no schema element.
+ATTRIBUTES = {
+    "policyDefinitions": {"revision": "version", "schemaVersion": "version"},
+    "policyDefinitionResources": {"revision": "version", "schemaVersion": "version"},
+    ("policyDefinitions", "resources"): {"minRequiredRevision": "version", "fallbackCulture": "language"},
+    ("policyDefinitions", "supportedOn"): {},
+    ("policy", "supportedOn"): {"ref": "reference"},
+    "target": {"prefix": "name", "namespace": "string"}, "using": {"prefix": "name", "namespace": "string"},
+    "supersededAdm": {"fileName": "string"}, "annotation": {"application": "string"},
+    "product": {"name": "name", "displayName": "stringRef"},
+    "majorVersion": {"name": "name", "displayName": "stringRef", "versionIndex": "unsignedInt"},
+    "minorVersion": {"name": "name", "displayName": "stringRef", "versionIndex": "unsignedInt"},
+    "definition": {"name": "name", "displayName": "stringRef"},
+    "range": {"ref": "reference", "minVersionIndex": "unsignedInt", "maxVersionIndex": "unsignedInt"},
+    "reference": {"ref": "reference"}, "parentCategory": {"ref": "reference"},
+    "category": {"name": "name", **_DESCRIBED},
+    "policy": {"name": "name", "class": "class", **_DESCRIBED, "presentation": "presentationRef",
+               "key": "string", "valueName": "string"},
+    **{name: {"defaultKey": "string"} for name in ("enabledList", "disabledList", "trueList", "falseList",
+                                                    "valueList")},
+    ("enum", "item"): {"displayName": "stringRef"},
+    "item": {"key": "string", "valueName": "string"},
+    "decimal": {"value": "unsignedInt"},
+    "boolean": _ELEMENT,
+    ("elements", "decimal"): {**_ELEMENT, **_LIMITS, "minValue": "unsignedInt", "maxValue": "unsignedInt",
+                              "storeAsText": "boolean"},
+    ("elements", "text"): {**_ELEMENT, **_LIMITS, "maxLength": "unsignedInt", "expandable": "boolean"},
+    "enum": {**_ELEMENT, "required": "boolean"},
+    "list": {"id": "string", "clientExtension": "guid", "key": "string", "valuePrefix": "string",
+             "additive": "boolean", "expandable": "boolean", "explicitValue": "boolean"},
+    "multiText": {**_ELEMENT, **_LIMITS, "maxLength": "unsignedInt", "maxStrings": "unsignedInt"},
+    "string": {}, ("stringTable", "string"): {"id": "name"}, "presentation": {"id": "name"},
+    "decimalTextBox": {"refId": "string", "defaultValue": "unsignedInt", "spin": "boolean",
+                       "spinStep": "unsignedInt"},
+    "textBox": {"refId": "string"}, "comboBox": {"refId": "string", "noSort": "boolean"},
+    "multiTextBox": {"refId": "string", "showAsDialog": "boolean", "defaultHeight": "unsignedInt"},
+    "checkBox": {"refId": "string", "defaultChecked": "boolean"},
+    "dropdownList": {"refId": "string", "noSort": "boolean", "defaultItem": "unsignedInt"},
+    "listBox": {"refId": "string"},
+    **{name: {} for name in ("policyNamespaces", "products", "definitions", "or", "and", "categories",
+                             "seeAlso", "keywords", "policies", "enabledValue", "disabledValue", "trueValue",
+                             "falseValue", "value", "delete", "elements", "displayName", "description",
+                             "resources", "stringTable", "presentationTable", "text", "label", "defaultValue",
+                             "default", "suggestion")},
+}
+XSI = "{http://www.w3.org/2001/XMLSchema-instance}"
 # A sample text that is no installation's path, with letters outside ASCII.
 SAMPLE_TEXT = "C:\\Richtlinien-Prüfung\\{}"
 SAMPLE_DECIMAL = 1234
@@ -68,19 +137,43 @@ def required(where, element, *names):
             fail(where, f"attribute {name} missing")
 
 
-def parse(path):
+def check_attributes(where, element, parent=None):
+    """Every attribute of the tree by its name and type, as the schema has it for that element."""
+    allowed = ATTRIBUTES.get((parent, tag(element)), ATTRIBUTES.get(tag(element)))
+    if allowed is None:
+        fail(where, f"<{tag(element)}> in <{parent}> is no element of the schema")
+        allowed = {}
+    for name, text in element.attrib.items():
+        if name.startswith(XSI):
+            continue
+        kind = allowed.get(name)
+        if kind is None:
+            fail(where, f"<{tag(element)}> has no attribute {name}")
+        elif not re.fullmatch(TYPES[kind], text) or (kind == "unsignedInt" and int(text) > 0xFFFFFFFF):
+            fail(where, f"<{tag(element)} {name}=\"{text}\"> is no {kind} as the schema has it")
+    if tag(element) != "annotation":  # any content, which the schema does not check
+        for kid in element:
+            check_attributes(where, kid, tag(element))
+
+
+def version(text):
+    return tuple(int(part) for part in text.split(".")) if re.fullmatch(TYPES["version"], text or "") else None
+
+
+def parse(path, where):
     try:
         root = ET.parse(path).getroot()
     except (ET.ParseError, OSError) as error:
-        fail(path, f"not well-formed XML: {error}")
+        fail(where, f"not well-formed XML: {error}")
         return None
     if not root.tag.startswith("{" + NS + "}"):
-        fail(path, f"root element not in the namespace {NS}")
+        fail(where, f"root element not in the namespace {NS}")
+    check_attributes(where, root)
     return root
 
 
 def reference(where, text, kind, used):
-    match = REF.match(text or "")
+    match = REF.fullmatch(text or "")
     if not match or match.group(1) != kind:
         fail(where, f"'{text}' is no $({kind}.id) reference")
         return None
@@ -127,7 +220,8 @@ ELEMENT_CONTROLS = {"text": {"textBox", "comboBox"}, "decimal": {"decimalTextBox
 
 
 def element_effects(where, element, key, enabled):
-    """What one element of an enabled policy writes (a sample value), or of a disabled one (its value deleted)."""
+    """What one element of an enabled policy writes (a sample value), or of a disabled one: the editor
+    writes a boolean's falseValue where it has one, and deletes every other element's value."""
     kind = tag(element)
     required(where, element, "id", "valueName")
     key = element.get("key", key)
@@ -135,8 +229,12 @@ def element_effects(where, element, key, enabled):
     if kind not in ELEMENT_CONTROLS:
         fail(where, f"element <{kind}> is not used by this product")
         return []
+    if kind == "boolean" and (child(element, "trueList") is not None or child(element, "falseList") is not None):
+        fail(where, "a boolean's trueList or falseList is not used by this product")
+    false_value = child(element, "falseValue") if kind == "boolean" else None
     if not enabled:
-        return [(key, name, "DELETE", "")]
+        effect = value_effect(where, false_value) if false_value is not None else ("DELETE", "")
+        return [(key, name, *effect)] if effect else []
     if kind == "text":
         text = SAMPLE_TEXT.format(element.get("id"))
         if len(text) > int(element.get("maxLength", "1023")):
@@ -164,10 +262,10 @@ def element_effects(where, element, key, enabled):
 
 
 def check_admx(path, strings_used, presentations_used):
-    root = parse(path)
-    if root is None:
-        return [], {}
     where = path.name
+    root = parse(path, where)
+    if root is None:
+        return [], {}, None
     if tag(root) != "policyDefinitions":
         fail(where, "root element is not policyDefinitions")
     required(where, root, "revision", "schemaVersion")
@@ -185,6 +283,7 @@ def check_admx(path, strings_used, presentations_used):
     resources = child(root, "resources")
     if resources is not None:
         required(where, resources, "minRequiredRevision")
+    min_revision = version(resources.get("minRequiredRevision")) if resources is not None else None
 
     def local(ref, kind, defined):
         # A reference into another template (prefix:name) needs its <using>; none is used here.
@@ -283,17 +382,22 @@ def check_admx(path, strings_used, presentations_used):
             for element in elements:
                 written += element_effects(pwhere, element, key, state == "enabled")
             effects += [(state, name, *effect) for effect in written]
-    return effects, element_ids
+    return effects, element_ids, min_revision
 
 
-def check_adml(path, strings_used, presentations_used, element_ids):
-    root = parse(path)
+def check_adml(path, strings_used, presentations_used, element_ids, min_revision):
+    where = str(path.relative_to(path.parent.parent))
+    root = parse(path, where)
     if root is None:
         return None
-    where = str(path.relative_to(path.parent.parent))
     if tag(root) != "policyDefinitionResources":
         fail(where, "root element is not policyDefinitionResources")
     required(where, root, "revision", "schemaVersion")
+    # An editor refuses the ADML, and so the ADMX, when it is older than the ADMX asks for.
+    revision = version(root.get("revision"))
+    if revision and min_revision and revision < min_revision:
+        fail(where, f"revision {root.get('revision')} is below the ADMX's minRequiredRevision "
+                    f"{'.'.join(map(str, min_revision))}")
     check_order(where, root, [("displayName", 1, 1), ("description", 1, 1), ("annotation", 0, None),
                               ("resources", 1, 1)])
     resources = child(root, "resources")
@@ -356,10 +460,12 @@ def check_adml(path, strings_used, presentations_used, element_ids):
 def main(policy_dir, effects_file):
     policy_dir = pathlib.Path(policy_dir)
     strings_used, presentations_used = set(), set()
-    effects, element_ids = check_admx(policy_dir / f"{TEMPLATE}.admx", strings_used, presentations_used)
+    findings.clear()
+    effects, element_ids, min_revision = check_admx(policy_dir / f"{TEMPLATE}.admx", strings_used,
+                                                    presentations_used)
     languages = {}
     for adml in sorted(policy_dir.glob(f"*/{TEMPLATE}.adml")):
-        languages[adml.parent.name] = check_adml(adml, strings_used, presentations_used, element_ids)
+        languages[adml.parent.name] = check_adml(adml, strings_used, presentations_used, element_ids, min_revision)
     for language in sorted(LANGUAGES - languages.keys()):
         fail(str(policy_dir), f"no {language} ADML")
     reference_language = languages.get("en-US")
