@@ -6,7 +6,8 @@
 The ADMX and every language's ADML must be well formed and keep the structure of the
 policy definition schema (namespace, element order, required attributes, each element's
 attributes by name and by the pattern of their type), no ADML older than the ADMX's
-minRequiredRevision, every string,
+minRequiredRevision, every policy's explanation with a paragraph on each of Enabled,
+Disabled and Not Configured in every language, every string,
 presentation, category and supportedOn they refer to must be defined, every ADML string
 used, and every language must define the same strings and presentations. Then the
 registry effect of every policy, enabled with a sample value and disabled (a boolean's
@@ -95,6 +96,14 @@ XSI = "{http://www.w3.org/2001/XMLSchema-instance}"
 # A sample text that is no installation's path, with letters outside ASCII.
 SAMPLE_TEXT = "C:\\Richtlinien-Prüfung\\{}"
 SAMPLE_DECIMAL = 1234
+# How each language's explanations begin the paragraphs on Enabled, Disabled and Not Configured.
+STATE_PHRASES = {
+    "en-US": ("If you enable this policy setting", "If you disable this policy setting",
+              "If you do not configure this policy setting"),
+    "de-DE": ("Wenn Sie diese Richtlinieneinstellung aktivieren", "Wenn Sie diese Richtlinieneinstellung deaktivieren",
+              "Wenn Sie diese Richtlinieneinstellung nicht konfigurieren"),
+    "ja-JP": ("このポリシー設定を有効に", "このポリシー設定を無効に", "このポリシー設定を構成しなかった"),
+}
 
 findings = []
 
@@ -265,7 +274,7 @@ def check_admx(path, strings_used, presentations_used):
     where = path.name
     root = parse(path, where)
     if root is None:
-        return [], {}, None
+        return [], {}, None, {}
     if tag(root) != "policyDefinitions":
         fail(where, "root element is not policyDefinitions")
     required(where, root, "revision", "schemaVersion")
@@ -315,6 +324,7 @@ def check_admx(path, strings_used, presentations_used):
 
     effects = []
     element_ids = {}  # presentation id: {element id: element kind}
+    explains = {}  # explanation string id: policy
     names = set()
     for policy in root.iterfind(f"{{{NS}}}policies/{{{NS}}}policy"):
         name = policy.get("name", "?")
@@ -336,7 +346,7 @@ def check_admx(path, strings_used, presentations_used):
         if not policy.get("explainText"):
             fail(pwhere, "no explanation text")
         else:
-            reference(pwhere, policy.get("explainText"), "string", strings_used)
+            explains[reference(pwhere, policy.get("explainText"), "string", strings_used)] = name
         parent = child(policy, "parentCategory")
         if parent is None:
             fail(pwhere, "no category")
@@ -382,10 +392,10 @@ def check_admx(path, strings_used, presentations_used):
             for element in elements:
                 written += element_effects(pwhere, element, key, state == "enabled")
             effects += [(state, name, *effect) for effect in written]
-    return effects, element_ids, min_revision
+    return effects, element_ids, min_revision, explains
 
 
-def check_adml(path, strings_used, presentations_used, element_ids, min_revision):
+def check_adml(path, strings_used, presentations_used, element_ids, min_revision, explains):
     where = str(path.relative_to(path.parent.parent))
     root = parse(path, where)
     if root is None:
@@ -412,6 +422,9 @@ def check_adml(path, strings_used, presentations_used, element_ids, min_revision
         if not (string.text or "").strip():
             fail(where, f"string {sid} is empty")
         strings[sid] = string.text
+        for state, phrase in zip(("Enabled", "Disabled", "Not Configured"), STATE_PHRASES.get(path.parent.name, ())):
+            if sid in explains and phrase not in (string.text or ""):
+                fail(where, f"the explanation of {explains[sid]} says nothing about {state} (\"{phrase}\")")
     for presentation in resources.iterfind(f"{{{NS}}}presentationTable/{{{NS}}}presentation"):
         pid = presentation.get("id")
         if pid in presentations:
@@ -461,11 +474,14 @@ def main(policy_dir, effects_file):
     policy_dir = pathlib.Path(policy_dir)
     strings_used, presentations_used = set(), set()
     findings.clear()
-    effects, element_ids, min_revision = check_admx(policy_dir / f"{TEMPLATE}.admx", strings_used,
+    effects, element_ids, min_revision, explains = check_admx(policy_dir / f"{TEMPLATE}.admx", strings_used,
                                                     presentations_used)
     languages = {}
     for adml in sorted(policy_dir.glob(f"*/{TEMPLATE}.adml")):
-        languages[adml.parent.name] = check_adml(adml, strings_used, presentations_used, element_ids, min_revision)
+        languages[adml.parent.name] = check_adml(adml, strings_used, presentations_used, element_ids, min_revision,
+                                                 explains)
+    for language in sorted(LANGUAGES - STATE_PHRASES.keys()):
+        fail(language, "no phrases to find the explanations' paragraphs on the three states by")
     for language in sorted(LANGUAGES - languages.keys()):
         fail(str(policy_dir), f"no {language} ADML")
     reference_language = languages.get("en-US")

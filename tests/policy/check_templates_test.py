@@ -27,6 +27,8 @@ MUTATIONS = [
     ([("$(presentation.AgentMessageId)", "$(presentation.Agent.MessageId)"),
       ('<presentation id="AgentMessageId">', '<presentation id="Agent.MessageId">')],
      'presentation="$(presentation.Agent.MessageId)"> is no presentationRef'),
+    ([("If you enable this policy setting, enter the full path of the program", "Enter the full path")],
+     "the explanation of AgentClientApplication says nothing about Enabled"),
     ([('minRequiredRevision="1.0"', 'minRequiredRevision="1.1"')],
      "en-US/LumarelPrinter.adml: revision 1.0 is below the ADMX's minRequiredRevision 1.1"),
 ]
