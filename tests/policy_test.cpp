@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "res/resource.h"
 #include "settings/machine_values.h"
 #include "settings/settings.h"
+#include "tests/support/modeless_sheet.h"
 #include "tests/support/process_driver.h"
 #include "tests/support/registry_fixture.h"
 
@@ -304,6 +306,59 @@ TEST_P(PolicyEffects, ANewUserSeesTheMachineValuesAndDefaults) {
         SCOPED_TRACE(::testing::Message() << effect.policy << " " << effect.state << ": " << effect.name);
         EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, probe->userPath, effect.name.c_str()), std::nullopt);
     }
+}
+
+// An Agent box's value as text: an edit box's text, or the number the other boxes stand for.
+std::wstring AgentBoxShows(HWND page, const Probe& probe) {
+    switch (probe.shown) {
+        case Shown::Text:
+        case Shown::Number: return ControlText(page, probe.control);
+        case Shown::Check: return std::to_wstring(IsDlgButtonChecked(page, probe.control));
+        default: return std::to_wstring(ComboSelection(page, probe.control));
+    }
+}
+
+// The same for a stored value (absent: an empty text or 0).
+std::wstring AsShown(const Probe& probe, std::optional<std::wstring> text, std::optional<DWORD> number) {
+    if (probe.shown == Shown::Text) return text.value_or(L"");
+    const DWORD value = number.value_or(0);
+    return probe.shown == Shown::Number ? std::to_wstring(static_cast<int>(value)) : std::to_wstring(value);
+}
+
+// Each Agent policy applied alone, over a fresh installation: a user with no values of
+// his own sees the policy's values and every other value the machine holds, each box on
+// its own (the Agent page, in this process: it reads the registry as properties.exe does).
+TEST_F(PolicyTemplates, EachAgentPolicyAloneLeavesTheMachinesOtherAgentValuesShown) {
+    std::map<std::wstring, std::vector<Effect>> cases;  // state and policy: its effects
+    for (const Effect& effect : Effects()) {
+        const Probe* probe = ProbeOf(effect);
+        if (probe && probe->page == IDD_AGENT_PAGE && probe->shown != Shown::PageHidden)
+            cases[effect.state + L" " + effect.policy].push_back(effect);
+    }
+    EXPECT_GE(cases.size(), 12u) << "six Agent policies, enabled and disabled";
+    for (const auto& [name, effects] : cases) {
+        SCOPED_TRACE(::testing::Message() << name);
+        DeleteProgramKeys();
+        ResetSettings();
+        InstallMachineAgentValues();
+        std::map<const Probe*, std::wstring> expected;
+        for (const Probe& probe : Probes)
+            if (probe.page == IDD_AGENT_PAGE && probe.shown != Shown::PageHidden)
+                expected[&probe] = AsShown(probe, ReadStoredText(HKEY_LOCAL_MACHINE, MachineKeyPath, probe.name),
+                                           ReadStoredDword(HKEY_LOCAL_MACHINE, MachineKeyPath, probe.name));
+        for (const Effect& effect : effects) {
+            Apply(effect);
+            const bool deleted = effect.type == L"DELETE";
+            expected[ProbeOf(effect)] = AsShown(*ProbeOf(effect), deleted ? std::nullopt : std::optional(effect.value),
+                                                deleted ? std::nullopt : std::optional(NumberOf(effect)));
+        }
+        ASSERT_EQ(LoadSheetSettings(), 1);
+        ModelessSheet sheet;
+        HWND page = sheet.ShowPage(IDD_AGENT_PAGE);
+        ASSERT_NE(page, nullptr);
+        for (const auto& [probe, value] : expected) EXPECT_EQ(AgentBoxShows(page, *probe), value) << probe->name;
+    }
+    DeleteProgramKeys();
 }
 
 INSTANTIATE_TEST_SUITE_P(States, PolicyEffects, ::testing::Values(L"enabled", L"disabled"),
