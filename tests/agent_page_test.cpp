@@ -92,7 +92,6 @@ TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
     }
 }
 
-// The user's own "Transfer Mode" as another program might leave it: unreadable as a number.
 // The user's values without "Message ID" and with "Transfer Mode" as another program
 // might leave it: a text of 12 bytes without terminator, unreadable as a number.
 void StoreUserValuesWithGaps() {
@@ -213,9 +212,7 @@ TEST_F(AgentPageTest, UnknownTransferModeSurvivesAnApplyUnlessAnEntryIsPicked) {
 // Per row, in AgentRow order: 'H' the user key holds it, 'x' the page changed it, 'W' written.
 TEST(AgentChange, WritesNothingOrAllButTheHeldUnchangedOnes) {
     struct Case {
-        const char* held;
-        const char* changed;
-        const char* written;
+        const char *held, *changed, *written;
     };
     const Case cases[] = {
         {"-------", "-------", "-------"}, {"HHHHHHH", "-------", "-------"}, {"HHHHHHH", "---x---", "---W---"},
