@@ -20,7 +20,6 @@
 #include "base/late_binding.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
-#include "base/registry.h"
 #include "base/texts.h"
 #include "handoff/handoff_pages.h"
 #include "res/resource.h"
