@@ -212,6 +212,39 @@ TEST_F(PaperPageTest, MillimetresBecomeWholeThousandthsTruncated) {
     EXPECT_EQ(form->size.cy, 25000);
 }
 
+// The user's own decimal and grouping separators, as the Control Panel keeps them
+// (SetLocaleInfoW), for one test; the earlier ones are put back.
+class UserSeparators {
+public:
+    UserSeparators(const wchar_t* decimal, const wchar_t* grouping) : saved_(UserNumberSeparators()) {
+        Set(decimal, grouping);
+    }
+    ~UserSeparators() { Set(saved_.decimal.c_str(), saved_.grouping.c_str()); }
+
+private:
+    static void Set(const wchar_t* decimal, const wchar_t* grouping) {
+        EXPECT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal));
+        EXPECT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, grouping));
+    }
+    NumberSeparators saved_;
+};
+
+TEST_F(PaperPageTest, AUserWithTheDecimalCommaSeesItAndTypesIt) {
+    UserSeparators german(L",", L".");
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
+    Click(page, IDC_METRIC);
+    EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"210,00");
+    EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"297,00");
+    ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Comma", L"210,5", L"297"); }});
+    Click(page, IDC_ADD_FORM);
+    ASSERT_TRUE(driver.windowsSeen() == 1);
+    const DoubleForm* form = FindForm(L"Comma");
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->size.cx, 210500) << "not cut at the comma";
+    EXPECT_EQ(form->size.cy, 297000);
+}
+
 TEST_F(PaperPageTest, CancelledDialogAddsNothing) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
