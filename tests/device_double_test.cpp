@@ -212,25 +212,10 @@ TEST_F(PaperPageTest, MillimetresBecomeWholeThousandthsTruncated) {
     EXPECT_EQ(form->size.cy, 25000);
 }
 
-// The user's own decimal and grouping separators, as the Control Panel keeps them
-// (SetLocaleInfoW), for one test; the earlier ones are put back.
-class UserSeparators {
-public:
-    UserSeparators(const wchar_t* decimal, const wchar_t* grouping) : saved_(UserNumberSeparators()) {
-        Set(decimal, grouping);
-    }
-    ~UserSeparators() { Set(saved_.decimal.c_str(), saved_.grouping.c_str()); }
-
-private:
-    static void Set(const wchar_t* decimal, const wchar_t* grouping) {
-        EXPECT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal));
-        EXPECT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, grouping));
-    }
-    NumberSeparators saved_;
-};
-
 TEST_F(PaperPageTest, AUserWithTheDecimalCommaSeesItAndTypesIt) {
-    UserSeparators german(L",", L".");
+    // Set as the Control Panel does; the dialog reads them when it opens.
+    ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L","));
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, L".");
     ModelessSheet sheet;
     HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
     Click(page, IDC_METRIC);
@@ -238,6 +223,8 @@ TEST_F(PaperPageTest, AUserWithTheDecimalCommaSeesItAndTypesIt) {
     EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"297,00");
     ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Comma", L"210,5", L"297"); }});
     Click(page, IDC_ADD_FORM);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L".");
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, L",");
     ASSERT_TRUE(driver.windowsSeen() == 1);
     const DoubleForm* form = FindForm(L"Comma");
     ASSERT_NE(form, nullptr);
