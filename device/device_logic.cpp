@@ -1,6 +1,6 @@
 // The device pages' logic that touches no window, and their shared unit controls.
+#include <algorithm>
 #include <cwchar>
-#include <cwctype>
 
 #include "base/page_helpers.h"
 #include "base/texts.h"
@@ -27,11 +27,33 @@ int UserMeasurementSystem(int current) {
     return current;
 }
 
-std::wstring FormatLength(double value) {
+namespace {
+
+std::wstring UserLocaleText(LCTYPE type, const wchar_t* fallback) {
+    wchar_t text[4] = {};  // the longest separator Windows keeps, and its terminator
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 4) > 0) return text;
+    return fallback;
+}
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+}  // namespace
+
+NumberSeparators UserNumberSeparators() {
+    NumberSeparators separators = {UserLocaleText(LOCALE_SDECIMAL, L"."), UserLocaleText(LOCALE_STHOUSAND, L",")};
+    if (separators.decimal.empty()) separators.decimal = L".";
+    return separators;
+}
+
+std::wstring FormatLength(double value, const NumberSeparators& separators) {
     wchar_t text[64];
+    // The program never changes the C locale: the point is a full stop.
     _snwprintf(text, 64, L"%.2f", value);
     text[63] = L'\0';
-    return text;
+    std::wstring shown = text;
+    const size_t point = shown.find(L'.');
+    if (point != std::wstring::npos) shown.replace(point, 1, separators.decimal);
+    return shown;
 }
 
 std::wstring UnitName(int units) { return LoadText(units == MetricUnits ? IDS_UNIT_MM : IDS_UNIT_IN); }
@@ -46,9 +68,9 @@ void ShowUnitNames(HWND window, int units) {
     SetDlgItemTextW(window, IDC_LENGTH_UNIT, name.c_str());
 }
 
-PaperSizeText FormatPaperSize(POINT size, int units) {
-    if (units == MetricUnits) return {FormatLength(size.x / 10.0), FormatLength(size.y / 10.0), UnitName(units)};
-    return {FormatLength(size.x / 254.0), FormatLength(size.y / 254.0), UnitName(units)};
+PaperSizeText FormatPaperSize(POINT size, int units, const NumberSeparators& separators) {
+    const double per = units == MetricUnits ? 10.0 : 254.0;
+    return {FormatLength(size.x / per, separators), FormatLength(size.y / per, separators), UnitName(units)};
 }
 
 bool MayDeleteForm(DWORD flags, bool canAdminister) { return flags == FORM_USER && canAdminister; }
@@ -59,31 +81,32 @@ bool IsDeletableUserForm(const std::vector<FormEntry>& forms, const std::wstring
     return false;
 }
 
-double ParseLeadingNumber(const wchar_t* text) {
-    const wchar_t* p = text;
-    while (*p && iswspace(*p)) ++p;
-    const wchar_t* start = p;
-    if (*p == L'+' || *p == L'-') ++p;
-    const wchar_t* digits = p;
-    while (*p >= L'0' && *p <= L'9') ++p;
-    bool any = p != digits;
-    if (*p == L'.') {
-        const wchar_t* fraction = ++p;
-        while (*p >= L'0' && *p <= L'9') ++p;
-        any = any || p != fraction;
-    }
-    if (!any) return 0;
-    if (*p == L'e' || *p == L'E') {
-        const wchar_t* exponent = p + 1;
-        if (*exponent == L'+' || *exponent == L'-') ++exponent;
-        if (*exponent >= L'0' && *exponent <= L'9') {
-            p = exponent;
-            while (*p >= L'0' && *p <= L'9') ++p;
+std::optional<double> ParseLength(const std::wstring& text, const NumberSeparators& separators) {
+    const size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring::npos) return std::nullopt;
+    const size_t end = text.find_last_not_of(L" \t") + 1;
+    std::wstring number;  // digits and a full stop, for the C locale's conversion
+    bool marked = false;
+    for (size_t at = first; at < end;) {
+        if (IsDigit(text[at])) {
+            number += text[at++];
+            continue;
+        }
+        if (marked) return std::nullopt;
+        marked = true;
+        number += L'.';
+        if (text.compare(at, separators.decimal.size(), separators.decimal) == 0) {
+            at += separators.decimal.size();
+        } else if (text[at] == L'.') {
+            ++at;
+            if (separators.grouping == L"." && end - at == 3 &&
+                std::all_of(text.begin() + at, text.begin() + end, IsDigit))
+                return std::nullopt;
+        } else {
+            return std::nullopt;
         }
     }
-    // Only digits, sign, point and exponent reach the conversion; the program never
-    // changes the C locale, so the point is a full stop.
-    std::wstring number(start, p);
+    if (number.find_first_of(L"0123456789") == std::wstring::npos) return std::nullopt;
     return wcstod(number.c_str(), nullptr);
 }
 

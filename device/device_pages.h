@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,18 @@ enum PaperUnit { MetricUnits = 0, EnglishUnits = 1 };
 // The user's measurement system (0 metric, 1 U.S.), or `current` when it cannot be read.
 int UserMeasurementSystem(int current);
 
-// A length with two decimals and a full stop, as both dialogs show it.
-std::wstring FormatLength(double value);
+// The user's decimal and grouping separators (each at most three units), as Windows
+// keeps them for the user, a Control Panel override included.
+struct NumberSeparators {
+    std::wstring decimal;
+    std::wstring grouping;
+};
+// ".", "," when they cannot be read.
+NumberSeparators UserNumberSeparators();
+
+// A length with two decimals and the user's decimal separator, never grouped, as both
+// dialogs show it.
+std::wstring FormatLength(double value, const NumberSeparators& separators);
 
 // Width and length of a paper listed in tenths of a millimetre, in the given unit.
 struct PaperSizeText {
@@ -38,7 +49,7 @@ struct PaperSizeText {
     std::wstring length;
     std::wstring unit;  // "mm" or "in"
 };
-PaperSizeText FormatPaperSize(POINT tenthsOfMillimetre, int units);
+PaperSizeText FormatPaperSize(POINT tenthsOfMillimetre, int units, const NumberSeparators& separators);
 
 // "mm" or "in".
 std::wstring UnitName(int units);
@@ -56,9 +67,12 @@ bool MayDeleteForm(DWORD flags, bool canAdminister);
 // who may administer the printer.
 bool IsDeletableUserForm(const std::vector<FormEntry>& forms, const std::wstring& paperName, bool canAdminister);
 
-// The longest leading decimal number after optional white space, with the full stop
-// as the decimal point whatever the locale; 0 when there is none.
-double ParseLeadingNumber(const wchar_t* text);
+// A length as the user types it: digits with at most one decimal mark, and white space
+// around them; nothing when the text is anything else (a sign, an exponent, a unit, a
+// grouping separator). The mark is the user's decimal separator or a full stop; a full
+// stop that is also the user's grouping separator is refused before exactly three
+// closing digits ("1.189" may mean 1189 to a German user), where it could group.
+std::optional<double> ParseLength(const std::wstring& text, const NumberSeparators& separators);
 
 // Limits of a new form in millimetres, both inclusive.
 inline constexpr double MinFormWidthMm = 25, MaxFormWidthMm = 841;

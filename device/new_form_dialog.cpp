@@ -3,6 +3,7 @@
 // It hands the form back in NewPaperForm; the Paper page adds it.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace {
 
 // Survives between runs of the dialog, but each opening follows the locale again.
 int NewFormUnits = MetricUnits;
+// Read again at each opening, as the unit.
+NumberSeparators Separators;
 constexpr int EntryUnits = 32;
 
 std::wstring EntryText(HWND dialog, int id) {
@@ -24,21 +27,21 @@ std::wstring EntryText(HWND dialog, int id) {
     return text;
 }
 
-double EntryNumber(HWND dialog, int id) { return ParseLeadingNumber(EntryText(dialog, id).c_str()); }
+std::optional<double> EntryNumber(HWND dialog, int id) { return ParseLength(EntryText(dialog, id), Separators); }
 
 // Judges the entries against the print server's forms, read afresh each time so that
 // a form added meanwhile counts; enables "OK" only for acceptable entries.
 bool ValidateNewForm(HWND dialog) {
     std::wstring name = EntryText(dialog, IDC_FORM_NAME);
-    double width = EntryNumber(dialog, IDC_PAPER_WIDTH);
-    double length = EntryNumber(dialog, IDC_PAPER_LENGTH);
-    if (NewFormUnits == EnglishUnits) {
-        width *= 25.4;
-        length *= 25.4;
+    const std::optional<double> width = EntryNumber(dialog, IDC_PAPER_WIDTH);
+    const std::optional<double> length = EntryNumber(dialog, IDC_PAPER_LENGTH);
+    bool acceptable = false;
+    if (width && length) {
+        const double perUnit = NewFormUnits == EnglishUnits ? 25.4 : 1;
+        std::vector<FormEntry> forms;
+        if (UniquePrinter printer = OpenVirtualPrinter(PRINTER_ACCESS_USE)) forms = ReadForms(printer.get());
+        acceptable = IsAcceptableNewForm(name, *width * perUnit, *length * perUnit, forms);
     }
-    std::vector<FormEntry> forms;
-    if (UniquePrinter printer = OpenVirtualPrinter(PRINTER_ACCESS_USE)) forms = ReadForms(printer.get());
-    bool acceptable = IsAcceptableNewForm(name, width, length, forms);
     EnableWindow(GetDlgItem(dialog, IDOK), acceptable);
     return acceptable;
 }
@@ -55,25 +58,23 @@ void ShowUnitLabels(HWND dialog, bool english) {
     ShowRange(dialog, IDC_LENGTH_RANGE, english ? 1 : 25, english ? 46 : 1189);
 }
 
-// Converts the entered sizes to the other unit, rounded to two decimals as shown.
+// Converts an entered size to the other unit, rounded to two decimals as shown; an
+// entry that is no length stays as typed.
+void ConvertEntry(HWND dialog, int id, bool toEnglish) {
+    if (const std::optional<double> value = EntryNumber(dialog, id))
+        SetDlgItemTextW(dialog, id, FormatLength(toEnglish ? *value / 25.4 : *value * 25.4, Separators).c_str());
+}
+
 void ConvertFormUnits(HWND dialog, bool toEnglish) {
-    double width = EntryNumber(dialog, IDC_PAPER_WIDTH);
-    double length = EntryNumber(dialog, IDC_PAPER_LENGTH);
-    if (toEnglish) {
-        width /= 25.4;
-        length /= 25.4;
-    } else {
-        width *= 25.4;
-        length *= 25.4;
-    }
     ShowUnitLabels(dialog, toEnglish);
-    SetDlgItemTextW(dialog, IDC_PAPER_WIDTH, FormatLength(width).c_str());
-    SetDlgItemTextW(dialog, IDC_PAPER_LENGTH, FormatLength(length).c_str());
+    ConvertEntry(dialog, IDC_PAPER_WIDTH, toEnglish);
+    ConvertEntry(dialog, IDC_PAPER_LENGTH, toEnglish);
 }
 
 void InitNewFormDialog(HWND dialog) {
     SendDlgItemMessageW(dialog, IDC_FORM_NAME, EM_LIMITTEXT, EntryUnits - 1, 0);
     NewFormUnits = UserMeasurementSystem(NewFormUnits);
+    Separators = UserNumberSeparators();
     CheckUnitButtons(dialog, NewFormUnits);
     // Labelled from the start: "mm" beside sizes read as inches would mislead.
     ShowUnitLabels(dialog, NewFormUnits == EnglishUnits);
@@ -92,8 +93,9 @@ void AcceptNewForm(HWND dialog) {
     // Enter in an edit must not get past a disabled "OK".
     if (!IsWindowEnabled(GetDlgItem(dialog, IDOK))) return;
     GetDlgItemTextW(dialog, IDC_FORM_NAME, NewPaperForm.name, EntryUnits);
-    NewPaperForm.width = ToThousandthsOfMillimetre(EntryNumber(dialog, IDC_PAPER_WIDTH), NewFormUnits);
-    NewPaperForm.length = ToThousandthsOfMillimetre(EntryNumber(dialog, IDC_PAPER_LENGTH), NewFormUnits);
+    // An enabled "OK" has two lengths to read.
+    NewPaperForm.width = ToThousandthsOfMillimetre(EntryNumber(dialog, IDC_PAPER_WIDTH).value_or(0), NewFormUnits);
+    NewPaperForm.length = ToThousandthsOfMillimetre(EntryNumber(dialog, IDC_PAPER_LENGTH).value_or(0), NewFormUnits);
     EndDialog(dialog, IDOK);
 }
 

@@ -23,6 +23,7 @@ std::vector<std::wstring> PaperNames;
 std::vector<POINT> PaperSizes;
 std::vector<FormEntry> Forms;
 int PaperUnits = MetricUnits;
+NumberSeparators Separators;  // the user's, read at each opening of the page
 bool PaperPageChanged = false;
 
 // The name and size lists may be shorter than the number list: a paper without a
@@ -45,7 +46,7 @@ void ShowPaperSize(HWND page, size_t index) {
         SetDlgItemTextW(page, IDC_PAPER_LENGTH, L"");
         return;
     }
-    PaperSizeText text = FormatPaperSize(PaperSizes[index], PaperUnits);
+    PaperSizeText text = FormatPaperSize(PaperSizes[index], PaperUnits, Separators);
     SetDlgItemTextW(page, IDC_PAPER_WIDTH, text.width.c_str());
     SetDlgItemTextW(page, IDC_PAPER_LENGTH, text.length.c_str());
 }
@@ -99,6 +100,7 @@ void InitPaperPage(HWND page) {
     // opens on a page without printer settings then never loads the spooler.
     CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;
     PaperUnits = UserMeasurementSystem(PaperUnits);
+    Separators = UserNumberSeparators();
     CheckUnitButtons(page, PaperUnits);
     if (!CanAdministerPrinter) {
         EnableWindow(GetDlgItem(page, IDC_ADD_FORM), FALSE);

@@ -212,6 +212,26 @@ TEST_F(PaperPageTest, MillimetresBecomeWholeThousandthsTruncated) {
     EXPECT_EQ(form->size.cy, 25000);
 }
 
+TEST_F(PaperPageTest, AUserWithTheDecimalCommaSeesItAndTypesIt) {
+    // Set as the Control Panel does; the dialog reads them when it opens.
+    ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L","));
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, L".");
+    ModelessSheet sheet;
+    HWND page = sheet.ShowPage(IDD_PAPER_PAGE);
+    Click(page, IDC_METRIC);
+    EXPECT_EQ(ControlText(page, IDC_PAPER_WIDTH), L"210,00");
+    EXPECT_EQ(ControlText(page, IDC_PAPER_LENGTH), L"297,00");
+    ModalDriver driver(L"New Paper Form", {[](HWND dialog) { AcceptMetricForm(dialog, L"Comma", L"210,5", L"297"); }});
+    Click(page, IDC_ADD_FORM);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L".");
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, L",");
+    ASSERT_TRUE(driver.windowsSeen() == 1);
+    const DoubleForm* form = FindForm(L"Comma");
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->size.cx, 210500) << "not cut at the comma";
+    EXPECT_EQ(form->size.cy, 297000);
+}
+
 TEST_F(PaperPageTest, CancelledDialogAddsNothing) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPage(IDD_PAPER_PAGE);

@@ -27,32 +27,64 @@ TEST(CenteredPicturePosition, HalvesTruncateTowardZero) {
     EXPECT_EQ(at.y, 18);
 }
 
-TEST(FormatPaperSize, MillimetresOrInchesWithTwoDecimals) {
-    PaperSizeText a4 = FormatPaperSize({2100, 2970}, MetricUnits);
-    EXPECT_EQ(a4.width, L"210.00");
-    EXPECT_EQ(a4.length, L"297.00");
-    EXPECT_EQ(a4.unit, L"mm");
-    a4 = FormatPaperSize({2100, 2970}, EnglishUnits);
-    EXPECT_EQ(a4.width, L"8.27");
-    EXPECT_EQ(a4.length, L"11.69");
-    EXPECT_EQ(a4.unit, L"in");
-    PaperSizeText letter = FormatPaperSize({2159, 2794}, 7);  // any unit but metric is inches
+// The separators of the locales the lengths are checked in; the last is a user's own
+// choice of a separator of two units, with Swiss grouping.
+const NumberSeparators English{L".", L","}, German{L",", L"."}, Japanese{L".", L","}, TwoUnits{L"::", L"'"};
+
+TEST(FormatPaperSize, MillimetresOrInchesWithTwoDecimalsAndTheUsersSeparator) {
+    struct Row {
+        const NumberSeparators& separators;
+        const wchar_t *width, *length, *widthInches, *lengthInches;
+    };
+    for (const Row& row : {Row{English, L"210.00", L"297.00", L"8.27", L"11.69"},
+                           Row{German, L"210,00", L"297,00", L"8,27", L"11,69"},
+                           Row{Japanese, L"210.00", L"297.00", L"8.27", L"11.69"},
+                           Row{TwoUnits, L"210::00", L"297::00", L"8::27", L"11::69"}}) {
+        PaperSizeText a4 = FormatPaperSize({2100, 2970}, MetricUnits, row.separators);
+        EXPECT_EQ(a4.width, row.width);
+        EXPECT_EQ(a4.length, row.length);
+        EXPECT_EQ(a4.unit, L"mm");
+        a4 = FormatPaperSize({2100, 2970}, EnglishUnits, row.separators);
+        EXPECT_EQ(a4.width, row.widthInches);
+        EXPECT_EQ(a4.length, row.lengthInches);
+        EXPECT_EQ(a4.unit, L"in");
+    }
+    PaperSizeText letter = FormatPaperSize({2159, 2794}, 7, English);  // any unit but metric is inches
     EXPECT_EQ(letter.width, L"8.50");
     EXPECT_EQ(letter.length, L"11.00");
+    EXPECT_EQ(FormatLength(11890, German), L"11890,00") << "never grouped";
 }
 
-TEST(ParseLeadingNumber, TakesTheLongestLeadingDecimalNumber) {
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"100abc"), 100);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L" \t12.5 mm"), 12.5);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L".5"), 0.5);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"5."), 5);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"1e2"), 100);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"1e"), 1);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"-3"), -3);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"1,5"), 1);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(L"0x10"), 0);
-    for (const wchar_t* none : {L"", L"abc", L"inf", L"nan", L".", L"-", L"e5"})
-        EXPECT_DOUBLE_EQ(ParseLeadingNumber(none), 0) << none;
+TEST(ParseLength, TakesDigitsWithOneDecimalMarkOfTheUsersFormatOrNothing) {
+    constexpr double None = -1;
+    struct Row {
+        const NumberSeparators& separators;
+        const wchar_t* text;
+        double length;
+    };
+    for (const Row& row : {
+             Row{English, L"210.5", 210.5}, {English, L" \t12.5 ", 12.5}, {English, L".5", 0.5}, {English, L"5.", 5},
+             {English, L"210,5", None}, {English, L"1,189", None}, {English, L"1.2.3", None},
+             {English, L"100abc", None}, {English, L"100 mm", None}, {English, L"1e2", None}, {English, L"-3", None},
+             {English, L"+3", None}, {English, L"0x10", None}, {English, L"1 2", None},
+             {German, L"210,5", 210.5}, {German, L",5", 0.5}, {German, L"1,189", 1.189},
+             // The full stop is German grouping, but "210.5" cannot be grouped: a decimal point.
+             {German, L"210.5", 210.5}, {German, L"210.50", 210.5}, {German, L"1.189", None},
+             {German, L"210.500", None}, {German, L"1.189,5", None}, {German, L"210,5.0", None},
+             {Japanese, L"210.5", 210.5}, {Japanese, L"1.189", 1.189}, {Japanese, L"210,5", None},
+             {TwoUnits, L"210::5", 210.5}, {TwoUnits, L"210.5", 210.5}, {TwoUnits, L"1.189", 1.189},
+             {TwoUnits, L"210:5", None}, {TwoUnits, L"210,5", None}, {TwoUnits, L"1'189", None}}) {
+        const std::optional<double> length = ParseLength(row.text, row.separators);
+        if (row.length == None) {
+            EXPECT_FALSE(length) << row.text << " read as " << length.value_or(0);
+        } else {
+            EXPECT_DOUBLE_EQ(length.value_or(None), row.length) << row.text;
+        }
+    }
+    for (const wchar_t* none : {L"", L" ", L"abc", L"inf", L"nan", L".", L"-", L"e5"}) {
+        EXPECT_FALSE(ParseLength(none, English)) << none;
+        EXPECT_FALSE(ParseLength(none, German)) << none;
+    }
 }
 
 TEST(IsAcceptableNewForm, NeedsANewNameAndSizesWithinInclusiveLimits) {

@@ -362,9 +362,10 @@ TEST_F(NewFormOnWine, LimitsAreInclusiveInMillimetres) {
     EXPECT_FALSE(Accepts(L"Edge", L"24.99", L"100"));
     EXPECT_FALSE(Accepts(L"Edge", L"100", L"1189.01"));
     EXPECT_FALSE(Accepts(L"Edge", L"841.01", L"100"));
-    EXPECT_TRUE(Accepts(L"Edge", L"100 mm", L" 100abc"));
+    EXPECT_TRUE(Accepts(L"Edge", L" 100 ", L"100"));
+    EXPECT_FALSE(Accepts(L"Edge", L"100 mm", L"100")) << "only a number is a length";
     EXPECT_FALSE(Accepts(L"Edge", L"abc", L"100"));
-    EXPECT_FALSE(Accepts(L"Edge", L"100,5", L"20")) << "the comma ends the number: 20 is too short";
+    EXPECT_FALSE(Accepts(L"Edge", L"100,5", L"100")) << "no decimal comma for this user: refused, not cut";
 }
 
 TEST_F(NewFormOnWine, InchesAreJudgedInMillimetresAndHandedBackInThousandths) {
@@ -399,9 +400,10 @@ TEST_F(NewFormOnWine, SwitchingUnitsConvertsAndRoundsTheEntries) {
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_METRIC), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_ENGLISH), BST_UNCHECKED);
 
-    TypeOver(dialog_, IDC_PAPER_WIDTH, L"");
+    TypeOver(dialog_, IDC_PAPER_WIDTH, L"21O");
     Click(dialog_, IDC_ENGLISH);
-    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"0.00");
+    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_WIDTH), L"21O") << "no length: kept as typed";
+    EXPECT_EQ(ControlText(dialog_, IDC_PAPER_LENGTH), L"11.69");
 }
 
 // ---------------------------------------------------------------------------
