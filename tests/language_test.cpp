@@ -198,7 +198,7 @@ const ShownLanguageCase ShownLanguageCases[] = {
     {"de_DE", German, {L"Allgemein", L"Papier", L"Agent", L"EMF", L"PDF", L"Info"}, L"&Hochformat",
      L"Eigenschaften von Lumarel Printer", L"Hochformat"},
     {"ja_JP", Japanese, {L"全般", L"用紙", L"エージェント", L"EMF", L"PDF", L"バージョン情報"}, L"縦(&P)",
-     L"Lumarel Printerのプロパティ", L"縦"},
+     L"Lumarel Printerのプロパティ", L"縦向き"},
     // A language the program does not have: English.
     {"fr_FR", MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), {L"General", L"Paper", L"Agent", L"EMF", L"PDF", L"About"},
      L"&Portrait", L"Lumarel Printer properties", L"Portrait"},

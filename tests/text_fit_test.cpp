@@ -3,6 +3,10 @@
 // test runs at (100, 150 and 200 %: tests/CMakeLists.txt), and is drawn with real glyphs.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -179,29 +183,99 @@ int CheckDialogTexts(int templateId, LANGID language, int dpi) {
     return measured;
 }
 
-TEST(TextFit, EveryTextFitsItsControlInEveryLanguage) {
-    const std::vector<LANGID> languages = DialogLanguages(AppInstance, Templates);
-    ASSERT_FALSE(languages.empty());
-    // This session shows its user's language where the module has it, English
-    // otherwise; the languages of its code page have its fonts and are measured here
-    // too. The others are measured in sessions of their own (tests/CMakeLists.txt).
+// The languages this session measures. It shows its user's language where the module
+// has it, English otherwise; the languages of its code page have its fonts and are
+// measured here too. The others are measured in sessions of their own
+// (tests/CMakeLists.txt).
+std::vector<LANGID> MeasuredLanguages() {
     const LANGID user = GetUserDefaultUILanguage();
     LANGID shown = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const std::vector<LANGID> languages = DialogLanguages(AppInstance, Templates);
     for (LANGID language : languages) {
         if (PRIMARYLANGID(language) == PRIMARYLANGID(user)) shown = language;
     }
-    int measured = 0;
+    std::vector<LANGID> measured;
     for (LANGID language : languages) {
         if (language != shown && CodePageOf(language) != GetACP()) {
             std::printf("%ls is measured in a session of its own\n", LanguageName(language).c_str());
-            continue;
+        } else {
+            measured.push_back(language);
         }
+    }
+    return measured;
+}
+
+TEST(TextFit, EveryTextFitsItsControlInEveryLanguage) {
+    int measured = 0;
+    for (LANGID language : MeasuredLanguages()) {
         int texts = 0;
         for (int templateId : Templates) texts += CheckDialogTexts(templateId, language, ScreenDpi());
         std::printf("%ls: %d texts measured\n", LanguageName(language).c_str(), texts);
         measured += texts;
     }
     EXPECT_GT(measured, 80);
+}
+
+// The main sheet's six pages and the profile sheet's three.
+const std::vector<int> Sheets[] = {
+    {IDD_GENERAL_PAGE, IDD_PAPER_PAGE, IDD_AGENT_PAGE, IDD_EMF_PAGE, IDD_PDF_PAGE, IDD_ABOUT_PAGE},
+    {IDD_PROFILE_DESCRIPTION, IDD_PROFILE_SECURITY, IDD_PROFILE_ADVANCED}};
+
+// The sheet sizes its page area to its widest page, in the dialog units of its own font
+// (Wine's Japanese sheet has a larger one than English): each page of a sheet made of
+// the language's templates reaches across that area to its right margin (7 units). A
+// page narrower than the widest, or in a smaller font than the sheet's, leaves an empty
+// band. Returns how many pages were measured.
+int CheckPagesFillTheirSheet(const std::vector<int>& templateIds, LANGID language) {
+    std::vector<HPROPSHEETPAGE> pages;
+    for (int templateId : templateIds) {
+        PROPSHEETPAGEW page{};
+        page.dwSize = sizeof page;
+        page.dwFlags = PSP_DLGINDIRECT;
+        page.hInstance = AppInstance;
+        page.pResource = DialogTemplateIn(AppInstance, templateId, language);
+        page.pfnDlgProc = TemplateOnlyProc;
+        if (page.pResource) pages.push_back(CreatePropertySheetPageW(&page));
+    }
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
+    header.nPages = static_cast<UINT>(pages.size());
+    header.phpage = pages.data();
+    HWND sheet = pages.size() == templateIds.size() ? reinterpret_cast<HWND>(PropertySheetW(&header)) : nullptr;
+    EXPECT_NE(sheet, nullptr) << "sheet of " << templateIds.front() << " in " << LanguageName(language);
+    if (!sheet) return 0;
+    int measured = 0;
+    for (size_t i = 0; i < templateIds.size(); ++i) {
+        SendMessageW(sheet, PSM_SETCURSEL, i, 0);
+        HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        RECT area{};
+        GetClientRect(page, &area);
+        LONG reached = 0;
+        for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+            RECT box{};
+            GetWindowRect(control, &box);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&box), 2);
+            reached = std::max(reached, box.right);
+        }
+        RECT margin{0, 0, 8, 0};  // 7 units, and one for rounding
+        MapDialogRect(page, &margin);
+        EXPECT_GE(reached, area.right - margin.right)
+            << "page " << templateIds[i] << " in " << LanguageName(language) << " at "
+            << MulDiv(ScreenDpi(), 100, StandardDpi) << " %: its controls end at " << reached << " of "
+            << area.right << " pixels";
+        ++measured;
+    }
+    DestroyWindow(sheet);
+    return measured;
+}
+
+TEST(TextFit, EveryPageIsAsWideAsItsSheetInEveryLanguage) {
+    int measured = 0;
+    for (LANGID language : MeasuredLanguages()) {
+        for (const std::vector<int>& sheet : Sheets) measured += CheckPagesFillTheirSheet(sheet, language);
+    }
+    EXPECT_GE(measured, 9);
 }
 
 }  // namespace
