@@ -76,24 +76,34 @@ bool ReadDwordValue(HKEY key, const wchar_t* name, int& value) {
     return ReadValueBytes(key, name, &value, sizeof value);
 }
 
-TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
+TextRead TextFromBytes(const BYTE* bytes, size_t size, wchar_t* text, size_t units) {
     if (units == 0) return TextRead::NotRead;
-    std::vector<wchar_t> scratch(units, L'\0');
-    DWORD got = 0;
-    LONG status = QueryValueBytes(key, name, scratch.data(), static_cast<DWORD>(units * sizeof(wchar_t)), &got);
-    if (status == ERROR_MORE_DATA) return TextRead::TooLong;
-    if (status != ERROR_SUCCESS) return TextRead::NotRead;
+    const bool tooLong = size > units * sizeof(wchar_t);
+    if (tooLong) size = units * sizeof(wchar_t);
     // An odd trailing byte is taken as it is: it becomes the low byte of a unit whose
     // high byte stays zero.
-    const size_t length = (got + 1) / sizeof(wchar_t);
+    std::vector<wchar_t> scratch(units, L'\0');
+    std::memcpy(scratch.data(), bytes, size);
+    const size_t length = (size + 1) / sizeof(wchar_t);
     // The stored text may hold its own terminator earlier; copy up to it.
     const size_t fits = std::min(length, units - 1);
     size_t copied = 0;
     for (; copied < fits && scratch[copied] != L'\0'; ++copied) text[copied] = scratch[copied];
     text[copied] = L'\0';
+    if (tooLong) return copied < units - 1 ? TextRead::Whole : TextRead::TooLong;
     // Every unit of the buffer was stored and none ended the text: the last one is left out.
     const bool cut = copied == units - 1 && length == units && scratch[units - 1] != L'\0';
     return cut ? TextRead::Cut : TextRead::Whole;
+}
+
+TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
+    if (units == 0) return TextRead::NotRead;
+    std::vector<BYTE> stored(units * sizeof(wchar_t));
+    DWORD got = 0;
+    LONG status = QueryValueBytes(key, name, stored.data(), static_cast<DWORD>(stored.size()), &got);
+    if (status == ERROR_MORE_DATA) return TextRead::TooLong;
+    if (status != ERROR_SUCCESS) return TextRead::NotRead;
+    return TextFromBytes(stored.data(), got, text, units);
 }
 
 bool CountValues(HKEY key, DWORD& count) {
@@ -208,7 +218,7 @@ bool ReadAllValues(HKEY key, std::vector<NamedValue>& values) {
     }
 }
 
-bool KeyWriteTime(HKEY key, FILETIME& time) {
-    return key && RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                   nullptr, nullptr, &time) == ERROR_SUCCESS;
+bool ReadKeyStamp(HKEY key, KeyStamp& stamp) {
+    return key && RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &stamp.values, nullptr,
+                                   nullptr, nullptr, &stamp.written) == ERROR_SUCCESS;
 }

@@ -57,6 +57,10 @@ enum class TextRead {
 // Whole or Cut leave a terminated string in `text`.
 TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units);
 
+// The same for a value's bytes already read: Whole and Cut as above; for TooLong the
+// text is filled too, with as much of the stored text as the buffer holds.
+TextRead TextFromBytes(const BYTE* bytes, size_t size, wchar_t* text, size_t units);
+
 template <size_t N>
 TextRead ReadText(HKEY key, const wchar_t* name, wchar_t (&text)[N]) {
     return ReadText(key, name, text, N);
@@ -115,5 +119,14 @@ struct NamedValue {
 // walk failed.
 bool ReadAllValues(HKEY key, std::vector<NamedValue>& values);
 
-// When the key or one of its values was last written; false when the key cannot tell.
-bool KeyWriteTime(HKEY key, FILETIME& time);
+// What tells cheaply whether a key was written since it was last looked at: when it or
+// one of its values was last written, and how many values it holds.
+struct KeyStamp {
+    FILETIME written{};
+    DWORD values = 0;
+    bool operator==(const KeyStamp& other) const {
+        return CompareFileTime(&written, &other.written) == 0 && values == other.values;
+    }
+};
+// False when the key cannot tell.
+bool ReadKeyStamp(HKEY key, KeyStamp& stamp);

@@ -12,6 +12,8 @@
 namespace {
 
 bool EmfPageChanged = false;
+// The value as the page showed it, or last stored it: two clicks change nothing.
+DWORD EmfShown = 0;
 
 void OnEmfClicked(HWND page) {
     Settings.EmfEnabled = IsDlgButtonChecked(page, IDC_EMF_SAVE);
@@ -20,6 +22,7 @@ void OnEmfClicked(HWND page) {
 
 // A failed write is told, and the page stays changed until the value is stored.
 bool ApplyEmfPage(HWND) {
+    if (Settings.EmfEnabled == EmfShown) return true;
     UniqueRegKey key;
     Failure failure;
     if (!CreateUserKey(key, failure)) {
@@ -27,7 +30,9 @@ bool ApplyEmfPage(HWND) {
         return false;
     }
     NotStored notStored;
-    notStored.Add(ValueName::EmfEnabled, WriteDwordValue(key.get(), ValueName::EmfEnabled, Settings.EmfEnabled));
+    const LONG status = WriteDwordValue(key.get(), ValueName::EmfEnabled, Settings.EmfEnabled);
+    notStored.Add(ValueName::EmfEnabled, status);
+    if (status == ERROR_SUCCESS) EmfShown = Settings.EmfEnabled;
     return ShowNotStored(notStored, nullptr);
 }
 
@@ -39,6 +44,7 @@ INT_PTR CALLBACK EmfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
             // Each sheet starts clean: a change that an earlier sheet of this process
             // left unapplied (cancelled in a host's first call) is not this sheet's.
             EmfPageChanged = false;
+            EmfShown = Settings.EmfEnabled;
             CheckDlgButton(page, IDC_EMF_SAVE, Settings.EmfEnabled);
             return TRUE;
         case WM_COMMAND:

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "base/accessibility.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
@@ -18,6 +20,19 @@
 namespace {
 
 bool PdfPageChanged = false;
+
+// The page's three options as it showed them, or as it last stored them: an apply
+// writes an option only when the user changed it.
+struct PdfOptions {
+    const wchar_t* valueName;
+    DWORD SettingsBlock::*field;
+    DWORD shown;
+};
+PdfOptions PdfOptionValues[] = {
+    {ValueName::PdfEnabled, &SettingsBlock::PdfEnabled, 0},
+    {ValueName::PdfSeparate, &SettingsBlock::PdfSeparate, 0},
+    {ValueName::PdfDoNotEmbedFonts, &SettingsBlock::PdfDoNotEmbedFonts, 0},
+};
 
 enum class ProfileAction { New, Edit };
 
@@ -47,6 +62,7 @@ void SelectCurrentProfile(HWND page) { SendToList(page, LB_SETCURSEL, static_cas
 
 void InitPdfPage(HWND page) {
     PdfPageChanged = false;
+    for (PdfOptions& option : PdfOptionValues) option.shown = Settings.*option.field;
     CheckDlgButton(page, IDC_PDF_SAVE, Settings.PdfEnabled);
     CheckDlgButton(page, IDC_PDF_SEPARATE, Settings.PdfSeparate);
     CheckDlgButton(page, IDC_PDF_NO_EMBED_FONTS, Settings.PdfDoNotEmbedFonts);
@@ -167,24 +183,29 @@ INT_PTR OnPdfCommand(HWND page, int controlId, int code) {
     return FALSE;
 }
 
+// Writes the options the user changed and the difference of the profile list; what
+// could not be stored is told in one box, and stays changed for the next apply.
 bool ApplyPdfPage(HWND) {
-    UniqueRegKey key;
-    Failure failure;
-    if (!CreateUserKey(key, failure)) {
-        ShowFailure(failure, nullptr);
-    } else {
-        WriteDwordValue(key.get(), ValueName::PdfEnabled, Settings.PdfEnabled);
-        WriteDwordValue(key.get(), ValueName::PdfSeparate, Settings.PdfSeparate);
-        // No control edits it: written back as it was loaded, unless only a part of it was.
-        if (!Settings.PdfExcludeFontsPartial)
-            WriteTextValue(key.get(), ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
-        WriteDwordValue(key.get(), ValueName::PdfDoNotEmbedFonts, Settings.PdfDoNotEmbedFonts);
+    NotStored notStored;
+    std::vector<PdfOptions*> changed;
+    for (PdfOptions& option : PdfOptionValues)
+        if (Settings.*option.field != option.shown) changed.push_back(&option);
+    if (!changed.empty()) {
+        UniqueRegKey key;
+        Failure failure;
+        if (!CreateUserKey(key, failure)) {
+            notStored.Add(FormatWithKeyName(L"HKCU\\Software\\%s"), static_cast<LONG>(failure.errorCode));
+        } else {
+            for (PdfOptions* option : changed) {
+                const LONG status = WriteDwordValue(key.get(), option->valueName, Settings.*option->field);
+                notStored.Add(option->valueName, status);
+                if (status == ERROR_SUCCESS) option->shown = Settings.*option->field;
+            }
+        }
     }
-    key.reset();
     // The profiles live under a key of their own: saved even when the user key failed.
-    Failure saveFailure;
-    if (!SavePdfProfiles(saveFailure)) ShowFailure(saveFailure, nullptr);
-    return true;
+    SavePdfProfiles(notStored);
+    return ShowNotStored(notStored, nullptr);
 }
 
 }  // namespace

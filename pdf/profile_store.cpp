@@ -6,9 +6,12 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
-#include <unordered_set>
+#include <map>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "base/messages.h"
@@ -20,9 +23,9 @@
 namespace {
 
 constexpr wchar_t UserProfilesKeyFormat[] = L"Software\\%s\\PDF Profiles";             // below HKCU
+// The key as a failure names it to the user.
+constexpr wchar_t UserProfilesKeyShown[] = L"HKCU\\Software\\%s\\PDF Profiles";
 
-constexpr const wchar_t* CountValue = ProfilesCountValue;
-constexpr const wchar_t* CurrentValue = CurrentProfileValue;
 // The name of the profile made when there is none. Saved with the list, it is the
 // user's data from then on: the same in every language the sheet is shown in.
 constexpr wchar_t DefaultProfileName[] = L"Default";
@@ -74,6 +77,9 @@ static_assert(sizeof(PdfProfile::ownerPassword) == PasswordBlobBytes, "a passwor
 #undef PROFILE_NUMBER
 #undef PROFILE_PASSWORD
 
+
+constexpr size_t FieldCount = std::size(ProfileFields);
+
 wchar_t* TextOf(PdfProfile& profile, const ProfileField& field) {
     return reinterpret_cast<wchar_t*>(reinterpret_cast<unsigned char*>(&profile) + field.offset);
 }
@@ -90,191 +96,313 @@ int NumberOf(const PdfProfile& profile, const ProfileField& field) {
     return *reinterpret_cast<const int*>(reinterpret_cast<const unsigned char*>(&profile) + field.offset);
 }
 
-// A password is taken only from a blob of exactly the stored size; anything else
-// leaves the field empty. True when a value was read, whatever its size.
-bool ReadPassword(HKEY key, const wchar_t* name, wchar_t* password) {
-    uint8_t blob[PasswordBlobBytes] = {};
-    DWORD got = 0;
-    const bool read = ReadValueBytes(key, name, blob, sizeof blob, &got);
-    if (read && got == sizeof blob) DecryptPasswordBlob(blob, password);
-    SecureZeroMemory(blob, sizeof blob);
-    return read;
+// Value names compare as the registry compares them: without case.
+std::wstring Folded(const std::wstring& name) {
+    std::wstring folded = name;
+    bool ascii = true;
+    for (wchar_t& unit : folded) {
+        if (unit >= L'a' && unit <= L'z') unit = static_cast<wchar_t>(unit - L'a' + L'A');
+        ascii = ascii && unit < 0x80;
+    }
+    if (!ascii && !folded.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.c_str(), static_cast<int>(name.size()), &folded[0],
+                     static_cast<int>(folded.size()));
+    return folded;
 }
 
-// True when a value was written, false when an empty password deleted it or the write failed.
-bool WritePassword(HKEY key, const wchar_t* name, const wchar_t* password) {
-    if (password[0] == L'\0') {
-        DeleteValue(key, name);
-        return false;
-    }
-    uint8_t blob[PasswordBlobBytes];
-    EncryptPasswordBlob(password, blob);
-    return WriteBinaryValue(key, name, blob, sizeof blob) == ERROR_SUCCESS;
-}
-
-// A count far above the profiles really stored (damaged, or left by a careless tool)
-// would cost one registry call per field and index, seconds for 10,000 indexes. When
-// a key holds fewer values than half the reads the count asks for, its names are read
-// once and only the values present are asked for: the result is the same, as a read
-// of an absent value changes nothing.
-class PresentValueNames {
-public:
-    void Prepare(HKEY key, int count) {
-        active_ = false;
-        names_.clear();
-        DWORD values = 0;
-        std::vector<std::wstring> names;
-        if (!CountValues(key, values) || values >= static_cast<DWORD>(count) * std::size(ProfileFields) / 2 ||
-            !ReadValueNames(key, names))
-            return;
-        for (std::wstring& name : names) {
-            // Registry names compare without case; that rule is repeated here for
-            // plain ASCII names only, so any other name keeps every read.
-            if (!UpperAscii(name)) return;
-            names_.insert(std::move(name));
-        }
-        active_ = true;
-    }
-
-    bool MayHold(std::wstring name) const { return !active_ || (UpperAscii(name) && names_.count(name) != 0); }
-
-private:
-    static bool UpperAscii(std::wstring& name) {
-        for (wchar_t& unit : name) {
-            if (unit > 0x7f) return false;
-            if (unit >= L'a' && unit <= L'z') unit = static_cast<wchar_t>(unit - L'a' + L'A');
-        }
-        return true;
-    }
-
-    bool active_ = false;
-    std::unordered_set<std::wstring> names_;
-};
-
-// Reads the values of one index into a profile with the defaults. False when none of
-// them could be read: the profile holds nothing of its own.
-bool ReadProfile(HKEY key, int index, const PresentValueNames& present, PdfProfile& profile) {
-    profile = MakeDefaultProfile();
-    bool anyRead = false;
-    for (const ProfileField& field : ProfileFields) {
-        std::wstring name = ProfileValueName(index, field.valueName);
-        if (!present.MayHold(name)) continue;
-        switch (field.kind) {
-            case FieldKind::Text:
-                anyRead |= ReadTextValue(key, name.c_str(), TextOf(profile, field), field.units);
-                break;
-            case FieldKind::Number:
-                anyRead |= ReadDwordValue(key, name.c_str(), NumberOf(profile, field));
-                break;
-            case FieldKind::Password:
-                anyRead |= ReadPassword(key, name.c_str(), TextOf(profile, field));
-                break;
-        }
-    }
-    return anyRead;
-}
-
-// Returns the number of values written.
-DWORD WriteProfile(HKEY key, int index, const PdfProfile& profile) {
-    DWORD values = 0;
-    for (const ProfileField& field : ProfileFields) {
-        std::wstring name = ProfileValueName(index, field.valueName);
-        switch (field.kind) {
-            case FieldKind::Text: {
-                // Bounded by the field, so an unterminated field is stored as it would load.
-                const wchar_t* text = TextOf(profile, field);
-                std::wstring bounded(text, wcsnlen(text, field.units - 1));
-                values += WriteTextValue(key, name.c_str(), bounded.c_str()) == ERROR_SUCCESS;
-                break;
-            }
-            case FieldKind::Number: {
-                const DWORD number = static_cast<DWORD>(NumberOf(profile, field));
-                values += WriteDwordValue(key, name.c_str(), number) == ERROR_SUCCESS;
-                break;
-            }
-            case FieldKind::Password:
-                values += WritePassword(key, name.c_str(), TextOf(profile, field));
-                break;
-        }
-    }
-    return values;
-}
-
-// The index of a value name the store writes ("[<index>] <field>", the index in plain
-// decimal as written, the field in any case, as the registry compares names), or -1.
-int StoredIndexOf(const std::wstring& name) {
-    if (name.size() < 4 || name[0] != L'[') return -1;
+// Splits a per-profile name "[<index>] <rest>", the index in plain decimal as the store
+// writes it (a name such as "[03] Title" is no profile's: no reader asks for it).
+bool SplitProfileName(const std::wstring& name, int& index, const wchar_t*& rest) {
+    if (name.size() < 4 || name[0] != L'[') return false;
     size_t end = 1;
-    long long index = 0;
-    while (end < name.size() && name[end] >= L'0' && name[end] <= L'9' && index <= INT_MAX) {
-        index = index * 10 + (name[end] - L'0');
+    long long number = 0;
+    while (end < name.size() && name[end] >= L'0' && name[end] <= L'9' && number <= INT_MAX) {
+        number = number * 10 + (name[end] - L'0');
         ++end;
     }
     const bool leadingZero = name[1] == L'0' && end > 2;
-    if (end == 1 || leadingZero || index > INT_MAX || name.compare(end, 2, L"] ") != 0) return -1;
-    const wchar_t* field = name.c_str() + end + 2;
-    for (const ProfileField& known : ProfileFields) {
-        if (_wcsicmp(field, known.valueName) == 0) return static_cast<int>(index);
-    }
-    return -1;
-}
-
-// Deletes every value of an index at or past `count`: the names the key lists, or,
-// when it cannot list them, every name the store writes for the indexes up to the
-// count the key held before the save (`heldBefore`). A key that holds no more values
-// than the save wrote (`written`, each under a name of its own) holds nothing else,
-// and is not walked.
-void DeleteProfilesFrom(HKEY key, int count, int heldBefore, DWORD written) {
-    DWORD values = 0;
-    if (CountValues(key, values) && values == written) return;
-    std::vector<std::wstring> names;
-    if (ReadValueNames(key, names)) {
-        for (const std::wstring& name : names) {
-            if (StoredIndexOf(name) >= count) DeleteValue(key, name.c_str());
-        }
-        return;
-    }
-    for (int index = count; index < heldBefore; ++index) {
-        for (const ProfileField& field : ProfileFields)
-            DeleteValue(key, ProfileValueName(index, field.valueName).c_str());
-    }
-}
-
-bool AppendDefaultProfiles(int count) {
-    for (int made = 0; made < count; ++made) {
-        if (!Settings.Profiles.Append(MakeDefaultProfile())) return false;
-    }
+    if (end == 1 || leadingZero || number > INT_MAX || name.compare(end, 2, L"] ") != 0) return false;
+    index = static_cast<int>(number);
+    rest = name.c_str() + end + 2;
     return true;
 }
 
-void ReadProfiles(HKEY key) {
-    int count = 0;
-    ReadDwordValue(key, CountValue, count);
-    // A damaged count must neither hang the start nor use up memory.
-    if (count < 0) count = 0;
-    if (count > MaxLoadedProfiles) count = MaxLoadedProfiles;
+int FieldNumber(const wchar_t* rest) {
+    for (size_t field = 0; field < FieldCount; ++field)
+        if (_wcsicmp(rest, ProfileFields[field].valueName) == 0) return static_cast<int>(field);
+    return -1;
+}
 
-    ReadDwordValue(key, CurrentValue, Settings.CurrentProfile);
+// The values one index holds: its fields, and any other name of that index (a later
+// version's, or another tool's), which travel with the profile.
+struct IndexValues {
+    const NamedValue* fields[FieldCount] = {};
+    std::vector<std::pair<std::wstring, const NamedValue*>> others;  // folded rest, the value
+};
 
-    // A damaged count (a text "3" read as 51, any large number) must not make profiles
-    // that a save would then store: one without any value of its own is made only when
-    // a later index holds one, or when it is the current profile, so that no index moves
-    // and the current profile stays the one the driver uses.
-    PresentValueNames present;
-    present.Prepare(key, count);
-    const int current = Settings.CurrentProfile;
-    int emptyPending = 0;  // profiles without a value, not made yet
-    PdfProfile profile;
-    for (int index = 0; index < count; ++index) {
-        if (!ReadProfile(key, index, present, profile) && index != current) {
-            ++emptyPending;
-            continue;
+// A profile key's values, by what they mean to the store.
+class KeyView {
+public:
+    explicit KeyView(const std::vector<NamedValue>& values) {
+        for (const NamedValue& value : values) {
+            int index = 0;
+            const wchar_t* rest = nullptr;
+            if (SplitProfileName(value.name, index, rest)) {
+                IndexValues& at = byIndex_[index];
+                const int field = FieldNumber(rest);
+                if (field >= 0)
+                    at.fields[field] = &value;
+                else
+                    at.others.emplace_back(Folded(rest), &value);
+            } else if (_wcsicmp(value.name.c_str(), ProfilesCountValue) == 0) {
+                count_ = &value.value;
+            } else if (_wcsicmp(value.name.c_str(), CurrentProfileValue) == 0) {
+                current_ = &value.value;
+            }
         }
-        if (!AppendDefaultProfiles(emptyPending) || !Settings.Profiles.Append(profile)) break;
-        emptyPending = 0;
     }
-    // Checked against the profiles loaded, so also a list cut short by a lack of memory.
-    if (!Settings.Profiles.Contains(Settings.CurrentProfile)) Settings.CurrentProfile = 0;
+
+    const IndexValues* At(int index) const {
+        auto found = byIndex_.find(index);
+        return found == byIndex_.end() ? nullptr : &found->second;
+    }
+    const StoredValue* Count() const { return count_; }
+    const StoredValue* Current() const { return current_; }
+
+    // The profiles a reader of the key finds: "Profiles count" of them, but none past
+    // the last index that holds a value unless the current profile lies there, so that
+    // a damaged count (a text "3" read as 51, a huge number) makes no empty profiles.
+    // A count that cannot be read (of more than four bytes, or negative) gives every
+    // index that holds a value: nothing stored is hidden by it.
+    int Profiles(int currentBefore) const {
+        int count = 0;
+        const bool countRead = ReadNumber(count_, count) && count >= 0;
+        const int bound = countRead ? std::min(count, MaxLoadedProfiles) : MaxLoadedProfiles;
+        int profiles = 0;
+        auto last = byIndex_.lower_bound(bound);
+        if (last != byIndex_.begin()) profiles = std::prev(last)->first + 1;
+        const int current = CurrentOf(bound, currentBefore);
+        if (countRead && current < bound) profiles = std::max(profiles, current + 1);
+        return profiles;
+    }
+
+    // "Current profile" (`currentBefore` when none is stored), 0 when it names none of
+    // `profiles`.
+    int CurrentOf(int profiles, int currentBefore) const {
+        int current = currentBefore;
+        ReadNumber(current_, current);
+        return current >= 0 && current < profiles ? current : 0;
+    }
+
+    // A number as the driver reads it: at most four bytes of any type over `number`.
+    static bool ReadNumber(const StoredValue* stored, int& number) {
+        if (!stored || stored->bytes.size() > sizeof number) return false;
+        std::memcpy(&number, stored->bytes.data(), stored->bytes.size());
+        return true;
+    }
+
+private:
+    std::map<int, IndexValues> byIndex_;
+    const StoredValue* count_ = nullptr;
+    const StoredValue* current_ = nullptr;
+};
+
+// A profile as the load shows it: the defaults, then each value that can be read. A
+// text longer than its field shows as much of it as fits; a password blob of another
+// size than 64 bytes shows no password. Either is kept as stored unless edited.
+PdfProfile ShownProfile(const IndexValues* values) {
+    PdfProfile profile = MakeDefaultProfile();
+    if (!values) return profile;
+    for (size_t number = 0; number < FieldCount; ++number) {
+        const NamedValue* value = values->fields[number];
+        if (!value) continue;
+        const ProfileField& field = ProfileFields[number];
+        const std::vector<BYTE>& bytes = value->value.bytes;
+        switch (field.kind) {
+            case FieldKind::Text:
+                TextFromBytes(bytes.data(), bytes.size(), TextOf(profile, field), field.units);
+                break;
+            case FieldKind::Number:
+                KeyView::ReadNumber(&value->value, NumberOf(profile, field));
+                break;
+            case FieldKind::Password:
+                if (bytes.size() == PasswordBlobBytes) DecryptPasswordBlob(bytes.data(), TextOf(profile, field));
+                break;
+        }
+    }
+    return profile;
+}
+
+PdfProfile MadeWhenEmptyProfile() {
+    PdfProfile profile = MakeDefaultProfile();
+    wcsncpy(profile.name, DefaultProfileName, ARRAYSIZE(profile.name) - 1);
+    return profile;
+}
+
+bool SameField(const PdfProfile& a, const PdfProfile& b, const ProfileField& field) {
+    if (field.kind == FieldKind::Number) return NumberOf(a, field) == NumberOf(b, field);
+    return wcsncmp(TextOf(a, field), TextOf(b, field), field.units) == 0;
+}
+
+bool SameProfile(const PdfProfile& a, const PdfProfile& b) {
+    for (const ProfileField& field : ProfileFields)
+        if (!SameField(a, b, field)) return false;
+    return true;
+}
+
+// A field as the store writes it; no value for an empty password.
+MaybeStored EncodedField(const PdfProfile& profile, const ProfileField& field) {
+    switch (field.kind) {
+        case FieldKind::Text: {
+            // Bounded by the field, so an unterminated field is stored as it would load.
+            const wchar_t* text = TextOf(profile, field);
+            return TextStored(std::wstring(text, wcsnlen(text, field.units - 1)).c_str());
+        }
+        case FieldKind::Number:
+            return DwordStored(static_cast<DWORD>(NumberOf(profile, field)));
+        case FieldKind::Password: {
+            const wchar_t* password = TextOf(profile, field);
+            if (password[0] == L'\0') return std::nullopt;
+            StoredValue blob;
+            blob.type = REG_BINARY;
+            blob.bytes.resize(PasswordBlobBytes);
+            EncryptPasswordBlob(password, blob.bytes.data());
+            return blob;
+        }
+    }
+    return std::nullopt;
+}
+
+// One write (a value) or deletion (none) of a save.
+struct Change {
+    std::wstring name;
+    MaybeStored value;
+};
+using Changes = std::vector<Change>;
+
+// What `position` must hold after the save: each field the user did not change as it
+// was stored at the profile's loaded index, byte for byte (absent if it was absent),
+// each changed field as the store writes it, and every other value of the loaded index.
+struct WantedValue {
+    std::wstring rest;    // after "[<index>] "
+    std::wstring folded;  // the same, as names compare
+    MaybeStored value;
+};
+
+std::vector<WantedValue> WantedAt(const ProfileList& list, int position, const KeyView& loaded) {
+    const int storedIndex = list.StoredIndexAt(position);
+    const PdfProfile& profile = list.At(position);
+    const IndexValues* from = storedIndex >= 0 ? loaded.At(storedIndex) : nullptr;
+    const PdfProfile before = storedIndex >= 0 ? ShownProfile(from) : MakeDefaultProfile();
+    std::vector<WantedValue> wanted;
+    wanted.reserve(FieldCount + (from ? from->others.size() : 0));
+    for (size_t number = 0; number < FieldCount; ++number) {
+        const ProfileField& field = ProfileFields[number];
+        WantedValue value{field.valueName, Folded(field.valueName), std::nullopt};
+        if (storedIndex >= 0 && SameField(profile, before, field)) {
+            if (from && from->fields[number]) value.value = from->fields[number]->value;
+        } else {
+            value.value = EncodedField(profile, field);
+        }
+        wanted.push_back(std::move(value));
+    }
+    if (from) {
+        for (const auto& other : from->others) {
+            int index = 0;
+            const wchar_t* rest = nullptr;
+            SplitProfileName(other.second->name, index, rest);
+            wanted.push_back({rest, other.first, other.second->value});
+        }
+    }
+    return wanted;
+}
+
+// The writes and deletions that make `index` of the stored key hold `wanted`.
+void ChangesAt(int index, const std::vector<WantedValue>& wanted, const IndexValues* stored, Changes& changes) {
+    auto storedValue = [stored](size_t number, const WantedValue& value) -> const NamedValue* {
+        if (!stored) return nullptr;
+        if (number < FieldCount) return stored->fields[number];
+        for (const auto& other : stored->others)
+            if (other.first == value.folded) return other.second;
+        return nullptr;
+    };
+    for (size_t number = 0; number < wanted.size(); ++number) {
+        const WantedValue& value = wanted[number];
+        const NamedValue* now = storedValue(number, value);
+        if (!value.value) {
+            if (now) changes.push_back({now->name, std::nullopt});
+        } else if (!now || now->value != *value.value) {
+            changes.push_back({ProfileValueName(index, value.rest.c_str()), value.value});
+        }
+    }
+    if (!stored) return;
+    for (const auto& other : stored->others) {
+        const bool kept = std::any_of(wanted.begin() + FieldCount, wanted.end(),
+                                      [&](const WantedValue& value) { return value.folded == other.first; });
+        if (!kept) changes.push_back({other.second->name, std::nullopt});
+    }
+}
+
+void DeletionsAt(const IndexValues* stored, Changes& changes) {
+    if (!stored) return;
+    for (const NamedValue* field : stored->fields)
+        if (field) changes.push_back({field->name, std::nullopt});
+    for (const auto& other : stored->others) changes.push_back({other.second->name, std::nullopt});
+}
+
+// Carries out `changes` in order; false when one failed, which `notStored` names.
+bool Carry(HKEY key, const Changes& changes, NotStored& notStored) {
+    bool all = true;
+    for (const Change& change : changes) {
+        const LONG status = WriteStoredValue(key, change.name.c_str(), change.value);
+        notStored.Add(change.name, status);
+        all = all && status == ERROR_SUCCESS;
+    }
+    return all;
+}
+
+// `values` as the key holds them after `changes`.
+void Follow(std::vector<NamedValue>& values, const Changes& changes) {
+    std::unordered_map<std::wstring, size_t> at;
+    at.reserve(values.size() + changes.size());
+    for (size_t index = 0; index < values.size(); ++index) at.emplace(Folded(values[index].name), index);
+    std::vector<bool> gone(values.size(), false);
+    for (const Change& change : changes) {
+        const std::wstring folded = Folded(change.name);
+        auto found = at.find(folded);
+        if (!change.value) {
+            if (found != at.end()) gone[found->second] = true;
+        } else if (found != at.end()) {
+            values[found->second].value = *change.value;
+            gone[found->second] = false;
+        } else {
+            at.emplace(folded, values.size());
+            values.push_back({change.name, *change.value});
+            gone.push_back(false);
+        }
+    }
+    size_t kept = 0;
+    for (size_t index = 0; index < values.size(); ++index) {
+        if (gone[index]) continue;
+        if (kept != index) values[kept] = std::move(values[index]);
+        ++kept;
+    }
+    values.resize(kept);
+}
+
+// The current profile as it is saved: an index of the list, 0 when it names none.
+int SavedCurrent() { return Settings.Profiles.Contains(Settings.CurrentProfile) ? Settings.CurrentProfile : 0; }
+
+void ShowStoredProfiles(const KeyView& view, LoadedProfileKey& loaded) {
+    const int profiles = view.Profiles(Settings.CurrentProfile);
+    for (int index = 0; index < profiles; ++index) {
+        if (!Settings.Profiles.Append(ShownProfile(view.At(index)), index)) {
+            // Short of memory: a list that lacks stored profiles must not be saved.
+            loaded.complete = false;
+            break;
+        }
+    }
+    Settings.CurrentProfile = view.CurrentOf(Settings.Profiles.Count(), Settings.CurrentProfile);
 }
 
 }  // namespace
@@ -300,9 +428,11 @@ std::vector<ProfileFieldValue> ProfileFieldValues() {
 
 bool LoadPdfProfiles(Failure& failure) {
     UniqueRegKey key;
+    bool fromUserKey = true;
     LONG status = OpenKeyForRead(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key);
     if (status == ERROR_FILE_NOT_FOUND) {
         // The user has no profiles of his own yet: start from the machine's.
+        fromUserKey = false;
         status = OpenKeyForRead(HKEY_LOCAL_MACHINE, FormatWithKeyName(DefaultProfilesKeyFormat), key);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
             failure = {IDS_DEFAULT_PROFILES_OPEN_FAILED, static_cast<DWORD>(status)};
@@ -313,36 +443,108 @@ bool LoadPdfProfiles(Failure& failure) {
         return false;
     }
 
-    if (key) ReadProfiles(key.get());
-    key.reset();
-
-    if (Settings.Profiles.Count() == 0) {
-        PdfProfile profile = MakeDefaultProfile();
-        wcsncpy(profile.name, DefaultProfileName, ARRAYSIZE(profile.name) - 1);
-        Settings.Profiles.Append(profile);
+    Settings.Profiles.Clear();
+    LoadedProfileKey& loaded = Settings.Profiles.Loaded();
+    if (key) {
+        loaded.fromUserKey = fromUserKey;
+        loaded.haveStamp = ReadKeyStamp(key.get(), loaded.stamp);
+        // A key whose values cannot all be listed is shown as far as it could be read,
+        // and never saved: a save would take the unread values for deleted ones.
+        loaded.complete = ReadAllValues(key.get(), loaded.values);
+        ShowStoredProfiles(KeyView(loaded.values), loaded);
     }
+    key.reset();
+    loaded.count = Settings.Profiles.Count();
+    if (Settings.Profiles.Count() == 0) Settings.Profiles.Append(MadeWhenEmptyProfile(), MadeWhenEmpty);
+    if (!Settings.Profiles.Contains(Settings.CurrentProfile)) Settings.CurrentProfile = 0;
+    loaded.current = Settings.CurrentProfile;
     return true;
 }
 
-bool SavePdfProfiles(Failure& failure) {
+bool PdfProfilesChanged() {
+    const ProfileList& list = Settings.Profiles;
+    const LoadedProfileKey& loaded = list.Loaded();
+    if (SavedCurrent() != loaded.current) return true;
+    const KeyView view(loaded.values);
+    const bool onlyTheMadeOne = loaded.count == 0 && list.Count() == 1 && list.StoredIndexAt(0) == MadeWhenEmpty;
+    if (onlyTheMadeOne) return !SameProfile(list.At(0), MadeWhenEmptyProfile());
+    if (list.Count() != loaded.count) return true;
+    for (int position = 0; position < list.Count(); ++position) {
+        if (list.StoredIndexAt(position) != position) return true;
+        if (!SameProfile(list.At(position), ShownProfile(view.At(position)))) return true;
+    }
+    return false;
+}
+
+bool SavePdfProfiles(NotStored& notStored) {
+    ProfileList& list = Settings.Profiles;
+    LoadedProfileKey& loaded = list.Loaded();
+    if (!PdfProfilesChanged()) return true;
+    const std::wstring keyShown = FormatWithKeyName(UserProfilesKeyShown);
+    if (!loaded.complete) {
+        notStored.Add(keyShown, ERROR_READ_FAULT);
+        return false;
+    }
     UniqueRegKey key;
     LONG status =
         CreateKeyForWrite(HKEY_CURRENT_USER, FormatWithKeyName(UserProfilesKeyFormat), key, KEY_QUERY_VALUE);
     if (status != ERROR_SUCCESS) {
-        failure = {IDS_USER_PROFILES_CREATE_FAILED, static_cast<DWORD>(status)};
+        notStored.Add(keyShown, status);
         return false;
     }
-    const int count = Settings.Profiles.Count();
-    // Taken before anything is written: the indexes the key held until now.
-    int heldBefore = 0;
-    ReadDwordValue(key.get(), CountValue, heldBefore);
-    heldBefore = std::min(std::max(heldBefore, 0), MaxLoadedProfiles);
-    DWORD written = WriteDwordValue(key.get(), CountValue, static_cast<DWORD>(count)) == ERROR_SUCCESS;
-    // A driver may trust the index: it must name a saved profile.
-    const int current = Settings.Profiles.Contains(Settings.CurrentProfile) ? Settings.CurrentProfile : 0;
-    written += WriteDwordValue(key.get(), CurrentValue, static_cast<DWORD>(current)) == ERROR_SUCCESS;
-    for (int index = 0; index < count; ++index) written += WriteProfile(key.get(), index, Settings.Profiles.At(index));
-    // A removed profile leaves nothing behind, its password blobs least of all.
-    DeleteProfilesFrom(key.get(), count, heldBefore, written);
+
+    // What the key holds now: as loaded, unless someone wrote it since (or the list came
+    // from the machine's key). Telling costs one question, not a read of the store.
+    KeyStamp stamp;
+    const bool stamped = ReadKeyStamp(key.get(), stamp);
+    std::vector<NamedValue> reread;
+    const bool asLoaded = loaded.fromUserKey && loaded.haveStamp && stamped && stamp == loaded.stamp;
+    if (!asLoaded && !ReadAllValues(key.get(), reread)) {
+        notStored.Add(keyShown, ERROR_READ_FAULT);
+        return false;
+    }
+    std::vector<NamedValue>& storedValues = asLoaded ? loaded.values : reread;
+
+    const KeyView before(loaded.values);
+    Changes newTail, inPlace, removedTail, listValues;
+    {
+        const KeyView stored(storedValues);
+        const int storedProfiles = stored.Profiles(0);
+        const int profiles = list.Count();
+        for (int position = 0; position < profiles; ++position) {
+            Changes& changes = position < storedProfiles ? inPlace : newTail;
+            ChangesAt(position, WantedAt(list, position, before), stored.At(position), changes);
+        }
+        for (int index = profiles; index < storedProfiles; ++index) DeletionsAt(stored.At(index), removedTail);
+
+        // The count and the current index name a whole list at every instant: a new
+        // current profile past the stored ones once the count includes it, one inside
+        // them before the count shrinks below the old one.
+        const StoredValue count = DwordStored(static_cast<DWORD>(profiles));
+        const StoredValue current = DwordStored(static_cast<DWORD>(SavedCurrent()));
+        const bool writeCount = !stored.Count() || *stored.Count() != count;
+        const bool writeCurrent = !stored.Current() || *stored.Current() != current;
+        const bool currentFirst = SavedCurrent() < storedProfiles;
+        if (writeCurrent && currentFirst) listValues.push_back({CurrentProfileValue, current});
+        if (writeCount) listValues.push_back({ProfilesCountValue, count});
+        if (writeCurrent && !currentFirst) listValues.push_back({CurrentProfileValue, current});
+    }
+
+    // New profiles before the count that shows them; values removed after the count that
+    // hides them. A failure stops before the count: it must not show a profile half made.
+    const bool profilesStored = Carry(key.get(), newTail, notStored) & Carry(key.get(), inPlace, notStored);
+    if (!profilesStored || !Carry(key.get(), listValues, notStored) || !Carry(key.get(), removedTail, notStored))
+        return false;
+
+    // From now on the list stands for what is stored.
+    if (!asLoaded) loaded.values = std::move(reread);
+    for (Changes* changes : {&inPlace, &listValues, &removedTail})
+        newTail.insert(newTail.end(), std::make_move_iterator(changes->begin()), std::make_move_iterator(changes->end()));
+    Follow(loaded.values, newTail);
+    loaded.fromUserKey = true;
+    loaded.haveStamp = ReadKeyStamp(key.get(), loaded.stamp);
+    loaded.count = list.Count();
+    loaded.current = SavedCurrent();
+    list.MarkStoredInPlace();
     return true;
 }

@@ -1,4 +1,11 @@
 // Loading and saving the PDF profiles under the "PDF Profiles" keys.
+//
+// The load keeps every value of the key as it was stored (Settings.Profiles.Loaded()),
+// and the save writes only what the user's changes imply: a field the user did not
+// change keeps its stored bytes, also where the program could not read or hold them,
+// and a profile moved up by a deletion carries its values as they were. The writes are
+// ordered so that "Profiles count" and "Current profile" name a whole list at every
+// instant: a cut leaves at most the profile being written half old, half new.
 #pragma once
 
 #include <windows.h>
@@ -25,8 +32,8 @@ struct ProfileFieldValue {
 // Every field the store reads and writes for each profile, in its order.
 std::vector<ProfileFieldValue> ProfileFieldValues();
 
-// The most profiles a load takes from "Profiles count". The list is a list box a user
-// scrolls; the bound keeps a damaged count from hanging the start or eating memory.
+// The most profiles a load shows. The list is a list box a user scrolls; the bound
+// keeps a damaged key from eating memory. Indexes past it are kept as stored.
 inline constexpr int MaxLoadedProfiles = 10000;
 
 // Fills Settings.Profiles and Settings.CurrentProfile from the user's profile key, or
@@ -34,7 +41,11 @@ inline constexpr int MaxLoadedProfiles = 10000;
 // exists could not be opened, which `failure` then tells.
 bool LoadPdfProfiles(Failure& failure);
 
-// Writes every profile and the current index (0 when it names no profile of the list)
-// to the user's profile key, and deletes every value of an index past the list. False
-// when the key could not be created, which `failure` then tells.
-bool SavePdfProfiles(Failure& failure);
+// Whether the list differs from what was loaded: a profile added, removed, moved or
+// edited, or another current profile.
+bool PdfProfilesChanged();
+
+// Writes the difference between the list and what was loaded to the user's profile key
+// (nothing when the list is unchanged). False when a write or deletion failed, or the key
+// could not be created; `notStored` then names what was not stored (the key by its path).
+bool SavePdfProfiles(NotStored& notStored);

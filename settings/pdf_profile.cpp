@@ -22,9 +22,9 @@ PdfProfile::~PdfProfile() {
     SecureZeroMemory(ownerPassword, sizeof ownerPassword);
 }
 
-bool ProfileList::Append(const PdfProfile& profile) {
+bool ProfileList::Append(const PdfProfile& profile, int storedIndex) {
     try {
-        profiles_.push_back(profile);
+        entries_.push_back({profile, storedIndex});
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -33,6 +33,15 @@ bool ProfileList::Append(const PdfProfile& profile) {
 
 bool ProfileList::Remove(int index) {
     if (!Contains(index)) return false;
-    profiles_.erase(profiles_.begin() + index);
+    entries_.erase(entries_.begin() + index);
     return true;
+}
+
+void ProfileList::Clear() {
+    entries_.clear();
+    loaded_ = LoadedProfileKey{};
+}
+
+void ProfileList::MarkStoredInPlace() {
+    for (size_t index = 0; index < entries_.size(); ++index) entries_[index].storedIndex = static_cast<int>(index);
 }

@@ -1,8 +1,12 @@
 // One PDF profile and the ordered list of profiles kept in memory.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <vector>
+
+#include "base/registry.h"
 
 // A plain value record, copied whole. Text widths count UTF-16 units including the
 // terminator; every number is a signed 32-bit integer.
@@ -40,20 +44,50 @@ struct PdfProfile {
 // continuous page layout, every other number 0.
 PdfProfile MakeDefaultProfile();
 
-// The profiles in list-box and registry-index order.
+// What the profile key held when the list was loaded from it, value by value as stored.
+// A save writes only what differs from it: a value the program cannot read or hold is
+// carried as these bytes. Filled by the profile store.
+struct LoadedProfileKey {
+    bool fromUserKey = false;   // false: the machine's default profiles, or no key at all
+    bool complete = true;       // every value of the key was read
+    bool haveStamp = false;
+    KeyStamp stamp;             // the key as the load (or the last save) left it
+    std::vector<NamedValue> values;
+    int count = 0;              // the profiles the key held, as the list showed them
+    int current = 0;            // the current profile as the list showed it
+};
+
+// Where a listed profile comes from: the index it was loaded from, or one of these.
+inline constexpr int NewProfile = -1;       // made by the user, or copied from another
+inline constexpr int MadeWhenEmpty = -2;    // the profile shown when none is stored
+
+// The profiles in list-box and registry-index order, each with the index it was stored
+// under when the list was loaded.
 class ProfileList {
 public:
     // Appends a copy; false only when memory runs out.
-    bool Append(const PdfProfile& profile);
+    bool Append(const PdfProfile& profile, int storedIndex = NewProfile);
     // Removes the profile at `index`, moving the later ones down; an index outside the
     // list is refused and changes nothing.
     bool Remove(int index);
-    PdfProfile& At(int index) { return profiles_[static_cast<size_t>(index)]; }
-    const PdfProfile& At(int index) const { return profiles_[static_cast<size_t>(index)]; }
-    int Count() const { return static_cast<int>(profiles_.size()); }
+    PdfProfile& At(int index) { return entries_[static_cast<size_t>(index)].profile; }
+    const PdfProfile& At(int index) const { return entries_[static_cast<size_t>(index)].profile; }
+    int StoredIndexAt(int index) const { return entries_[static_cast<size_t>(index)].storedIndex; }
+    int Count() const { return static_cast<int>(entries_.size()); }
     bool Contains(int index) const { return index >= 0 && index < Count(); }
-    void Clear() { profiles_.clear(); }
+    // Empties the list and forgets what it was loaded from.
+    void Clear();
+
+    LoadedProfileKey& Loaded() { return loaded_; }
+    const LoadedProfileKey& Loaded() const { return loaded_; }
+    // After a save: every profile is now stored under its place in the list.
+    void MarkStoredInPlace();
 
 private:
-    std::vector<PdfProfile> profiles_;
+    struct Entry {
+        PdfProfile profile;
+        int storedIndex;
+    };
+    std::vector<Entry> entries_;
+    LoadedProfileKey loaded_;
 };

@@ -19,7 +19,6 @@ void ResetSettings() {
     Settings.PdfEnabled = 0;
     Settings.PdfSeparate = 0;
     Settings.PdfExcludeFonts[0] = L'\0';
-    Settings.PdfExcludeFontsPartial = false;
     Settings.PdfDoNotEmbedFonts = 0;
     Settings.CurrentProfile = 0;
     Settings.Profiles.Clear();
@@ -60,17 +59,10 @@ void ReadUserOrDefault(HKEY user, HKEY defaults, const wchar_t* name, Field& fie
     if (!ReadDwordValue(user, name, field)) ReadDwordValue(defaults, name, field);
 }
 
-// The list is only written back, so the apply must know when the field is not the whole
-// of what it stands for: a stored text longer than the field, or cut to fit it, whether
-// the user's or the default behind an absent user value. Writing the field would then
-// destroy the user's value or hide the machine's.
+// A text too long for the field is not the user's value: the default stands behind it.
 void ReadExcludedFonts(HKEY user, HKEY defaults) {
-    TextRead read = ReadText(user, ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
-    if (read == TextRead::NotRead || read == TextRead::TooLong) {
-        const TextRead fromDefaults = ReadText(defaults, ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
-        if (read == TextRead::NotRead) read = fromDefaults;
-    }
-    Settings.PdfExcludeFontsPartial = read == TextRead::Cut || read == TextRead::TooLong;
+    if (!ReadTextValue(user, ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts))
+        ReadTextValue(defaults, ValueName::PdfExcludeFonts, Settings.PdfExcludeFonts);
 }
 
 void ReadPlainValues(HKEY machine, HKEY defaults, HKEY user) {

@@ -16,8 +16,7 @@ struct SettingsBlock {
     DWORD PdfHidePage;           // "PDF: Hide page", machine key only
     DWORD PdfEnabled;            // "PDF: Enabled"
     DWORD PdfSeparate;           // "PDF: Separate"
-    wchar_t PdfExcludeFonts[1024];  // "PDF: Exclude fonts"; no control edits it
-    bool PdfExcludeFontsPartial;  // the field does not hold the whole stored text: not written back
+    wchar_t PdfExcludeFonts[1024];  // "PDF: Exclude fonts"; no control edits it, and it is never written
     DWORD PdfDoNotEmbedFonts;    // "PDF: Do not embed fonts"
     int CurrentProfile;          // "Current profile" of the PDF profile keys
     ProfileList Profiles;

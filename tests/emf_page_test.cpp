@@ -55,33 +55,37 @@ TEST_F(EmfPageTest, ApplyWithoutAClickWritesNothing) {
     EXPECT_EQ(StoredEmf(), 7u);
 }
 
-TEST_F(EmfPageTest, TwoClicksBackToTheStartStillCountAsAChange) {
+// Two clicks leave the value as shown: nothing is written, and a machine default
+// shown there does not become the user's own value.
+TEST_F(EmfPageTest, TwoClicksBackToTheStartWriteNothing) {
+    SetDword(HKEY_LOCAL_MACHINE, DefaultsKeyPath, L"EMF: Enabled", 1);
+    ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
     HWND page = sheet.ShowPage(IDD_EMF_PAGE);
     Click(page, IDC_EMF_SAVE);
     Click(page, IDC_EMF_SAVE);
     EXPECT_TRUE(sheet.ApplyEnabled());
     EXPECT_TRUE(sheet.Apply());
-    EXPECT_EQ(StoredEmf(), 0u);
-    ASSERT_TRUE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled").has_value());
-    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled")->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled").has_value());
 }
 
-TEST_F(EmfPageTest, RefusedUserKeyIsReportedOnceAndNotRetried) {
+// A value not stored is told, and the sheet stays open with the change pending: the
+// next apply tries again.
+TEST_F(EmfPageTest, RefusedUserKeyIsToldAndTheChangeIsKeptForTheNextApply) {
     ModelessSheet sheet;
     HWND page = sheet.ShowPage(IDD_EMF_PAGE);
     Click(page, IDC_EMF_SAVE);
     DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
     MessageBoxWatcher watcher;
-    EXPECT_TRUE(sheet.Apply()) << "the apply still succeeds";
+    EXPECT_FALSE(sheet.Apply()) << "the apply is refused";
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].text,
               L"Failed to create/open registry key\nHKCU\\Software\\LumarelPrinter\nError # 5: " + SystemText(5));
-    EXPECT_FALSE(sheet.ApplyEnabled());
-    EXPECT_TRUE(sheet.Apply());
-    EXPECT_EQ(watcher.boxes().size(), 1u) << "a second apply without a click does not retry";
+    EXPECT_TRUE(sheet.ApplyEnabled());
     RestoreAccess(HKEY_CURRENT_USER, UserKeyPath);
-    EXPECT_FALSE(StoredEmf().has_value());
+    EXPECT_TRUE(sheet.Apply());
+    EXPECT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(StoredEmf(), 1u);
 }
 
 TEST_F(EmfPageTest, BecomingActiveRecordsTheIndex) {

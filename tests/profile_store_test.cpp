@@ -8,7 +8,9 @@
 #include <malloc.h>
 #include <new>
 #include <chrono>
+#include <map>
 #include <optional>
+#include <set>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -152,8 +154,8 @@ bool LoadProfiles() {
     return loaded;
 }
 void SaveProfiles() {
-    Failure failure;
-    if (!SavePdfProfiles(failure)) ShowFailure(failure, nullptr);
+    NotStored notStored;
+    if (!SavePdfProfiles(notStored)) ShowNotStored(notStored, nullptr);
 }
 
 std::wstring ExpectedErrorText(const wchar_t* text, DWORD code) {
@@ -240,7 +242,7 @@ TEST_F(ProfileStoreTest, WithoutAnyKeyLoadsOneDefaultProfile) {
     ASSERT_TRUE(LoadProfiles());
     ASSERT_EQ(1, Settings.Profiles.Count());
     EXPECT_TRUE(SameProfile(NamedDefault(L"Default"), Settings.Profiles.At(0)));
-    EXPECT_EQ(4, Settings.CurrentProfile) << "no key: nothing read, nothing checked";
+    EXPECT_EQ(0, Settings.CurrentProfile) << "the current profile always names one of the list";
     EXPECT_TRUE(watcher_.boxes().empty());
 }
 
@@ -457,13 +459,15 @@ TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
     for (const wchar_t* name : {L"p0", L"p1", L"p2", L"p3", L"p4"}) Settings.Profiles.Append(DistinctProfile(name));
     SaveProfiles();
     ASSERT_TRUE(UserValueExists(L"[4] Owner password"));
-    // Left behind past the count by an earlier save, one in another case; and values
-    // that are not the store's.
+    // Left behind past the count by an earlier version, one in another case, and values
+    // that are not the store's: nobody's change, so they are kept as they are.
     std::vector<BYTE> blob(64, 0x33);
     SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[7] User password", REG_BINARY, blob.data(), 64);
     SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[6] profile NAME", L"old");
     SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[3] Notes", L"not ours");
     SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[03] Title", L"not ours");
+    ResetSettings();
+    ASSERT_TRUE(LoadProfiles());
     ASSERT_TRUE(Settings.Profiles.Remove(4));
     ASSERT_TRUE(Settings.Profiles.Remove(1));
     Settings.CurrentProfile = 3;  // the deleted last profile's index
@@ -471,7 +475,10 @@ TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
 
     EXPECT_EQ(3u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
     EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
-    EXPECT_EQ(UserValueNamesAt({3, 4, 6, 7}), std::vector<std::wstring>{L"[3] Notes"});
+    EXPECT_EQ(UserValueNamesAt({3, 4, 6, 7}),
+              (std::vector<std::wstring>{L"[6] profile NAME", L"[7] User password"}))
+        << "a profile's other values move with it: \"[3] Notes\" went with p3 to index 2";
+    EXPECT_TRUE(UserValueExists(L"[2] Notes"));
     EXPECT_TRUE(UserValueExists(L"[03] Title"));
     EXPECT_TRUE(UserValueExists(L"[2] Owner password"));
 
@@ -483,12 +490,12 @@ TEST_F(ProfileStoreTest, ShrinkingDeletesEveryValueOfTheRemovedIndexes) {
     EXPECT_TRUE(SameProfile(DistinctProfile(L"p3"), Settings.Profiles.At(2)));
 
     // Emptied: nothing of any profile stays, and the index is 0.
-    Settings.Profiles.Clear();
+    while (Settings.Profiles.Count() > 0) Settings.Profiles.Remove(0);
     Settings.CurrentProfile = 2;
     SaveProfiles();
     EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
     EXPECT_EQ(0u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile"));
-    EXPECT_EQ(UserValueNamesAt({0, 1, 2, 3}), std::vector<std::wstring>{L"[3] Notes"});
+    EXPECT_EQ(UserValueNamesAt({0, 1, 2, 3}), std::vector<std::wstring>{});
 }
 
 TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
@@ -496,8 +503,8 @@ TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
     // Exactly the field's width and no terminator: cut to leave room for one.
     SetUnits(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", std::wstring(128, L'n'));
     SetUnits(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Keywords", std::wstring(512, L'k'));
-    // Longer than the field: not taken at all.
-    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Title", std::wstring(256, L't'));
+    // Longer than the field: shown cut, and kept whole unless the user edits it.
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Title", std::wstring(300, L't'));
     SetUnits(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Author", std::wstring(257, L'a'));
     // The longest text that fits with its terminator.
     SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Subject", std::wstring(255, L's'));
@@ -507,50 +514,160 @@ TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
     const PdfProfile& loaded = Settings.Profiles.At(0);
     EXPECT_EQ(std::wstring(127, L'n'), loaded.name);
     EXPECT_EQ(std::wstring(511, L'k'), loaded.keywords);
-    EXPECT_STREQ(L"", loaded.title);
-    EXPECT_STREQ(L"", loaded.author);
+    EXPECT_EQ(std::wstring(255, L't'), loaded.title);
+    EXPECT_EQ(std::wstring(255, L'a'), loaded.author);
     EXPECT_EQ(std::wstring(255, L's'), loaded.subject);
+
+    const StoredValue title = UserValue(L"[0] Title"), name = UserValue(L"[0] Profile name");
+    Settings.Profiles.At(0).jpegQuality = 90;
+    SaveProfiles();
+    EXPECT_EQ(title, UserValue(L"[0] Title"));
+    EXPECT_EQ(name, UserValue(L"[0] Profile name")) << "an unterminated text keeps its last unit";
+    EXPECT_EQ(90u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"[0] JPEG Quality"));
 }
 
-// A damaged count (a text read as its bytes, a huge or negative number) makes no
-// profile past the last one stored, so the next save writes only those. The current
-// index is checked against the profiles loaded, not the stored count.
-TEST_F(ProfileStoreTest, DamagedProfileCountsMakeNoProfilesPastTheStoredOnes) {
+// Every value of the user's profile key, by its name in capitals (as names compare).
+std::map<std::wstring, StoredValue> UserProfileValues() {
+    std::map<std::wstring, StoredValue> values;
+    UniqueRegKey key;
+    std::vector<NamedValue> listed;
+    if (OpenKeyForRead(HKEY_CURRENT_USER, UserProfilesPath, key) == ERROR_SUCCESS) ReadAllValues(key.get(), listed);
+    for (NamedValue& value : listed) {
+        std::wstring name = value.name;
+        for (wchar_t& unit : name) unit = static_cast<wchar_t>(towupper(unit));
+        values[name] = value.value;
+    }
+    return values;
+}
+
+// The names whose values differ between two states (added, removed or changed).
+std::set<std::wstring> Differing(const std::map<std::wstring, StoredValue>& a,
+                                 const std::map<std::wstring, StoredValue>& b) {
+    std::set<std::wstring> names;
+    for (const auto& [name, value] : a)
+        if (!b.count(name) || b.at(name) != value) names.insert(name);
+    for (const auto& [name, value] : b)
+        if (!a.count(name)) names.insert(name);
+    return names;
+}
+
+// A save writes exactly what the change implies: a value the load could not read or
+// hold (too long, of another type or size, of a name it does not know) stays byte for
+// byte, and moves with its profile when a deletion moves the profile.
+TEST_F(ProfileStoreTest, ASaveWritesOnlyTheChangeAndKeepsWhatItCouldNotRead) {
+    // EditTitleKeyGone: the key is deleted by someone else between the load and the save.
+    enum class Change { Nothing, EditTitle, EditTitleKeyGone, DeleteFirst, Append };
     struct Case {
-        const wchar_t* text;  // the count as REG_SZ, or null for `number`
-        DWORD number;
-        int stored;
-        DWORD current;
-        int expectedCount;
-        int expectedCurrent;
+        Change change;
+        std::set<std::wstring> differing;  // after the change; for DeleteFirst see below
     };
-    for (Case c : {Case{L"3", 0, 3, 2, 3, 2}, Case{nullptr, 0x7FFFFFFF, 2, 10000, 2, 0},
-                   Case{nullptr, 0xFFFFFFFF, 2, 3, 1, 0}, Case{nullptr, 0x80000000, 2, 0, 1, 0}}) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.number << " " << c.current);
+    for (const Case& c : {Case{Change::Nothing, {}}, Case{Change::EditTitle, {L"[1] TITLE"}},
+                          // The profiles come back whole; another tool's value stays deleted.
+                          Case{Change::EditTitleKeyGone, {L"[1] TITLE", L"OTHER TOOL'S VALUE"}},
+                          Case{Change::DeleteFirst, {}}, Case{Change::Append, {}}}) {
+        SCOPED_TRACE(static_cast<int>(c.change));
         DeleteProgramKeys();
         ResetSettings();
-        if (c.text)
-            SetText(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", c.text);  // "3" is 0x33: 51
-        else
-            SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", c.number);
-        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", c.current);
-        for (int index = 0; index < c.stored; ++index)
-            SetText(HKEY_CURRENT_USER, UserProfilesPath, ProfileValueName(index, L"Profile name").c_str(), L"Kept");
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 3);
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", 1);
+        SetText(HKEY_CURRENT_USER, UserProfilesPath, L"Other tool's value", L"theirs");
+        for (int index = 0; index < 3; ++index)
+            SetText(HKEY_CURRENT_USER, UserProfilesPath, ProfileValueName(index, L"Profile name").c_str(),
+                    L"p" + std::to_wstring(index));
+        SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Title", std::wstring(300, L't'));
+        std::vector<BYTE> shortBlob(63, 0x5A);
+        SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[1] User password", REG_BINARY, shortBlob.data(), 63);
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"[1] Later version's option", 7);
+        SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[1] Keywords", REG_BINARY, L"kw", 6);
+        const unsigned long long wide = 95;
+        SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[2] JPEG QUALITY", REG_QWORD, &wide, sizeof wide);
+        const auto before = UserProfileValues();
 
-        auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(LoadProfiles());
-        auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_LT(seconds, 60.0);
-        ASSERT_EQ(c.expectedCount, Settings.Profiles.Count());
-        EXPECT_EQ(c.expectedCurrent, Settings.CurrentProfile);
-        // A negative count loads nothing from the key, so the fallback profile shows.
-        EXPECT_STREQ(c.expectedCount == 1 ? L"Default" : L"Kept", Settings.Profiles.At(0).name);
-
+        ASSERT_EQ(3, Settings.Profiles.Count());
+        EXPECT_STREQ(L"kw", Settings.Profiles.At(1).keywords);
+        switch (c.change) {
+            case Change::Nothing: break;
+            case Change::EditTitleKeyGone:
+                ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, UserProfilesPath));
+                [[fallthrough]];
+            case Change::EditTitle: wcscpy(Settings.Profiles.At(1).title, L"New title"); break;
+            case Change::DeleteFirst: Settings.Profiles.Remove(0); break;
+            case Change::Append: Settings.Profiles.Append(NamedDefault(L"p3")); break;
+        }
         SaveProfiles();
-        EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"),
-                  static_cast<DWORD>(c.expectedCount));
-        const std::wstring pastTheList = ProfileValueName(c.expectedCount, L"JPEG Quality");
-        EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserProfilesPath, pastTheList.c_str()).has_value());
+        EXPECT_TRUE(watcher_.boxes().empty());
+        auto after = UserProfileValues();
+
+        if (c.change == Change::DeleteFirst) {
+            // Index i now holds exactly what index i + 1 held; the last index is gone.
+            std::map<std::wstring, StoredValue> moved;
+            for (const auto& [name, value] : before) {
+                if (name.rfind(L"[0]", 0) == 0) continue;
+                if (name.rfind(L"[1]", 0) == 0) moved[L"[0]" + name.substr(3)] = value;
+                else if (name.rfind(L"[2]", 0) == 0) moved[L"[1]" + name.substr(3)] = value;
+                else moved[name] = value;
+            }
+            moved[L"PROFILES COUNT"] = DwordStored(2);
+            EXPECT_EQ(std::set<std::wstring>{}, Differing(moved, after));
+        } else if (c.change == Change::Append) {
+            std::set<std::wstring> differing = Differing(before, after);
+            EXPECT_EQ(1u, differing.erase(L"PROFILES COUNT"));
+            for (const std::wstring& name : differing) EXPECT_EQ(0u, name.rfind(L"[3] ", 0)) << name;
+            EXPECT_EQ(std::wstring(L"p3"), ReadStoredText(HKEY_CURRENT_USER, UserProfilesPath, L"[3] Profile name"));
+        } else {
+            EXPECT_EQ(c.differing, Differing(before, after));
+        }
+    }
+}
+
+// A damaged count never hides nor destroys stored profiles: one that cannot be read (a
+// long text, a QWORD, a negative number) shows every index that holds a value, one read
+// as a huge number (a text "3" read as its bytes, 51) makes no profile past the last one
+// stored. A save writes nothing unless the list changed, and then a valid count.
+TEST_F(ProfileStoreTest, DamagedProfileCountsNeitherHideNorMakeProfiles) {
+    struct Case {
+        const wchar_t* what;
+        DWORD type;
+        std::vector<BYTE> count;
+        DWORD current;
+        int expectedCurrent;
+    };
+    auto bytesOf = [](const auto& value) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
+        return std::vector<BYTE>(bytes, bytes + sizeof value);
+    };
+    const wchar_t text3[] = L"3", text12[] = L"12";
+    for (const Case& c : {Case{L"text 3, read as 51", REG_SZ, bytesOf(text3), 2, 2},
+                          Case{L"text 12, unreadable", REG_SZ, bytesOf(text12), 1, 1},
+                          Case{L"QWORD", REG_QWORD, bytesOf(3ull), 1, 1},
+                          Case{L"huge", REG_DWORD, bytesOf(0x7FFFFFFFu), 10000, 0},
+                          Case{L"negative", REG_DWORD, bytesOf(0xFFFFFFFFu), 3, 0},
+                          Case{L"most negative", REG_DWORD, bytesOf(0x80000000u), 0, 0}}) {
+        SCOPED_TRACE(c.what);
+        DeleteProgramKeys();
+        ResetSettings();
+        SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", c.type, c.count.data(),
+               static_cast<DWORD>(c.count.size()));
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", c.current);
+        for (const wchar_t* name : {L"[0] Profile name", L"[1] Profile name", L"[2] Profile name"})
+            SetText(HKEY_CURRENT_USER, UserProfilesPath, name, L"Kept");
+        SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"[2] Page Mode", 2);
+        const StoredValue countBefore = UserValue(L"Profiles count");
+
+        ASSERT_TRUE(LoadProfiles());
+        ASSERT_EQ(3, Settings.Profiles.Count());
+        EXPECT_EQ(c.expectedCurrent, Settings.CurrentProfile);
+        EXPECT_STREQ(L"Kept", Settings.Profiles.At(2).name);
+        SaveProfiles();
+        EXPECT_EQ(countBefore, UserValue(L"Profiles count")) << "nothing changed, nothing written";
+
+        Settings.Profiles.At(0).pageMode = 1;
+        SaveProfiles();
+        EXPECT_EQ(3u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count"));
+        EXPECT_EQ(2u, ReadStoredDword(HKEY_CURRENT_USER, UserProfilesPath, L"[2] Page Mode"));
+        EXPECT_FALSE(UserValueExists(L"[3] Profile name"));
+        EXPECT_TRUE(watcher_.boxes().empty());
     }
 }
 
@@ -618,9 +735,9 @@ TEST_F(ProfileStoreTest, UnwritableUserKeyIsReportedOnSave) {
     SaveProfiles();
     std::vector<ObservedBox> boxes = watcher_.boxes();
     ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(
-        ExpectedErrorText(L"Failed to create/open registry key\nHKCU\\Software\\LumarelPrinter\\PDF Profiles", 5),
-        boxes[0].text);
+    EXPECT_EQ(ExpectedErrorText(
+                  L"These settings could not be stored:\n\"HKCU\\Software\\LumarelPrinter\\PDF Profiles\"", 5),
+              boxes[0].text);
 }
 
 TEST_F(ProfileStoreTest, ALockedKeyLeftBehindIsStillCleanedUp) {

@@ -94,7 +94,7 @@ double TimedLoad(int expected) {
 
 double TimedSave() {
     Stopwatch watch;
-    Failure saveFailure;
+    NotStored saveFailure;
     SavePdfProfiles(saveFailure);
     return watch.Seconds();
 }
@@ -144,7 +144,7 @@ void RunStoreBenchmark(int pairs) {
     const int count = 1000;
     DeleteProfilesKey();
     FillProfiles(count);
-    Failure saveFailure;
+    NotStored saveFailure;
     SavePdfProfiles(saveFailure);
 
     UniqueRegKey key;

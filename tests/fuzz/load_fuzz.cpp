@@ -168,7 +168,7 @@ std::string RunState(uint32_t seed, CountKind& kind) {
     else if (!boxes.boxes().empty()) broken = "the load showed a message box";
     else broken = BrokenRule();
 
-    Failure saveFailure;
+    NotStored saveFailure;
     if (!broken && !SavePdfProfiles(saveFailure)) broken = "the save failed";
     if (!broken) {
         std::vector<PdfProfile> saved;
