@@ -1,9 +1,10 @@
 // cut_child CHANGE EVENT: loads as the program starts, makes the scripted change CHANGE
-// (tests/fuzz/cut_change.h), sets the named event EVENT and saves as the PDF page does.
-// The cut fuzzer ends it at a random instant of the save.
+// (tests/fuzz/cut_change.h), sets the named event EVENT and saves as the PDF page does,
+// then sets "EVENT saved". The cut fuzzer ends it at a random instant of the save.
 #include <windows.h>
 
 #include <cwchar>
+#include <string>
 
 #include "base/globals.h"
 #include "base/handles.h"
@@ -22,6 +23,10 @@ int wmain(int argc, wchar_t** argv) {
         if (!wcscmp(known.name, argv[1])) change = &known;
     if (!change || !MakeCutChange(*change)) return 4;
     UniqueHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]));
-    if (!ready || !SetEvent(ready.get())) return 5;
-    return SavePdfProfiles(failure) ? 0 : 6;
+    UniqueHandle saved(OpenEventW(EVENT_MODIFY_STATE, FALSE, (std::wstring(argv[2]) + L" saved").c_str()));
+    if (!ready || !saved || !SetEvent(ready.get())) return 5;
+    NotStored notStored;
+    if (!SavePdfProfiles(notStored)) return 6;
+    SetEvent(saved.get());
+    return 0;
 }

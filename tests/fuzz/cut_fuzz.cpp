@@ -138,22 +138,23 @@ struct Scenario {
     std::map<int, std::vector<std::wstring>> changedValues;  // per profile index, the values that differ
     KeyValues saved;  // the profile key after an uncut save
     int newCount = 0;
-    double saveSeconds = 0;  // the uncut save, from the child's signal to its end; 0 until calibrated
-    int cuts = 0, midSave = 0, mixed = 0, violations = 0;
+    double saveSeconds = 0;  // the uncut save, between the child's two signals; 0 until calibrated
+    int cuts = 0, untouched = 0, midSave = 0, mixed = 0, violations = 0;
 };
 
-UniqueHandle Ready;
+UniqueHandle Ready, Saved;
 std::wstring ReadyName;
 
 // Starts the child on `scenario`'s change and ends it `cutAfter` seconds after its
 // signal (never when negative). Returns what went wrong, or empty; `exitCode` is the
-// child's, `seconds` the time from its signal to its end.
+// child's, `seconds` the time from its signal before the save to the one after it.
 std::string RunChild(const Scenario& scenario, double cutAfter, DWORD& exitCode, double& seconds) {
     std::wstring command = L"\"" + TestProgramDirectory() + L"cut_child.exe\" " + scenario.change->name + L" " + ReadyName;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     ResetEvent(Ready.get());
+    ResetEvent(Saved.get());
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
         return "cut_child.exe does not start";
     UniqueHandle process(started.hProcess), thread(started.hThread);
@@ -170,8 +171,9 @@ std::string RunChild(const Scenario& scenario, double cutAfter, DWORD& exitCode,
         }
         TerminateProcess(process.get(), CutExitCode);
     }
+    const HANDLE ends[] = {Saved.get(), process.get()};
+    if (WaitForMultipleObjects(2, ends, FALSE, 120000) == WAIT_OBJECT_0) seconds = Now() - signalled;
     WaitForSingleObject(process.get(), 120000);
-    seconds = Now() - signalled;
     GetExitCodeProcess(process.get(), &exitCode);
     if (exitCode != 0 && exitCode != CutExitCode) return "the child's save failed, code " + std::to_string(exitCode);
     return {};
@@ -270,6 +272,7 @@ std::string Cut(Scenario& scenario, double fraction) {
     }
     scenario.mixed += mixed;
     scenario.midSave += code == CutExitCode && profiles != scenario.before[ProfileKey] && profiles != scenario.saved;
+    scenario.untouched += profiles == scenario.before[ProfileKey];
     RestoreRegistry(scenario.before);
     if (!broken.empty()) ++scenario.violations;
     return broken;
@@ -281,6 +284,7 @@ int wmain(int, wchar_t**) {
     InitProcessGlobals(GetModuleHandleW(nullptr));
     ReadyName = L"LumarelCutFuzz" + std::to_wstring(GetCurrentProcessId());
     Ready.reset(CreateEventW(nullptr, FALSE, FALSE, ReadyName.c_str()));
+    Saved.reset(CreateEventW(nullptr, FALSE, FALSE, (ReadyName + L" saved").c_str()));
     std::vector<Scenario> scenarios;
     for (const CutChange& change : CutChanges) {
         scenarios.emplace_back();
@@ -308,9 +312,9 @@ int wmain(int, wchar_t**) {
             for (const Scenario& scenario : scenarios) {
                 if (!scenario.saveSeconds) continue;
                 std::snprintf(line, sizeof line,
-                              "\n  %ls: %d cuts, %d mid-save, %d left a changed profile mixed, %d violations "
-                              "(uncut save %.1f ms)",
-                              scenario.change->name, scenario.cuts, scenario.midSave, scenario.mixed,
+                              "\n  %ls: %d cuts (%d before the first write, %d mid-save), %d left a changed profile "
+                              "mixed, %d violations (uncut save %.1f ms)",
+                              scenario.change->name, scenario.cuts, scenario.untouched, scenario.midSave, scenario.mixed,
                               scenario.violations, scenario.saveSeconds * 1000);
                 seen += line;
             }
