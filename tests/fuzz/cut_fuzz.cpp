@@ -35,31 +35,6 @@ constexpr double StateLimitSeconds = 300;  // setting up and calibrating a store
 constexpr uint32_t SeedsPerScenario = 16;
 constexpr DWORD CutExitCode = 0xC07;
 
-struct KeyPlace {
-    HKEY root;
-    const wchar_t* path;
-    const char* label;
-};
-const KeyPlace Keys[] = {
-    {HKEY_CURRENT_USER, UserKeyPath, "HKCU"},
-    {HKEY_CURRENT_USER, UserProfilesPath, "HKCU\\PDF Profiles"},
-    {HKEY_LOCAL_MACHINE, MachineKeyPath, "HKLM"},
-    {HKEY_LOCAL_MACHINE, DefaultsKeyPath, "HKLM\\Defaults"},
-    {HKEY_LOCAL_MACHINE, DefaultProfilesPath, "HKLM\\Defaults\\PDF Profiles"},
-};
-constexpr size_t UserKey = 0, ProfileKey = 1;
-using Registry = std::vector<KeyValues>;  // in the order of Keys
-
-Registry ReadRegistry() {
-    Registry registry;
-    for (const KeyPlace& key : Keys) registry.push_back(ReadKeyValues(key.root, key.path));
-    return registry;
-}
-
-void RestoreRegistry(const Registry& wanted) {
-    for (size_t key = 0; key < std::size(Keys); ++key) RestoreKeyValues(Keys[key].root, Keys[key].path, wanted[key]);
-}
-
 double Now() {
     LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);
@@ -84,9 +59,9 @@ StoredValue Bytes(DWORD type, const void* data, size_t size) {
 // `count` well-formed profiles, every fifth with passwords; values the program cannot
 // read inside and outside the changes; a stray password past the list; plain values and
 // the machine's, which a save of the profiles must not touch either.
-Registry MakeStore(int count) {
-    Registry store(std::size(Keys));
-    KeyValues& profiles = store[ProfileKey];
+ProgramValues MakeStore(int count) {
+    ProgramValues store(std::size(ProgramKeys));
+    KeyValues& profiles = store[UserProfilesIndex];
     for (int index = 0; index < count; ++index) {
         PdfProfile profile = MakeDefaultProfile();
         swprintf(profile.name, 128, L"Profile %d", index);
@@ -121,9 +96,10 @@ Registry MakeStore(int count) {
     }
     profiles[ProfilesCountValue] = DwordStored(static_cast<DWORD>(count));
     profiles[CurrentProfileValue] = DwordStored(3);
-    store[UserKey][L"PDF: Enabled"] = DwordStored(1);
-    store[UserKey][L"EMF: Enabled"] = Bytes(REG_SZ, L"on", 6);
-    store[UserKey][L"Unrelated"] = TextStored(L"x");
+    store[UserKeyIndex][L"PDF: Enabled"] = DwordStored(1);
+    store[UserKeyIndex][L"EMF: Enabled"] = Bytes(REG_SZ, L"on", 6);
+    store[UserKeyIndex][L"Unrelated"] = TextStored(L"x");
+    // The machine key, its defaults and their profiles (ProgramKeys).
     store[2][L"Version"] = TextStored(L"9.9");
     store[3][L"PDF: Separate"] = DwordStored(1);
     store[4][ProfilesCountValue] = DwordStored(1);
@@ -133,7 +109,7 @@ Registry MakeStore(int count) {
 
 struct Scenario {
     const CutChange* change;
-    Registry before;
+    ProgramValues before;
     AllowedChanges allowed;
     std::map<int, std::vector<std::wstring>> changedValues;  // per profile index, the values that differ
     KeyValues saved;  // the profile key after an uncut save
@@ -179,26 +155,19 @@ std::string RunChild(const Scenario& scenario, double cutAfter, DWORD& exitCode,
     return {};
 }
 
-// The first value of the registry outside what the change may touch that is not as
-// before; under the profile key also a touched one that is neither old nor new.
-std::string UnexplainedValues(const Scenario& scenario, const Registry& now, bool cut) {
-    const AllowedChanges lastViewedPage{{L"Last Viewed Page", {std::nullopt, [](const MaybeStored&) { return true; }}}};
-    for (size_t key = 0; key < std::size(Keys); ++key) {
-        const AllowedChanges none;
-        std::string broken = UnexplainedChange(Keys[key].label, scenario.before[key], now[key],
-                                               key == ProfileKey ? scenario.allowed
-                                               : key == UserKey  ? lastViewedPage
-                                                                 : none,
-                                               cut);
-        if (!broken.empty()) return broken;
-    }
-    return {};
+// The values outside what the change may touch that are not as before; under the
+// profile key also touched ones that are neither old nor new.
+std::string UnexplainedValues(const Scenario& scenario, const ProgramValues& now, bool cut) {
+    std::vector<AllowedChanges> allowed(std::size(ProgramKeys));
+    allowed[UserKeyIndex][L"Last Viewed Page"] = {std::nullopt, [](const MaybeStored&) { return true; }};
+    allowed[UserProfilesIndex] = scenario.allowed;
+    return UnexplainedChanges(scenario.before, now, allowed, cut);
 }
 
 std::string Prepare(Scenario& scenario) {
-    RestoreRegistry(scenario.before);
+    RestoreProgramValues(scenario.before);
     if (scenario.saveSeconds > 0) return {};
-    scenario.before = ReadRegistry();
+    scenario.before = ReadProgramValues();
     // What the change may write, foreseen from the same load and change as the child's.
     ResetSettings();
     if (LoadSheetSettings() != 1) return "the store does not load";
@@ -206,11 +175,11 @@ std::string Prepare(Scenario& scenario) {
     const int loadedCurrent = Settings.CurrentProfile;
     if (!MakeCutChange(*scenario.change)) return "the change cannot be made";
     scenario.newCount = Settings.Profiles.Count();
-    scenario.allowed = ProfileKeyChanges(scenario.before[ProfileKey], loaded, loadedCurrent, LoadedProfiles(),
+    scenario.allowed = ProfileKeyChanges(scenario.before[UserProfilesIndex], loaded, loadedCurrent, LoadedProfiles(),
                                          Settings.CurrentProfile, scenario.change->kind, scenario.change->index);
     for (const auto& [name, value] : scenario.allowed) {
-        auto was = scenario.before[ProfileKey].find(name);
-        const MaybeStored old = was == scenario.before[ProfileKey].end() ? MaybeStored() : MaybeStored(was->second);
+        auto was = scenario.before[UserProfilesIndex].find(name);
+        const MaybeStored old = was == scenario.before[UserProfilesIndex].end() ? MaybeStored() : MaybeStored(was->second);
         if (name[0] == L'[' && old != value.exact) scenario.changedValues[_wtoi(name.c_str() + 1)].push_back(name);
     }
     // Three uncut saves: how long one takes, and that it writes what the rule implies.
@@ -221,10 +190,10 @@ std::string Prepare(Scenario& scenario) {
         double seconds = 0;
         broken = RunChild(scenario, -1, code, seconds);
         times.push_back(seconds);
-        const Registry after = ReadRegistry();
-        scenario.saved = after[ProfileKey];
+        const ProgramValues after = ReadProgramValues();
+        scenario.saved = after[UserProfilesIndex];
         if (broken.empty()) broken = UnexplainedValues(scenario, after, false);
-        RestoreRegistry(scenario.before);
+        RestoreProgramValues(scenario.before);
     }
     std::sort(times.begin(), times.end());
     scenario.saveSeconds = std::max(times[times.size() / 2], 0.0001);
@@ -240,14 +209,14 @@ std::string Cut(Scenario& scenario, double fraction) {
         if (!what.empty()) broken += (broken.empty() ? "" : "; ") + what;
     };
     ++scenario.cuts;
-    const Registry now = ReadRegistry();
+    const ProgramValues now = ReadProgramValues();
     {
         MessageBoxWatcher boxes;
         ResetSettings();
         if (LoadSheetSettings() != 1) fail("the load failed");
         if (!boxes.boxes().empty()) fail("the load showed a box");
     }
-    const KeyValues& profiles = now[ProfileKey];
+    const KeyValues& profiles = now[UserProfilesIndex];
     DWORD count = 0, current = 0;
     if (!ValidDword(profiles, ProfilesCountValue, count) || !ValidDword(profiles, CurrentProfileValue, current) ||
         current >= count)
@@ -271,9 +240,9 @@ std::string Cut(Scenario& scenario, double fraction) {
             fail("profile " + std::to_string(index) + " lost values before the count shrank");
     }
     scenario.mixed += mixed;
-    scenario.midSave += code == CutExitCode && profiles != scenario.before[ProfileKey] && profiles != scenario.saved;
-    scenario.untouched += profiles == scenario.before[ProfileKey];
-    RestoreRegistry(scenario.before);
+    scenario.midSave += code == CutExitCode && profiles != scenario.before[UserProfilesIndex] && profiles != scenario.saved;
+    scenario.untouched += profiles == scenario.before[UserProfilesIndex];
+    RestoreProgramValues(scenario.before);
     if (!broken.empty()) ++scenario.violations;
     return broken;
 }

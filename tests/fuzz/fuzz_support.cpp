@@ -183,6 +183,25 @@ void RestoreKeyValues(HKEY root, const wchar_t* path, const KeyValues& wanted) {
     RegCloseKey(key);
 }
 
+const ProgramKey ProgramKeys[5] = {
+    {HKEY_CURRENT_USER, UserKeyPath, "HKCU"},
+    {HKEY_CURRENT_USER, UserProfilesPath, "HKCU\\PDF Profiles"},
+    {HKEY_LOCAL_MACHINE, MachineKeyPath, "HKLM"},
+    {HKEY_LOCAL_MACHINE, DefaultsKeyPath, "HKLM\\Defaults"},
+    {HKEY_LOCAL_MACHINE, DefaultProfilesPath, "HKLM\\Defaults\\PDF Profiles"},
+};
+
+ProgramValues ReadProgramValues() {
+    ProgramValues values;
+    for (const ProgramKey& key : ProgramKeys) values.push_back(ReadKeyValues(key.root, key.path));
+    return values;
+}
+
+void RestoreProgramValues(const ProgramValues& wanted) {
+    for (size_t key = 0; key < std::size(ProgramKeys); ++key)
+        RestoreKeyValues(ProgramKeys[key].root, ProgramKeys[key].path, wanted[key]);
+}
+
 namespace {
 
 std::string Described(const MaybeStored& value) {
@@ -251,6 +270,17 @@ std::string UnexplainedChange(const char* key, const KeyValues& before, const Ke
                    (rule == allowed.end() ? " (no change of it was made)" : " (not what the change implies)");
     }
     return {};
+}
+
+std::string UnexplainedChanges(const ProgramValues& before, const ProgramValues& after,
+                               const std::vector<AllowedChanges>& allowed, bool cut) {
+    std::string broken;
+    for (size_t key = 0; key < std::size(ProgramKeys); ++key) {
+        const std::string unexplained =
+            UnexplainedChange(ProgramKeys[key].label, before[key], after[key], allowed[key], cut);
+        if (!unexplained.empty()) broken += (broken.empty() ? "" : "; ") + unexplained;
+    }
+    return broken;
 }
 
 AllowedValue StoredField(const PdfProfile& profile, size_t field) {

@@ -86,6 +86,19 @@ KeyValues ReadKeyValues(HKEY root, const wchar_t* path);
 // Makes root\path hold `wanted` by writing only the values that differ and deleting the others.
 void RestoreKeyValues(HKEY root, const wchar_t* path, const KeyValues& wanted);
 
+// The keys an apply could touch: the user's key and its profiles, the machine's key, its
+// defaults and their profiles; and their values, in that order.
+struct ProgramKey {
+    HKEY root;
+    const wchar_t* path;
+    const char* label;
+};
+extern const ProgramKey ProgramKeys[5];
+inline constexpr size_t UserKeyIndex = 0, UserProfilesIndex = 1;
+using ProgramValues = std::vector<KeyValues>;
+ProgramValues ReadProgramValues();
+void RestoreProgramValues(const ProgramValues& wanted);
+
 // What the rule asks of one value after an apply: `exact` (absent: deleted), or what
 // `accepts` takes where the bytes cannot be foreseen (a password's random filler).
 struct AllowedValue {
@@ -101,6 +114,11 @@ using AllowedChanges = std::map<std::wstring, AllowedValue>;
 // still be as before.
 std::string UnexplainedChange(const char* key, const KeyValues& before, const KeyValues& after,
                               const AllowedChanges& allowed, bool cut = false);
+
+// The same for every program key, `allowed` in the order of ProgramKeys: the first
+// unexplained value of each key, or empty.
+std::string UnexplainedChanges(const ProgramValues& before, const ProgramValues& after,
+                               const std::vector<AllowedChanges>& allowed, bool cut = false);
 
 // The stored form the store writes for field `field` (of ProfileFieldNames) of `profile`.
 AllowedValue StoredField(const PdfProfile& profile, size_t field);

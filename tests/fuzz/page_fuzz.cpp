@@ -350,20 +350,6 @@ TEST(ProfilePagesFuzz, DamagedProfilesShownEditedAndKept) {
 // ---------------------------------------------------------------------------
 // (c) One change on the sheet, and what its apply may write
 
-struct RuleKey {
-    HKEY root;
-    const wchar_t* path;
-    const char* label;
-};
-const RuleKey RuleKeys[] = {
-    {HKEY_CURRENT_USER, UserKeyPath, "HKCU"},
-    {HKEY_CURRENT_USER, UserProfilesPath, "HKCU\\PDF Profiles"},
-    {HKEY_LOCAL_MACHINE, MachineKeyPath, "HKLM"},
-    {HKEY_LOCAL_MACHINE, DefaultsKeyPath, "HKLM\\Defaults"},
-    {HKEY_LOCAL_MACHINE, DefaultProfilesPath, "HKLM\\Defaults\\PDF Profiles"},
-};
-constexpr size_t RuleUserKey = 0, RuleProfileKey = 1;
-
 // Every plain value under both roots (no hide switch: it would take its page away), the
 // Agent page's, the user's profiles with at times a damaged count, and machine profiles.
 // Returns whether the count was damaged.
@@ -423,19 +409,18 @@ std::string RunRuleState(uint32_t seed) {
     FuzzRandom random(seed);
     DeleteProgramKeys();
     const bool damagedCount = FillRuleState(random);
-    std::vector<KeyValues> before;
-    for (const RuleKey& key : RuleKeys) before.push_back(ReadKeyValues(key.root, key.path));
+    const ProgramValues before = ReadProgramValues();
 
     MessageBoxWatcher boxes;
     ResetSettings();
     if (LoadSheetSettings() != 1) return "the start-up load failed";
-    if (damagedCount && Settings.Profiles.Count() <= HighestHeldIndex(before[RuleProfileKey]))
+    if (damagedCount && Settings.Profiles.Count() <= HighestHeldIndex(before[UserProfilesIndex]))
         return "a damaged count hid stored profiles";
     const std::vector<PdfProfile> loaded = LoadedProfiles();
     const int loadedCurrent = Settings.CurrentProfile;
     const SettingsBlock shown = Settings;
-    AllowedChanges allowed[std::size(RuleKeys)];
-    allowed[RuleUserKey][L"Last Viewed Page"] = {std::nullopt, [](const MaybeStored&) { return true; }};
+    std::vector<AllowedChanges> allowed(std::size(ProgramKeys));
+    allowed[UserKeyIndex][L"Last Viewed Page"] = {std::nullopt, [](const MaybeStored&) { return true; }};
 
     RuleChange change = static_cast<RuleChange>(random.Below(std::size(RuleChangeNames)));
     const std::wstring typed = L"Typed " + std::to_wstring(seed);
@@ -497,32 +482,25 @@ std::string RunRuleState(uint32_t seed) {
         {ValueName::PdfDoNotEmbedFonts, &SettingsBlock::PdfDoNotEmbedFonts},
         {ValueName::EmfEnabled, &SettingsBlock::EmfEnabled}};
     for (const auto& [name, field] : boxValues)
-        if (Settings.*field != shown.*field) allowed[RuleUserKey][name] = {DwordStored(Settings.*field), nullptr};
+        if (Settings.*field != shown.*field) allowed[UserKeyIndex][name] = {DwordStored(Settings.*field), nullptr};
     // An edited Agent box: it, and the other six unless the user's own.
     for (const AgentRowShape& row : AgentRowShapes) {
         if (change != RuleChange::Agent) break;
-        auto own = before[RuleUserKey].find(row.name);
-        const MaybeStored stored = own == before[RuleUserKey].end() ? MaybeStored() : MaybeStored(own->second);
+        auto own = before[UserKeyIndex].find(row.name);
+        const MaybeStored stored = own == before[UserKeyIndex].end() ? MaybeStored() : MaybeStored(own->second);
         if (row.boxId == IDC_AGENT_APPLICATION)
-            allowed[RuleUserKey][row.name] = {TextStored(typed.c_str()), nullptr};
+            allowed[UserKeyIndex][row.name] = {TextStored(typed.c_str()), nullptr};
         else if (!AgentValueWhole(stored, row.type))
-            allowed[RuleUserKey][row.name] = {std::nullopt, [stored, type = row.type](const MaybeStored& value) {
+            allowed[UserKeyIndex][row.name] = {std::nullopt, [stored, type = row.type](const MaybeStored& value) {
                                                   return value == stored || AgentValueWhole(value, type);
                                               }};
     }
     const ListChange listChanges[] = {ListChange::None,   ListChange::None,   ListChange::None,   ListChange::Select,
                                       ListChange::Edit,   ListChange::Delete, ListChange::Append, ListChange::None};
-    allowed[RuleProfileKey] = ProfileKeyChanges(before[RuleProfileKey], loaded, loadedCurrent, LoadedProfiles(),
+    allowed[UserProfilesIndex] = ProfileKeyChanges(before[UserProfilesIndex], loaded, loadedCurrent, LoadedProfiles(),
                                                 Settings.CurrentProfile, listChanges[static_cast<int>(change)],
                                                 loadedCurrent);
-    // The first unexplained value of each key.
-    std::string broken;
-    for (size_t key = 0; key < std::size(RuleKeys); ++key) {
-        const std::string unexplained = UnexplainedChange(RuleKeys[key].label, before[key],
-                                                          ReadKeyValues(RuleKeys[key].root, RuleKeys[key].path),
-                                                          allowed[key]);
-        if (!unexplained.empty()) broken += (broken.empty() ? "" : "; ") + unexplained;
-    }
+    const std::string broken = UnexplainedChanges(before, ReadProgramValues(), allowed);
     return broken.empty() ? broken : std::string(RuleChangeNames[static_cast<int>(change)]) + ": " + broken;
 }
 
