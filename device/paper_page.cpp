@@ -117,14 +117,13 @@ void OnPaperChosen(HWND page) {
 
 // Stores paper `index` as the printer's paper; "Delete" then follows whether its form
 // may be deleted.
-// False when the paper could not be stored, which the user has been told.
+// False when the paper could not be stored, which the user has been told (a failure
+// without a code cannot be told, and counts as done, as the General page's).
 bool StorePaper(HWND page, size_t index) {
     bool formDeletable = false;
     Failure failure;
-    if (!ApplyPaper(static_cast<short>(PaperNumbers[index]), PaperNameAt(index), formDeletable, failure)) {
-        ShowFailure(failure, nullptr);
-        return false;
-    }
+    if (!ApplyPaper(static_cast<short>(PaperNumbers[index]), PaperNameAt(index), formDeletable, failure))
+        return ShowFailure(failure, nullptr) == 0;
     EnableWindow(GetDlgItem(page, IDC_DELETE_FORM), formDeletable);
     return true;
 }

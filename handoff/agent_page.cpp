@@ -1,7 +1,7 @@
 // The Agent page: the client application that printed output is handed to, the output
 // directory, the transfer mode with its target window and message number, and a
-// preprocessing application. The seven values are read and written as record tables:
-// the user's own, or, while the user has not all of them, the machine's.
+// preprocessing application. What it shows and writes is settings/agent_values.h's; the
+// page compares its controls with what they showed.
 #include "handoff/agent_page.h"
 
 #include <windows.h>
@@ -13,116 +13,77 @@
 #include <cstdlib>
 #include <cwchar>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "base/accessibility.h"
 #include "base/late_binding.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
-#include "base/registry.h"
 #include "base/texts.h"
 #include "handoff/handoff_pages.h"
 #include "res/resource.h"
-#include "settings/machine_values.h"
-#include "settings/regtools.h"
+#include "settings/agent_values.h"
 #include "settings/settings.h"
 
 namespace {
 
-// Rows of both tables, in the order they are read and written.
-enum AgentRow {
-    ClientApplication,
-    TransferMode,
-    TargetWindowTitle,
-    MessageId,
-    OutputDirectory,
-    PreprocessingEnabled,
-    PreprocessingApplication,
-    AgentRowCount
-};
-
-// The rows are the Agent values of the machine list, which reads them in this order.
-constexpr const MachineValue* AgentRows = MachineValues + FirstAgentValue;
-static_assert(AgentRowCount == AgentValueCount, "one row per Agent value");
-constexpr bool RowsInListOrder() {
-    const wchar_t* const names[AgentRowCount] = {
-        ValueName::ClientApplication, ValueName::TransferMode,         ValueName::TargetWindowTitle,
-        ValueName::MessageId,         ValueName::OutputDirectory,      ValueName::PreprocessingEnabled,
-        ValueName::PreprocessingApplication};
-    for (int row = 0; row < AgentRowCount; ++row)
-        if (AgentRows[row].name != names[row]) return false;
-    return true;
-}
-static_assert(RowsInListOrder(), "the AgentRow enumeration follows the machine list");
-
-using AgentTable = RegRecord[AgentRowCount + 1];  // and the terminator
-
 // The entries of the transfer mode list ("command prompt", "send message", "none");
 // the stored mode is the entry's index.
 constexpr int TransferModeCount = 3;
-constexpr int SendMessageMode = 1;
+constexpr DWORD SendMessageMode = 1;
 
-constexpr size_t SubkeyCapacity = 1024;
 constexpr DWORD TextCapacity = 2048;
 
-wchar_t AgentSubkey[SubkeyCapacity];
-AgentTable AgentUserTable;
-AgentTable AgentMachineTable;
-bool AgentFromUserKey = true;  // false: the page shows the machine table
-int AgentTransferMode = 0;
-// The message number's text, the choosing dialogs' result, and 1102 at apply, in turn.
+// The edit box of each text row.
+constexpr int TextBoxes[AgentRowCount] = {IDC_AGENT_APPLICATION, 0, IDC_AGENT_TITLE, 0, IDC_AGENT_DIRECTORY, 0,
+                                          IDC_AGENT_PREPROCESSOR};
+
+// What the page stands for (loaded, or stored by the last apply) and what its controls
+// held then.
+AgentLoad AgentLoaded;
+AgentShown AgentControlsAtLoad;
+// The message number's text and the choosing dialogs' result, in turn.
 wchar_t AgentTextBuffer[TextCapacity];
 bool AgentPageChanged = false;
 
 void* DefaultAllocate(size_t bytes) { return std::malloc(bytes); }
 AgentAllocator Allocate = DefaultAllocate;
 
-// Back to the start state: no strings, every number 0.
-void ResetTable(AgentTable& table, HKEY root) {
-    reg_free_records(table);
-    for (int row = 0; row < AgentRowCount; ++row)
-        table[row] = {root, AgentSubkey, AgentRows[row].name, AgentRows[row].type, 0, nullptr};
-    table[AgentRowCount] = {};
+struct FreeBlock {
+    void operator()(wchar_t* block) const { std::free(block); }
+};
+
+// The box's whole text, through the page's allocator. False when no memory could be had.
+bool TakeBoxText(HWND page, int boxId, std::wstring& text) {
+    HWND box = GetDlgItem(page, boxId);
+    const int length = GetWindowTextLengthW(box);
+    std::unique_ptr<wchar_t, FreeBlock> block(
+        static_cast<wchar_t*>(Allocate((static_cast<size_t>(length) + 1) * sizeof(wchar_t))));
+    if (!block) return false;
+    const int copied = GetWindowTextW(box, block.get(), length + 1);
+    text.assign(block.get(), static_cast<size_t>(std::max(copied, 0)));
+    return true;
 }
 
-RegRecord* TableInUse() { return AgentFromUserKey ? AgentUserTable : AgentMachineTable; }
-
-const wchar_t* TextOf(const RegRecord& row) { return row.string_value ? row.string_value : L""; }
-
-wchar_t* NewEmptyString() {
-    auto* text = static_cast<wchar_t*>(Allocate(sizeof(wchar_t)));
-    if (text) *text = L'\0';
-    return text;
+// What the controls hold, in the rows' terms: the mode is the list's selection (CB_ERR
+// when none), the number what the box's text reads as. A text that cannot be taken
+// stays as `values` had it and is added to `untaken`.
+void ReadControls(HWND page, AgentShown& values, NotStored& untaken) {
+    for (size_t row = 0; row < AgentRowCount; ++row)
+        if (TextBoxes[row] && !TakeBoxText(page, TextBoxes[row], values[row].text))
+            untaken.Add(AgentValueName(row), ERROR_NOT_ENOUGH_MEMORY);
+    values[AgentMode].number = static_cast<DWORD>(SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCURSEL, 0, 0));
+    GetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID, AgentTextBuffer, TextCapacity);
+    values[AgentMessageId].number = ParseMessageId(AgentTextBuffer);
+    values[AgentPreprocessing].number = CheckBoxValue(page, IDC_AGENT_PREPROCESSING);
 }
 
-// The user's values if all seven can be read, else the machine's.
-void ReadAgentTables() {
-    wcsncpy(AgentSubkey, FormatWithKeyName(UserKeyFormat).c_str(), SubkeyCapacity - 1);
-    AgentSubkey[SubkeyCapacity - 1] = L'\0';
-    ResetTable(AgentUserTable, HKEY_CURRENT_USER);
-    ResetTable(AgentMachineTable, HKEY_LOCAL_MACHINE);
-    AgentFromUserKey = true;
-    if (reg_read_records(AgentUserTable) == 0) return;
-
-    // A user table read in part is not mixed with machine values.
-    reg_free_records(AgentUserTable);
-    AgentFromUserKey = false;
-    if (reg_read_records(AgentMachineTable) == 0) return;
-
-    const DWORD code = GetLastError();  // what the last row left
-    reg_free_records(AgentMachineTable);
-    // Values that are simply not there are normal, also on the machine: no box for them.
-    if (code != ERROR_SUCCESS && code != ERROR_FILE_NOT_FOUND)
-        ShowFailure({IDS_MACHINE_AGENT_READ_FAILED, code}, nullptr);
-    for (AgentRow row : {ClientApplication, TargetWindowTitle, OutputDirectory})
-        AgentMachineTable[row].string_value = NewEmptyString();
-}
-
-void ShowMessageTarget(HWND page, const RegRecord* table) {
-    _snwprintf(AgentTextBuffer, TextCapacity, L"%d", static_cast<int>(table[MessageId].dword_value));
+void ShowMessageTarget(HWND page) {
+    _snwprintf(AgentTextBuffer, TextCapacity, L"%d", static_cast<int>(AgentLoaded.shown[AgentMessageId].number));
     AgentTextBuffer[TextCapacity - 1] = L'\0';
     SetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID, AgentTextBuffer);
-    SetDlgItemTextW(page, IDC_AGENT_TITLE, TextOf(table[TargetWindowTitle]));
+    SetDlgItemTextW(page, IDC_AGENT_TITLE, AgentLoaded.shown[AgentTitle].text.c_str());
 }
 
 // The target window and message number belong to the "send message" mode alone.
@@ -131,10 +92,8 @@ void EnableMessageTarget(HWND page, bool enable) {
     EnableWindow(GetDlgItem(page, IDC_AGENT_TITLE), enable);
 }
 
-bool PreprocessingChecked(HWND page) { return IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING) == BST_CHECKED; }
-
 void EnablePreprocessor(HWND page) {
-    const bool enable = PreprocessingChecked(page);
+    const bool enable = CheckBoxValue(page, IDC_AGENT_PREPROCESSING) != 0;
     EnableWindow(GetDlgItem(page, IDC_AGENT_PREPROCESSOR), enable);
     EnableWindow(GetDlgItem(page, IDC_AGENT_PREPROCESSOR_BROWSE), enable);
 }
@@ -143,27 +102,35 @@ void EnablePreprocessor(HWND page) {
 bool FillingAgentPage = false;
 
 void InitAgentPage(HWND page) {
-    FillingAgentPage = true;
-    ReadAgentTables();
-    const RegRecord* table = TableInUse();
+    // Each sheet starts clean: a change an earlier sheet of this process left is not its own.
+    AgentPageChanged = false;
+    AgentLoaded = LoadAgentValues();
+    ShowFailure(AgentLoaded.machineFailure, nullptr);
+    const AgentShown& shown = AgentLoaded.shown;
 
-    SetDlgItemTextW(page, IDC_AGENT_APPLICATION, TextOf(table[ClientApplication]));
-    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, TextOf(table[OutputDirectory]));
+    FillingAgentPage = true;
+    SetDlgItemTextW(page, IDC_AGENT_APPLICATION, shown[AgentApplication].text.c_str());
+    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, shown[AgentDirectory].text.c_str());
 
     HWND modes = GetDlgItem(page, IDC_AGENT_MODE);
     AddTextItems(modes, IDS_TRANSFER_MODES, TransferModeCount);
-    AgentTransferMode = static_cast<int>(table[TransferMode].dword_value);
+    const DWORD mode = shown[AgentMode].number;
     // A mode the list does not know leaves it without a selection (and is kept).
-    const bool known = AgentTransferMode >= 0 && AgentTransferMode < TransferModeCount;
-    SendMessageW(modes, CB_SETCURSEL, known ? static_cast<WPARAM>(AgentTransferMode) : static_cast<WPARAM>(-1), 0);
+    SendMessageW(modes, CB_SETCURSEL, mode < TransferModeCount ? static_cast<WPARAM>(mode) : static_cast<WPARAM>(-1),
+                 0);
 
-    ShowMessageTarget(page, table);
-    EnableMessageTarget(page, AgentTransferMode == SendMessageMode);
+    ShowMessageTarget(page);
+    EnableMessageTarget(page, mode == SendMessageMode);
 
-    CheckDlgButton(page, IDC_AGENT_PREPROCESSING, table[PreprocessingEnabled].dword_value ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_AGENT_PREPROCESSING, shown[AgentPreprocessing].number ? BST_CHECKED : BST_UNCHECKED);
     EnablePreprocessor(page);
-    SetDlgItemTextW(page, IDC_AGENT_PREPROCESSOR, TextOf(table[PreprocessingApplication]));
+    SetDlgItemTextW(page, IDC_AGENT_PREPROCESSOR, shown[AgentPreprocessor].text.c_str());
     FillingAgentPage = false;
+
+    AgentControlsAtLoad = shown;
+    NotStored untaken;  // a text not taken now only makes its box count as changed
+    ReadControls(page, AgentControlsAtLoad, untaken);
+
     // For screen readers: the "..." buttons say what they choose; the preprocessor's box
     // follows a check box, which the system does not take for its label.
     SetAccessibleNames(page, {{IDC_AGENT_APPLICATION_BROWSE, IDS_BROWSE_APPLICATION, ROLE_SYSTEM_PUSHBUTTON},
@@ -173,17 +140,16 @@ void InitAgentPage(HWND page) {
 }
 
 void OnTransferModeChosen(HWND page) {
-    AgentTransferMode = static_cast<int>(SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCURSEL, 0, 0));
-    const bool sendMessage = AgentTransferMode == SendMessageMode;
+    const bool sendMessage =
+        SendDlgItemMessageW(page, IDC_AGENT_MODE, CB_GETCURSEL, 0, 0) == static_cast<LRESULT>(SendMessageMode);
     // Choosing "send message" shows the stored target again, over whatever was typed.
-    if (sendMessage) ShowMessageTarget(page, TableInUse());
+    if (sendMessage) ShowMessageTarget(page);
     EnableMessageTarget(page, sendMessage);
     MarkPageChanged(page, AgentPageChanged);
 }
 
 void OnPreprocessingClicked(HWND page) {
     EnablePreprocessor(page);
-    AgentUserTable[PreprocessingEnabled].dword_value = PreprocessingChecked(page) ? 1 : 0;
     MarkPageChanged(page, AgentPageChanged);
 }
 
@@ -228,52 +194,25 @@ void OnAgentCommand(HWND page, WORD code, WORD id) {
     }
 }
 
-// Gives the row a string of its own with the box's whole text. False when no memory
-// could be had; the row then keeps the string it had, which is not written either.
-bool TakeBoxText(HWND page, int boxId, RegRecord& row) {
-    HWND box = GetDlgItem(page, boxId);
-    const int length = GetWindowTextLengthW(box);
-    auto* text = static_cast<wchar_t*>(Allocate((static_cast<size_t>(length) + 1) * sizeof(wchar_t)));
-    if (!text) return false;
-    text[0] = L'\0';
-    GetWindowTextW(box, text, length + 1);
-    text[length] = L'\0';
-    std::free(row.string_value);
-    row.string_value = text;
-    return true;
-}
-
-// Every apply writes all seven values under the user key, changed or not.
+// Writes what the user changed (settings/agent_values.h). A text that cannot be taken
+// counts as unchanged, keeps its stored value and is told as not stored.
 bool ApplyAgentPage(HWND page) {
-    bool taken[AgentRowCount] = {};
-    RegRecord* user = AgentUserTable;
-    taken[ClientApplication] = TakeBoxText(page, IDC_AGENT_APPLICATION, user[ClientApplication]);
-    taken[PreprocessingApplication] = TakeBoxText(page, IDC_AGENT_PREPROCESSOR, user[PreprocessingApplication]);
-    taken[OutputDirectory] = TakeBoxText(page, IDC_AGENT_DIRECTORY, user[OutputDirectory]);
-    user[TransferMode].dword_value = static_cast<DWORD>(AgentTransferMode);
-    taken[TransferMode] = true;
-    taken[TargetWindowTitle] = TakeBoxText(page, IDC_AGENT_TITLE, user[TargetWindowTitle]);
-    wmemset(AgentTextBuffer, L'\0', TextCapacity);
-    GetDlgItemTextW(page, IDC_AGENT_MESSAGE_ID, AgentTextBuffer, TextCapacity);
-    user[MessageId].dword_value = ParseMessageId(AgentTextBuffer);
-    taken[MessageId] = true;
-    user[PreprocessingEnabled].dword_value = PreprocessingChecked(page) ? 1 : 0;
-    taken[PreprocessingEnabled] = true;
-
-    // A text that could not be taken is not written: the stored value is better than
-    // an empty or cut one.
-    AgentTable written = {};
-    int count = 0;
-    for (int row = 0; row < AgentRowCount; ++row)
-        if (taken[row]) written[count++] = user[row];
-    // Failures reach the error log only.
-    reg_create_records(written);
-
-    // From now on the page stands for what was just applied: choosing "send message"
-    // again shows the applied target, not an empty or a machine one.
-    AgentFromUserKey = true;
-    reg_free_records(AgentMachineTable);
-    return true;
+    try {
+        NotStored notStored;
+        AgentShown now = AgentControlsAtLoad;
+        ReadControls(page, now, notStored);
+        const AgentShown edited = AgentEdited(AgentLoaded, AgentControlsAtLoad, now);
+        if (SaveAgentChange(AgentLoaded, edited, notStored)) {
+            // From now on the page stands for what was stored: choosing "send message"
+            // again shows the applied target.
+            AgentLoaded = AgentLoadAfterSave(AgentLoaded, edited);
+            AgentControlsAtLoad = now;
+        }
+        return ShowNotStored(notStored, nullptr);
+    } catch (const std::bad_alloc&) {
+        // Without memory no box can be composed: the page stays changed and the sheet open.
+        return false;
+    }
 }
 
 // The item list of a chosen folder, given back to the shell's allocator.
@@ -358,21 +297,21 @@ AgentAllocator SetAgentAllocator(AgentAllocator allocate) {
 }
 
 INT_PTR CALLBACK AgentPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG:
-            InitAgentPage(page);
-            return TRUE;
-        case WM_COMMAND:
-            OnAgentCommand(page, HIWORD(wParam), LOWORD(wParam));
-            return FALSE;
-        case WM_NOTIFY:
-            return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, AgentPageChanged,
-                                ApplyAgentPage);
-        case WM_DESTROY:
-            // The tables' strings live as long as the page.
-            reg_free_records(AgentUserTable);
-            reg_free_records(AgentMachineTable);
-            return FALSE;
+    try {
+        switch (message) {
+            case WM_INITDIALOG:
+                InitAgentPage(page);
+                return TRUE;
+            case WM_COMMAND:
+                OnAgentCommand(page, HIWORD(wParam), LOWORD(wParam));
+                return FALSE;
+            case WM_NOTIFY:
+                return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage,
+                                    AgentPageChanged, ApplyAgentPage);
+        }
+    } catch (const std::bad_alloc&) {
+        // A page that could not be filled offers nothing to edit, so nothing to apply.
+        if (message == WM_INITDIALOG) EnumChildWindows(page, DisableChildWindow, 0);
     }
     return FALSE;
 }

@@ -25,7 +25,8 @@ bool ChooseProgramFile(HWND owner, wchar_t* buffer, DWORD capacity);
 // Shows the folder browser. True with the folder's path in `buffer` (MAX_PATH at least).
 bool ChooseOutputFolder(HWND owner, wchar_t* buffer);
 
-// Seam for tests: how the page allocates the text of a box at apply (malloc by
-// default; the strings are released with free). Returns the one replaced.
+// Seam for tests: how the page allocates the block it takes a box's text through (malloc
+// by default, released with free once the text is copied). A text that cannot be taken
+// counts as unchanged and is told as not stored. Returns the one replaced.
 using AgentAllocator = void* (*)(size_t);
 AgentAllocator SetAgentAllocator(AgentAllocator allocate);

@@ -12,6 +12,10 @@ namespace {
 
 constexpr int ImagesCompressionJpeg = 1;
 
+// Whether the user chose or typed a JPEG quality: a stored one left alone is kept as it
+// is, also one the list cannot show.
+bool JpegQualityEdited = false;
+
 struct ChoiceList {
     int controlId;
     int PdfProfile::*field;
@@ -45,6 +49,7 @@ void ShowJpegQuality(HWND page, int quality) {
 }
 
 void InitAdvancedPage(HWND page) {
+    JpegQualityEdited = false;
     for (const ChoiceList& list : ChoiceLists)
         AddTextItems(GetDlgItem(page, list.controlId), list.firstItemId, list.itemCount);
     for (int quality = 0; quality <= MaxJpegQuality; quality += JpegQualityStep) {
@@ -65,6 +70,7 @@ void OnChoiceMade(HWND page, int controlId) {
     LRESULT position = SendDlgItemMessageW(page, controlId, CB_GETCURSEL, 0, 0);
     if (position == CB_ERR) return;
     if (controlId == IDC_JPEG_QUALITY) {
+        JpegQualityEdited = true;
         EditedProfile.jpegQuality = static_cast<int>(position) * JpegQualityStep;
         return;
     }
@@ -85,6 +91,7 @@ bool ReadJpegQuality(HWND page, int& quality) {
 }
 
 void OnJpegQualityTyped(HWND page) {
+    JpegQualityEdited = true;
     int quality;
     // An out-of-range text stays as typed; OK will not accept it.
     EditedProfile.jpegQuality = ReadJpegQuality(page, quality) ? quality : FallbackJpegQuality;
@@ -92,6 +99,7 @@ void OnJpegQualityTyped(HWND page) {
 
 LRESULT ApplyAdvancedPage(HWND page) {
     int quality;
+    if (!JpegQualityEdited) return PSNRET_NOERROR;
     if (ReadJpegQuality(page, quality)) {
         EditedProfile.jpegQuality = quality;
         return PSNRET_NOERROR;

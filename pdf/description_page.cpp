@@ -32,8 +32,12 @@ void ListDescriptionTexts(DescriptionTexts& texts) {
     texts[4] = Text(IDC_PROFILE_KEYWORDS, EditedProfile.keywords);
 }
 
+// Only a text the user edited is read back: an edit control shows a stored text only up
+// to its first line break or as far as the field holds it, and what it does not show is
+// the stored value's to keep.
 void ReadText(HWND page, const DescriptionText& text) {
-    GetDlgItemTextW(page, text.controlId, text.field, text.units);
+    if (SendDlgItemMessageW(page, text.controlId, EM_GETMODIFY, 0, 0))
+        GetDlgItemTextW(page, text.controlId, text.field, text.units);
 }
 
 void InitDescriptionPage(HWND page) {

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <utility>
+
 #include "base/accessibility.h"
 #include "base/page_helpers.h"
 #include "pdf/password_cipher.h"
@@ -82,10 +84,14 @@ void OnSecurityClick(HWND page, int controlId) {
     }
 }
 
-// The passwords are taken whether their edits are enabled or not.
+// The passwords are taken whether their edits are enabled or not, once the user has
+// edited them.
 LRESULT ApplySecurityPage(HWND page) {
-    GetDlgItemTextW(page, IDC_USER_PASSWORD, EditedProfile.userPassword, ARRAYSIZE(EditedProfile.userPassword));
-    GetDlgItemTextW(page, IDC_OWNER_PASSWORD, EditedProfile.ownerPassword, ARRAYSIZE(EditedProfile.ownerPassword));
+    for (auto [controlId, password] : {std::pair{IDC_USER_PASSWORD, EditedProfile.userPassword},
+                                       std::pair{IDC_OWNER_PASSWORD, EditedProfile.ownerPassword}}) {
+        if (SendDlgItemMessageW(page, controlId, EM_GETMODIFY, 0, 0))
+            GetDlgItemTextW(page, controlId, password, static_cast<int>(PasswordUnits));
+    }
     return PSNRET_NOERROR;
 }
 

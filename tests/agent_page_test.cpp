@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/sheet.h"
 #include "handoff/agent_page.h"
 #include "res/resource.h"
+#include "settings/agent_values.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/error_log.h"
@@ -89,25 +92,27 @@ TEST_F(AgentPageTest, ShowsTheSevenUserValuesWithoutReadingTheMachineKey) {
     }
 }
 
-TEST_F(AgentPageTest, SixUserValuesGiveWayToTheSevenMachineValues) {
+// The user's values without "Message ID" and with "Transfer Mode" as another program
+// might leave it: a text of 12 bytes without terminator, unreadable as a number.
+void StoreUserValuesWithGaps() {
     SetAgentValues(HKEY_CURRENT_USER, UserValues);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, UserKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegDeleteValueW(key, L"Message ID"), ERROR_SUCCESS);
-    RegCloseKey(key);
+    DeleteStored(HKEY_CURRENT_USER, UserKeyPath, L"Message ID");
+    SetRaw(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode", REG_SZ, L"mode 2", 12);
     SetAgentValues(HKEY_LOCAL_MACHINE, MachineValues);
+}
 
+TEST_F(AgentPageTest, EachValueTheUserKeyLacksOrCannotReadIsTheMachines) {
+    StoreUserValuesWithGaps();
     MessageBoxWatcher watcher;
     HWND page = Open();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Shown(page), MachineValues);
-    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID));
-    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
+    AgentValues expected = UserValues;
+    expected.transferMode = MachineValues.transferMode;
+    expected.messageId = MachineValues.messageId;
+    EXPECT_EQ(Shown(page), expected);
+    EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_MESSAGE_ID)) << "the machine's mode is shown";
+    EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR)) << "the user's preprocessing is shown";
     EXPECT_TRUE(watcher.boxes().empty());
-
-    EXPECT_TRUE(sheet().Apply());
-    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), MachineValues);
-    EXPECT_EQ(ReadAgentValues(HKEY_LOCAL_MACHINE), MachineValues) << "the machine key is only read";
 }
 
 // ShowProperties may run twice in one process: each page starts from the registry again.
@@ -120,7 +125,7 @@ TEST_F(AgentPageTest, ANewPageReadsTheTablesAgain) {
     }
     HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Shown(page), UserValues) << "the user's table is used again once it is complete";
+    EXPECT_EQ(Shown(page), UserValues) << "the user's values are read again";
 }
 
 // Values that are not there are normal, on the machine too: nothing to report.
@@ -132,16 +137,20 @@ TEST_F(AgentPageTest, MissingMachineValuesAreShownEmptyWithoutABox) {
     EXPECT_EQ(Shown(page), (AgentValues{L"", 0, L"", 0, L"", 0, L""}));
     EXPECT_FALSE(sheet().ApplyEnabled()) << "filling the boxes is no change";
 
-    // The apply still writes all seven, empty as they are.
+    // Nothing edited: nothing written, not even the empty values.
     EXPECT_TRUE(sheet().Apply());
-    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), (AgentValues{L"", 0, L"", 0, L"", 0, L""}));
+    EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"Client Application").has_value());
     EXPECT_TRUE(watcher.boxes().empty());
 }
 
+// Only when a machine value is needed.
 TEST_F(AgentPageTest, AMachineKeyThatCannotBeReadIsReported) {
     SetAgentValues(HKEY_LOCAL_MACHINE, MachineValues);
     DenyAccess(HKEY_LOCAL_MACHINE, MachineKeyPath);
     MessageBoxWatcher watcher;
+    ASSERT_NE(Open(UserValues), nullptr);
+    EXPECT_TRUE(watcher.boxes().empty()) << "the user holds all seven";
+    DeleteStored(HKEY_CURRENT_USER, UserKeyPath, L"Output Directory");
     HWND page = Open();
     RestoreAccess(HKEY_LOCAL_MACHINE, MachineKeyPath);
     ASSERT_NE(page, nullptr);
@@ -149,10 +158,12 @@ TEST_F(AgentPageTest, AMachineKeyThatCannotBeReadIsReported) {
     EXPECT_EQ(watcher.boxes()[0].caption, L"Lumarel Printer properties");
     EXPECT_EQ(watcher.boxes()[0].text,
               L"Failed to read default printer settings from HKLM.\nError # 5: " + SystemText(5));
-    EXPECT_EQ(Shown(page), (AgentValues{L"", 0, L"", 0, L"", 0, L""}));
+    AgentValues expected = UserValues;
+    expected.directory = L"";
+    EXPECT_EQ(Shown(page), expected);
 }
 
-TEST_F(AgentPageTest, MachineNumbersThatCouldBeReadAreShownWithEmptyTexts) {
+TEST_F(AgentPageTest, MachineValuesThatCouldBeReadAreShownOneByOne) {
     SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Transfer Mode", 1);
     SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Message ID", 0xFFFFFFFF);
     SetDword(HKEY_LOCAL_MACHINE, MachineKeyPath, L"Preprocessing: Enabled", 1);
@@ -161,7 +172,7 @@ TEST_F(AgentPageTest, MachineNumbersThatCouldBeReadAreShownWithEmptyTexts) {
     HWND page = Open();
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(watcher.boxes().empty()) << "only absent values failed";
-    EXPECT_EQ(Shown(page), (AgentValues{L"", 1, L"", 0xFFFFFFFF, L"", 1, L""}));
+    EXPECT_EQ(Shown(page), (AgentValues{L"C:\\partial.exe", 1, L"", 0xFFFFFFFF, L"", 1, L""}));
     EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"-1");
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_TITLE));
     EXPECT_TRUE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
@@ -185,6 +196,7 @@ TEST_F(AgentPageTest, UnknownTransferModeSurvivesAnApplyUnlessAnEntryIsPicked) {
     values.transferMode = 5;
     HWND page = Open(values);
     ASSERT_NE(page, nullptr);
+    TypeOver(page, IDC_AGENT_DIRECTORY, L"C:\\elsewhere");
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode"), 5u);
 
@@ -192,6 +204,50 @@ TEST_F(AgentPageTest, UnknownTransferModeSurvivesAnApplyUnlessAnEntryIsPicked) {
     EXPECT_TRUE(sheet().ApplyEnabled());
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Transfer Mode"), 2u);
+}
+
+// ---------------------------------------------------------------------------
+// Which values an apply writes
+
+// Per row, in AgentRow order: 'H' the user key holds it, 'x' the page changed it, 'W' written.
+TEST(AgentChange, WritesNothingOrAllButTheHeldUnchangedOnes) {
+    struct Case {
+        const char *held, *changed, *written;
+    };
+    const Case cases[] = {
+        {"-------", "-------", "-------"}, {"HHHHHHH", "-------", "-------"}, {"HHHHHHH", "---x---", "---W---"},
+        {"-------", "x------", "WWWWWWW"}, {"H-H-H-H", "x-----x", "WW-W-WW"}, {"HHHHHHH", "xxxxxxx", "WWWWWWW"},
+    };
+    AgentLoad loaded;
+    for (size_t row = 0; row < AgentRowCount; ++row) loaded.shown[row] = {IsAgentText(row) ? L"text" : L"", 7};
+    for (const Case& c : cases) {
+        AgentShown edited = loaded.shown;
+        std::string written;
+        for (size_t row = 0; row < AgentRowCount; ++row) {
+            loaded.userHolds[row] = c.held[row] == 'H';
+            if (c.changed[row] == 'x') ++edited[row].number;
+        }
+        for (bool write : AgentRowsToWrite(loaded, edited)) written += write ? 'W' : '-';
+        EXPECT_EQ(written, c.written) << c.held << " " << c.changed;
+    }
+}
+
+// A control that still shows what it showed stands for the value loaded, which it may
+// show only in part; one that holds something else for what it holds.
+TEST(AgentChange, ControlsAsTheyShowedStandForTheLoadedValues) {
+    AgentLoad loaded;
+    loaded.shown[AgentTitle].text = L"first line\r\nsecond";
+    loaded.shown[AgentMode].number = 5;
+    loaded.shown[AgentPreprocessing].number = 7;
+    AgentShown atLoad = loaded.shown;
+    atLoad[AgentTitle].text = L"first line";
+    atLoad[AgentMode].number = static_cast<DWORD>(CB_ERR);
+    atLoad[AgentPreprocessing].number = 1;
+    AgentShown now = atLoad;
+    now[AgentDirectory].text = L"C:\\typed";
+    AgentShown expected = loaded.shown;
+    expected[AgentDirectory].text = L"C:\\typed";
+    EXPECT_EQ(AgentEdited(loaded, atLoad, now), expected);
 }
 
 // ---------------------------------------------------------------------------
@@ -226,12 +282,15 @@ TEST_F(AgentPageTest, TypedMessageIdIsStoredAsItsNumber) {
     }
 }
 
+// The machine's, written as the user's own with the first edit.
 TEST_F(AgentPageTest, LargestStoredMessageIdShowsAsMinusOneAndIsWrittenBackUnchanged) {
-    AgentValues values = UserValues;
+    AgentValues values = MachineValues;
     values.messageId = 4294967295u;
-    HWND page = Open(values);
+    SetAgentValues(HKEY_LOCAL_MACHINE, values);
+    HWND page = Open();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ControlText(page, IDC_AGENT_MESSAGE_ID), L"-1");
+    TypeOver(page, IDC_AGENT_DIRECTORY, L"C:\\elsewhere");
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Message ID"), 4294967295u);
 }
@@ -306,7 +365,7 @@ TEST_F(AgentPageTest, EveryEditMarksThePageChanged) {
     }
 }
 
-TEST_F(AgentPageTest, TwoClicksOnPreprocessingRestoreItButStillMarkAChange) {
+TEST_F(AgentPageTest, TwoClicksOnPreprocessingAreNoChange) {
     AgentValues values = UserValues;
     values.preprocessing = 0;
     HWND page = Open(values);
@@ -320,28 +379,64 @@ TEST_F(AgentPageTest, TwoClicksOnPreprocessingRestoreItButStillMarkAChange) {
     EXPECT_FALSE(IsControlEnabled(page, IDC_AGENT_PREPROCESSOR));
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_AGENT_PREPROCESSING), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_TRUE(sheet().ApplyEnabled());
+    DeleteProgramKeys();  // what an apply writes shows alone
     EXPECT_TRUE(sheet().Apply());
-    EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled"), 0u);
+    EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled").has_value());
 
+    // One click is a change, and the page still takes the other six as the user's.
     Click(page, IDC_AGENT_PREPROCESSING);
     EXPECT_TRUE(sheet().Apply());
     EXPECT_EQ(ReadStoredDword(HKEY_CURRENT_USER, UserKeyPath, L"Preprocessing: Enabled"), 1u);
+    EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"Client Application").has_value());
 }
 
-TEST_F(AgentPageTest, EveryApplyWritesAllSevenValuesEvenWithoutEdits) {
+// The user key's values, raw, and the machine's.
+std::vector<std::optional<StoredValue>> StoredAgentValues(HKEY root) {
+    std::vector<std::optional<StoredValue>> values;
+    for (const wchar_t* name : {L"Client Application", L"Transfer Mode", L"Target window title", L"Message ID",
+                                L"Output Directory", L"Preprocessing: Enabled", L"Preprocessing: Application"})
+        values.push_back(ReadStored(root, UserKeyPath, name));
+    return values;
+}
+
+TEST_F(AgentPageTest, AnApplyWritesNothingWithoutEditsAndAllSevenAfterOne) {
+    StoreUserValuesWithGaps();
+    const auto userBefore = StoredAgentValues(HKEY_CURRENT_USER);
+    const auto machineBefore = StoredAgentValues(HKEY_LOCAL_MACHINE);
+    HWND page = Open();
+    ASSERT_NE(page, nullptr);
+    Click(page, IDC_AGENT_PREPROCESSING);
+    Click(page, IDC_AGENT_PREPROCESSING);
+    TypeOver(page, IDC_AGENT_MESSAGE_ID, L"77 and text");  // the number shown
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(StoredAgentValues(HKEY_CURRENT_USER), userBefore) << "nothing was changed";
+
+    // An edit writes the absent value as shown and keeps the unreadable one's bytes.
+    TypeOver(page, IDC_AGENT_TITLE, L"Edited Window");
+    EXPECT_TRUE(sheet().Apply());
+    auto expected = userBefore;
+    expected[2] = TextStored(L"Edited Window");
+    expected[3] = DwordStored(MachineValues.messageId);
+    EXPECT_EQ(StoredAgentValues(HKEY_CURRENT_USER), expected);
+    EXPECT_EQ(StoredAgentValues(HKEY_LOCAL_MACHINE), machineBefore);
+}
+
+TEST_F(AgentPageTest, AFailedWriteIsToldAndThePageStaysChanged) {
     HWND page = Open(UserValues);
     ASSERT_NE(page, nullptr);
-    DeleteProgramKeys();
-    EXPECT_TRUE(sheet().Apply());
-    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), UserValues);
-    auto title = ReadStored(HKEY_CURRENT_USER, UserKeyPath, L"Target window title");
-    ASSERT_TRUE(title.has_value());
-    EXPECT_EQ(title->type, static_cast<DWORD>(REG_SZ));
+    TypeOver(page, IDC_AGENT_APPLICATION, L"C:\\new\\client.exe");
+    DenyAccess(HKEY_CURRENT_USER, UserKeyPath);
+    MessageBoxWatcher watcher;
+    EXPECT_FALSE(sheet().Apply());
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].text,
+              L"These settings could not be stored:\n\"Client Application\"\nError # 5: " + SystemText(5));
+    EXPECT_TRUE(sheet().ApplyEnabled());
 
-    // The page keeps no changed flag: a second apply writes them all again.
-    DeleteProgramKeys();
+    RestoreAccess(HKEY_CURRENT_USER, UserKeyPath);
     EXPECT_TRUE(sheet().Apply());
-    EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), UserValues);
+    EXPECT_EQ(ReadStoredText(HKEY_CURRENT_USER, UserKeyPath, L"Client Application"), std::wstring(L"C:\\new\\client.exe"));
+    EXPECT_EQ(watcher.boxes().size(), 1u);
 }
 
 TEST_F(AgentPageTest, TextThatCannotBeTakenKeepsItsStoredValue) {
@@ -352,7 +447,10 @@ TEST_F(AgentPageTest, TextThatCannotBeTakenKeepsItsStoredValue) {
     ChooseComboItem(page, IDC_AGENT_MODE, 2);
 
     SetAgentAllocator([](size_t) -> void* { return nullptr; });
-    EXPECT_TRUE(sheet().Apply()) << "the apply is still accepted";
+    MessageBoxWatcher watcher;
+    EXPECT_FALSE(sheet().Apply()) << "the texts were not stored";
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].text.rfind(L"These settings could not be stored:\n\"Client Application\"\n", 0), 0u);
     AgentValues expected = UserValues;  // every text as stored before, no empty or cut one
     expected.transferMode = 2;
     expected.messageId = 4321;

@@ -1,4 +1,4 @@
-// The record tables' error log, "c:/tmp/log", inside the test's own Wine prefix.
+// The error log, "c:/tmp/log", inside the test's own Wine prefix.
 #pragma once
 
 #include <windows.h>

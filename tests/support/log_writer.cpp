@@ -1,10 +1,10 @@
-// log_writer NAME COUNT: appends COUNT entries to the record tables' error log, entry i
-// with the message NAME followed by 300 dots and the code i, at the fixed test time.
-// Two of these run at once to show that appends of two processes never mix.
+// log_writer NAME COUNT: appends COUNT entries to the error log, entry i with the message
+// NAME followed by 300 dots and the code i, at the fixed test time. Four of these run at
+// once to show that appends of several processes never mix.
 #include <cstdlib>
 #include <string>
 
-#include "settings/regtools.h"
+#include "settings/error_log.h"
 #include "tests/support/error_log.h"
 
 int wmain(int argc, wchar_t** argv) {

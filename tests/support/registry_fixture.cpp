@@ -71,6 +71,18 @@ void SetText(HKEY root, const wchar_t* path, const wchar_t* name, const std::wst
     SetRaw(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
+void PrintTo(const StoredValue& value, std::ostream* out) {
+    *out << "type " << value.type << ":";
+    for (BYTE byte : value.bytes) *out << ' ' << std::hex << static_cast<int>(byte) << std::dec;
+}
+
+void DeleteStored(HKEY root, const wchar_t* path, const wchar_t* name) {
+    UniqueRegKey key(CreateKey(root, path, KEY_SET_VALUE));
+    ASSERT_TRUE(key);
+    const LONG status = RegDeleteValueW(key.get(), name);
+    ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
+}
+
 std::optional<StoredValue> ReadStored(HKEY root, const wchar_t* path, const wchar_t* name) {
     HKEY raw = nullptr;
     if (RegOpenKeyExW(root, path, 0, KEY_READ | InstallerView(root), &raw) != ERROR_SUCCESS) return std::nullopt;

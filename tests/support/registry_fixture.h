@@ -30,6 +30,12 @@ void SetText(HKEY root, const wchar_t* path, const wchar_t* name, const std::wst
 // Any type and any bytes, as another program might have left them.
 void SetRaw(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD size);
 
+// A stored value as a failed expectation prints it: its type and bytes in hex.
+void PrintTo(const StoredValue& value, std::ostream* out);
+
+// Deletes one value; an absent one is no failure.
+void DeleteStored(HKEY root, const wchar_t* path, const wchar_t* name);
+
 std::optional<StoredValue> ReadStored(HKEY root, const wchar_t* path, const wchar_t* name);
 std::optional<DWORD> ReadStoredDword(HKEY root, const wchar_t* path, const wchar_t* name);  // REG_DWORD only
 // REG_SZ only, without its terminator.
