@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "settings/agent_values.h"
 #include "settings/settings.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -12,14 +13,18 @@ struct CutChange {
     ListChange kind;
     int index;            // the profile edited, appended or deleted
     int storedProfiles;   // in the store the change is made on
+    bool agent = false;   // an Agent change instead, saved by SaveAgentChange
 };
 inline constexpr CutChange CutChanges[] = {
     {L"append", ListChange::Append, 20, 20},
     {L"edit", ListChange::Edit, 7, 20},
     {L"delete", ListChange::Delete, 500, 1000},
+    {L"agent", ListChange::None, 0, 20, true},
 };
+// The Agent change: the application typed over.
+inline constexpr wchar_t CutApplication[] = L"C:\\Cut\\client.exe";
 
-// Makes the change on the loaded list as the PDF page does: New makes the new profile
+// Makes a list change on the loaded list as the PDF page does: New makes the new profile
 // the current one, Delete leaves the current index as it was.
 inline bool MakeCutChange(const CutChange& change) {
     if (!Settings.Profiles.Contains(change.index) && change.kind != ListChange::Append) return false;

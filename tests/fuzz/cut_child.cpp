@@ -1,5 +1,5 @@
 // cut_child CHANGE EVENT: loads as the program starts, makes the scripted change CHANGE
-// (tests/fuzz/cut_change.h), sets the named event EVENT and saves as the PDF page does,
+// (tests/fuzz/cut_change.h), sets the named event EVENT and saves as its page does,
 // then sets "EVENT saved". The cut fuzzer ends it at a random instant of the save.
 #include <windows.h>
 
@@ -21,12 +21,15 @@ int wmain(int argc, wchar_t** argv) {
     const CutChange* change = nullptr;
     for (const CutChange& known : CutChanges)
         if (!wcscmp(known.name, argv[1])) change = &known;
-    if (!change || !MakeCutChange(*change)) return 4;
+    if (!change || (!change->agent && !MakeCutChange(*change))) return 4;
+    const AgentLoad agent = LoadAgentValues();
+    AgentShown edited = agent.shown;
+    edited[AgentApplication].text = CutApplication;
     UniqueHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]));
     UniqueHandle saved(OpenEventW(EVENT_MODIFY_STATE, FALSE, (std::wstring(argv[2]) + L" saved").c_str()));
     if (!ready || !saved || !SetEvent(ready.get())) return 5;
     NotStored notStored;
-    if (!SavePdfProfiles(notStored)) return 6;
+    if (!(change->agent ? SaveAgentChange(agent, edited, notStored) : SavePdfProfiles(notStored))) return 6;
     SetEvent(saved.get());
     return 0;
 }

@@ -1,13 +1,13 @@
 // Cuts a save short: a child process (cut_child.exe) loads, makes one scripted change of
-// the profile list and saves it as the PDF page does, and is ended by TerminateProcess at
-// a random instant of the save. Whatever instant it was, the program must still load
-// without a box, "Profiles count" and "Current profile" must name a valid list, every value
-// outside the change must be as it was, and a profile entering or leaving the list must
-// be whole while the count covers it. A changed profile left half old, half new is
-// counted ("mixed"), not failed.
+// the profile list or of the Agent page's values and saves it as its page does, and is
+// ended by TerminateProcess at a random instant of the save. Whatever instant it was, the
+// program must still load without a box, "Profiles count" and "Current profile" must name
+// a valid list, every value outside the change must be as it was, and a profile entering
+// or leaving the list must be whole while the count covers it. A changed profile (or the
+// Agent page's values) left half old, half new is counted ("mixed"), not failed.
 //
 //   tools/fuzz.sh cuts [--seed S] [--states N]   (each state is one cut)
-// Seeds in runs of 16 share a scenario, so that its store is set up once for them; the
+// Seeds in runs of 8 share a scenario, so that its store is set up once for them; the
 // replay of a state cuts the same scenario at the same fraction of the save.
 #include <windows.h>
 
@@ -22,6 +22,7 @@
 #include "base/handles.h"
 #include "pdf/password_cipher.h"
 #include "pdf/profile_store.h"
+#include "settings/agent_values.h"
 #include "settings/settings.h"
 #include "tests/fuzz/cut_change.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -32,7 +33,7 @@
 namespace {
 
 constexpr double StateLimitSeconds = 300;  // setting up and calibrating a store of 1,000 included
-constexpr uint32_t SeedsPerScenario = 16;
+constexpr uint32_t SeedsPerScenario = 8;
 constexpr DWORD CutExitCode = 0xC07;
 
 double Now() {
@@ -99,7 +100,14 @@ ProgramValues MakeStore(int count) {
     store[UserKeyIndex][L"PDF: Enabled"] = DwordStored(1);
     store[UserKeyIndex][L"EMF: Enabled"] = Bytes(REG_SZ, L"on", 6);
     store[UserKeyIndex][L"Unrelated"] = TextStored(L"x");
-    // The machine key, its defaults and their profiles (ProgramKeys).
+    // The Agent page's: the user's application and mode, a message number it cannot read.
+    store[UserKeyIndex][L"Client Application"] = TextStored(L"C:\\Old\\client.exe");
+    store[UserKeyIndex][L"Transfer Mode"] = DwordStored(1);
+    store[UserKeyIndex][L"Message ID"] = Bytes(REG_SZ, L"junk", 10);
+    // The machine key (all seven of the Agent page), its defaults and their profiles (ProgramKeys).
+    for (size_t row = 0; row < AgentRowCount; ++row)
+        store[2][AgentValueName(row)] = IsAgentText(row) ? TextStored((L"C:\\Machine\\" + std::to_wstring(row)).c_str())
+                                                        : DwordStored(static_cast<DWORD>(row + 1));
     store[2][L"Version"] = TextStored(L"9.9");
     store[3][L"PDF: Separate"] = DwordStored(1);
     store[4][ProfilesCountValue] = DwordStored(1);
@@ -110,8 +118,9 @@ ProgramValues MakeStore(int count) {
 struct Scenario {
     const CutChange* change;
     ProgramValues before;
-    AllowedChanges allowed;
-    std::map<int, std::vector<std::wstring>> changedValues;  // per profile index, the values that differ
+    std::vector<AllowedChanges> allowed;  // per program key
+    // Per profile index (-1: the Agent values), the values that differ, by key and name.
+    std::map<int, std::vector<std::pair<size_t, std::wstring>>> changedValues;
     KeyValues saved;  // the profile key after an uncut save
     int newCount = 0;
     double saveSeconds = 0;  // the uncut save, between the child's two signals; 0 until calibrated
@@ -158,9 +167,8 @@ std::string RunChild(const Scenario& scenario, double cutAfter, DWORD& exitCode,
 // The values outside what the change may touch that are not as before; under the
 // profile key also touched ones that are neither old nor new.
 std::string UnexplainedValues(const Scenario& scenario, const ProgramValues& now, bool cut) {
-    std::vector<AllowedChanges> allowed(std::size(ProgramKeys));
+    std::vector<AllowedChanges> allowed = scenario.allowed;
     allowed[UserKeyIndex][L"Last Viewed Page"] = {std::nullopt, [](const MaybeStored&) { return true; }};
-    allowed[UserProfilesIndex] = scenario.allowed;
     return UnexplainedChanges(scenario.before, now, allowed, cut);
 }
 
@@ -173,15 +181,29 @@ std::string Prepare(Scenario& scenario) {
     if (LoadSheetSettings() != 1) return "the store does not load";
     const std::vector<PdfProfile> loaded = LoadedProfiles();
     const int loadedCurrent = Settings.CurrentProfile;
-    if (!MakeCutChange(*scenario.change)) return "the change cannot be made";
-    scenario.newCount = Settings.Profiles.Count();
-    scenario.allowed = ProfileKeyChanges(scenario.before[UserProfilesIndex], loaded, loadedCurrent, LoadedProfiles(),
-                                         Settings.CurrentProfile, scenario.change->kind, scenario.change->index);
-    for (const auto& [name, value] : scenario.allowed) {
-        auto was = scenario.before[UserProfilesIndex].find(name);
-        const MaybeStored old = was == scenario.before[UserProfilesIndex].end() ? MaybeStored() : MaybeStored(was->second);
-        if (name[0] == L'[' && old != value.exact) scenario.changedValues[_wtoi(name.c_str() + 1)].push_back(name);
+    scenario.allowed.assign(std::size(ProgramKeys), {});
+    if (scenario.change->agent) {
+        // The application, and every other row the user key does not hold, as the machine's.
+        const KeyValues& user = scenario.before[UserKeyIndex];
+        for (size_t row = 0; row < AgentRowCount; ++row)
+            if (row == AgentApplication)
+                scenario.allowed[UserKeyIndex][AgentValueName(row)] = {TextStored(CutApplication), nullptr};
+            else if (!user.count(AgentValueName(row)))
+                scenario.allowed[UserKeyIndex][AgentValueName(row)] = {scenario.before[2].at(AgentValueName(row)), nullptr};
+    } else if (!MakeCutChange(*scenario.change)) {
+        return "the change cannot be made";
     }
+    scenario.newCount = Settings.Profiles.Count();
+    scenario.allowed[UserProfilesIndex] =
+        ProfileKeyChanges(scenario.before[UserProfilesIndex], loaded, loadedCurrent, LoadedProfiles(),
+                          Settings.CurrentProfile, scenario.change->kind, scenario.change->index);
+    for (size_t key : {UserKeyIndex, UserProfilesIndex})
+        for (const auto& [name, value] : scenario.allowed[key]) {
+            auto was = scenario.before[key].find(name);
+            const MaybeStored old = was == scenario.before[key].end() ? MaybeStored() : MaybeStored(was->second);
+            if (old != value.exact && (key == UserKeyIndex || name[0] == L'['))
+                scenario.changedValues[key == UserKeyIndex ? -1 : _wtoi(name.c_str() + 1)].push_back({key, name});
+        }
     // Three uncut saves: how long one takes, and that it writes what the rule implies.
     std::vector<double> times;
     std::string broken;
@@ -225,15 +247,15 @@ std::string Cut(Scenario& scenario, double fraction) {
     bool mixed = false;
     for (const auto& [index, names] : scenario.changedValues) {
         int old = 0, fresh = 0;
-        for (const std::wstring& name : names) {
-            auto found = profiles.find(name);
-            const MaybeStored value = found == profiles.end() ? MaybeStored() : MaybeStored(found->second);
-            fresh += value == scenario.allowed.at(name).exact;
-            old += value != scenario.allowed.at(name).exact;
+        for (const auto& [key, name] : names) {
+            auto found = now[key].find(name);
+            const MaybeStored value = found == now[key].end() ? MaybeStored() : MaybeStored(found->second);
+            fresh += value == scenario.allowed[key].at(name).exact;
+            old += value != scenario.allowed[key].at(name).exact;
         }
         mixed |= old && fresh;
         const int oldCount = scenario.change->storedProfiles;
-        const bool covered = static_cast<DWORD>(index) < count;
+        const bool covered = index >= 0 && static_cast<DWORD>(index) < count;
         if (covered && index >= oldCount && index < scenario.newCount && old)
             fail("the count grew before profile " + std::to_string(index) + " was written");
         if (covered && index >= scenario.newCount && index < oldCount && fresh)
@@ -262,7 +284,7 @@ int wmain(int, wchar_t**) {
     }
     Scenario* prepared = nullptr;
     const int failures = RunFuzzStates(
-        "cuts", FuzzOptionsFromCommandLine({1, 45}), StateLimitSeconds,
+        "cuts", FuzzOptionsFromCommandLine({1, 40}), StateLimitSeconds,
         [&](uint32_t seed) {
             Scenario& scenario = scenarios[seed / SeedsPerScenario % scenarios.size()];
             std::string broken;

@@ -431,8 +431,8 @@ int HighestHeldIndex(const KeyValues& profiles) {
     return highest;
 }
 
-// A REG_DWORD of four bytes, or a REG_SZ of one text and its terminator: a value the
-// Agent page takes whole as the user's own.
+// A REG_DWORD of four bytes, or a REG_SZ of one text and its terminator: a value as the
+// Agent page writes it.
 bool AgentValueWhole(const MaybeStored& value, DWORD type) {
     if (!value || value->type != type) return false;
     if (type == REG_DWORD) return value->bytes.size() == 4;
@@ -523,16 +523,14 @@ std::string RunRuleState(uint32_t seed) {
         {ValueName::EmfEnabled, &SettingsBlock::EmfEnabled}};
     for (const auto& [name, field] : boxValues)
         if (Settings.*field != shown.*field) allowed[UserKeyIndex][name] = {DwordStored(Settings.*field), nullptr};
-    // An edited Agent box: it, and the other six unless the user's own.
+    // An edited Agent box: it, and each other row the user key does not hold (settings/agent_values.h).
     for (const AgentRowShape& row : AgentRowShapes) {
         if (change != RuleChange::Agent) break;
-        auto own = before[UserKeyIndex].find(row.name);
-        const MaybeStored stored = own == before[UserKeyIndex].end() ? MaybeStored() : MaybeStored(own->second);
         if (row.boxId == IDC_AGENT_APPLICATION)
             allowed[UserKeyIndex][row.name] = {TextStored(typed.c_str()), nullptr};
-        else if (!AgentValueWhole(stored, row.type))
-            allowed[UserKeyIndex][row.name] = {std::nullopt, [stored, type = row.type](const MaybeStored& value) {
-                                                  return value == stored || AgentValueWhole(value, type);
+        else if (!before[UserKeyIndex].count(row.name))
+            allowed[UserKeyIndex][row.name] = {std::nullopt, [type = row.type](const MaybeStored& value) {
+                                                  return AgentValueWhole(value, type);
                                               }};
     }
     const ListChange listChanges[] = {ListChange::None,   ListChange::None,   ListChange::None,   ListChange::Select,
