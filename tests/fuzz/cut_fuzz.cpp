@@ -121,7 +121,7 @@ struct Scenario {
     std::vector<AllowedChanges> allowed;  // per program key
     // Per profile index (-1: the Agent values), the values that differ, by key and name.
     std::map<int, std::vector<std::pair<size_t, std::wstring>>> changedValues;
-    KeyValues saved;  // the profile key after an uncut save
+    ProgramValues saved;  // after an uncut save
     int newCount = 0;
     double saveSeconds = 0;  // the uncut save, between the child's two signals; 0 until calibrated
     int cuts = 0, untouched = 0, midSave = 0, mixed = 0, violations = 0;
@@ -213,7 +213,7 @@ std::string Prepare(Scenario& scenario) {
         broken = RunChild(scenario, -1, code, seconds);
         times.push_back(seconds);
         const ProgramValues after = ReadProgramValues();
-        scenario.saved = after[UserProfilesIndex];
+        scenario.saved = after;
         if (broken.empty()) broken = UnexplainedValues(scenario, after, false);
         RestoreProgramValues(scenario.before);
     }
@@ -262,8 +262,8 @@ std::string Cut(Scenario& scenario, double fraction) {
             fail("profile " + std::to_string(index) + " lost values before the count shrank");
     }
     scenario.mixed += mixed;
-    scenario.midSave += code == CutExitCode && profiles != scenario.before[UserProfilesIndex] && profiles != scenario.saved;
-    scenario.untouched += profiles == scenario.before[UserProfilesIndex];
+    scenario.midSave += code == CutExitCode && now != scenario.before && now != scenario.saved;
+    scenario.untouched += now == scenario.before;
     RestoreProgramValues(scenario.before);
     if (!broken.empty()) ++scenario.violations;
     return broken;
