@@ -103,6 +103,30 @@ void DeleteProfilesKey() {
     RegDeleteTreeW(HKEY_CURRENT_USER, ProfilesKeyPath);
 }
 
+// An apply of one changed field of the last profile, loaded as at start-up (not timed):
+// the store writes that value alone.
+double TimedOneFieldApply(int count) {
+    static int round = 0;
+    TimedLoad(count);
+    swprintf(Settings.Profiles.At(count - 1).title, 256, L"Edited title %d", ++round);
+    return TimedSave();
+}
+
+// A save that must write everything: the key deleted, the list loaded empty and filled.
+double TimedSaveIntoEmptyKey(int count) {
+    DeleteProfilesKey();
+    TimedLoad(1);
+    Settings.Profiles.Clear();
+    for (int index = 0; index < count; ++index) Settings.Profiles.Append(RealisticProfile(index));
+    return TimedSave();
+}
+
+double PlainWriteIntoKey(const std::vector<PlainValue>& values) {
+    UniqueRegKey key;
+    CreateKeyForWrite(HKEY_CURRENT_USER, ProfilesKeyPath, key);
+    return PlainWrite(key.get(), values);
+}
+
 // How much ten times the profiles costs against the smaller run, beside what the plain
 // loop's own growth is.
 void ReportGrowth(const char* what, const PairTimes& small, const PairTimes& large) {
@@ -139,6 +163,16 @@ void RunStoreBenchmark(int pairs) {
     PairTimes save = MeasurePairs(
         pairs, [&] { return TimedSave(); }, [&] { return PlainWrite(key.get(), values); });
     Report("save 1,000 profiles", "RegSetValueExW loop", save, 1.2);
+
+    PairTimes oneField = MeasurePairs(
+        pairs, [&] { return TimedOneFieldApply(count); }, [&] { return PlainWrite(key.get(), values); });
+    Report("apply of [999] Title of 1,000", "RegSetValueExW loop", oneField, 0.1);
+    PairTimes everything = MeasurePairs(
+        pairs, [&] { return TimedSaveIntoEmptyKey(count); }, [&] { return PlainWriteIntoKey(values); });
+    Report("save 1,000 into a deleted key", "RegSetValueExW loop", everything, 1.15);
+    // The key was made anew: the handle of the one before would write nowhere.
+    key.reset();
+    CreateKeyForWrite(HKEY_CURRENT_USER, ProfilesKeyPath, key, KEY_READ);
 
     // Linear growth: ten times the profiles should cost about ten times as much. The
     // plain loop shows what the registry itself adds as a key grows.

@@ -1,10 +1,15 @@
 #include "tests/fuzz/fuzz_support.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <utility>
 
+#include "pdf/password_cipher.h"
+#include "pdf/profile_store.h"
+#include "settings/settings.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_steps.h"
 
@@ -150,4 +155,190 @@ PdfProfile Normalised(PdfProfile profile) {
         wmemset(text + length, L'\0', units - length);
     }
     return profile;
+}
+
+KeyValues ReadKeyValues(HKEY root, const wchar_t* path) {
+    KeyValues values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | InstallerView(root), &key) != ERROR_SUCCESS) return values;
+    std::vector<NamedValue> all;
+    ReadAllValues(key, all);
+    RegCloseKey(key);
+    for (NamedValue& value : all) values.emplace(std::move(value.name), std::move(value.value));
+    return values;
+}
+
+void RestoreKeyValues(HKEY root, const wchar_t* path, const KeyValues& wanted) {
+    const KeyValues now = ReadKeyValues(root, path);
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_READ | KEY_WRITE | InstallerView(root), nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    for (const auto& [name, value] : now)
+        if (!wanted.count(name)) RegDeleteValueW(key, name.c_str());
+    for (const auto& [name, value] : wanted) {
+        auto found = now.find(name);
+        if (found == now.end() || found->second != value) WriteStoredValue(key, name.c_str(), value);
+    }
+    RegCloseKey(key);
+}
+
+const ProgramKey ProgramKeys[5] = {
+    {HKEY_CURRENT_USER, UserKeyPath, "HKCU"},
+    {HKEY_CURRENT_USER, UserProfilesPath, "HKCU\\PDF Profiles"},
+    {HKEY_LOCAL_MACHINE, MachineKeyPath, "HKLM"},
+    {HKEY_LOCAL_MACHINE, DefaultsKeyPath, "HKLM\\Defaults"},
+    {HKEY_LOCAL_MACHINE, DefaultProfilesPath, "HKLM\\Defaults\\PDF Profiles"},
+};
+
+ProgramValues ReadProgramValues() {
+    ProgramValues values;
+    for (const ProgramKey& key : ProgramKeys) values.push_back(ReadKeyValues(key.root, key.path));
+    return values;
+}
+
+void RestoreProgramValues(const ProgramValues& wanted) {
+    for (size_t key = 0; key < std::size(ProgramKeys); ++key)
+        RestoreKeyValues(ProgramKeys[key].root, ProgramKeys[key].path, wanted[key]);
+}
+
+namespace {
+
+std::string Described(const MaybeStored& value) {
+    if (!value) return "absent";
+    if (value->type == REG_DWORD && value->bytes.size() == 4)
+        return "REG_DWORD " + std::to_string(*reinterpret_cast<const DWORD*>(value->bytes.data()));
+    return "type " + std::to_string(value->type) + ", " + std::to_string(value->bytes.size()) + " bytes";
+}
+
+MaybeStored Find(const KeyValues& values, const std::wstring& name) {
+    auto found = values.find(name);
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+}
+
+// Where each field of ProfileFieldNames lives in a PdfProfile; `units` 0 for a number.
+struct FieldPlace {
+    size_t offset;
+    size_t units;
+    bool password;
+};
+#define TEXT_AT(member) {offsetof(PdfProfile, member), sizeof(PdfProfile::member) / sizeof(wchar_t), false}
+#define NUMBER_AT(member) {offsetof(PdfProfile, member), 0, false}
+const FieldPlace FieldPlaces[] = {
+    TEXT_AT(name), TEXT_AT(title), TEXT_AT(author), TEXT_AT(subject), TEXT_AT(keywords),
+    NUMBER_AT(securityEnabled), NUMBER_AT(userPasswordEnabled),
+    {offsetof(PdfProfile, userPassword), PasswordUnits, true}, NUMBER_AT(ownerPasswordEnabled),
+    {offsetof(PdfProfile, ownerPassword), PasswordUnits, true}, NUMBER_AT(allowCopying),
+    NUMBER_AT(allowCommenting), NUMBER_AT(allowChanging), NUMBER_AT(allowPrinting), NUMBER_AT(encryptionLevel),
+    NUMBER_AT(documentCompression), NUMBER_AT(imagesCompression), NUMBER_AT(jpegQuality), NUMBER_AT(pdfVersion),
+    NUMBER_AT(pageLayout), NUMBER_AT(pageMode), NUMBER_AT(alternateEmfRendering),
+};
+#undef TEXT_AT
+#undef NUMBER_AT
+static_assert(std::size(FieldPlaces) == std::size(ProfileFieldNames), "a place for every field");
+
+const BYTE* FieldAt(const PdfProfile& profile, size_t field) {
+    return reinterpret_cast<const BYTE*>(&profile) + FieldPlaces[field].offset;
+}
+
+bool SameField(const PdfProfile& a, const PdfProfile& b, size_t field) {
+    const size_t units = FieldPlaces[field].units;
+    return std::memcmp(FieldAt(a, field), FieldAt(b, field), units ? units * sizeof(wchar_t) : sizeof(int)) == 0;
+}
+
+bool SameProfile(const PdfProfile& a, const PdfProfile& b) {
+    for (size_t field = 0; field < std::size(FieldPlaces); ++field)
+        if (!SameField(a, b, field)) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string UnexplainedChange(const char* key, const KeyValues& before, const KeyValues& after,
+                              const AllowedChanges& allowed, bool cut) {
+    KeyValues names = before;
+    names.insert(after.begin(), after.end());
+    for (const auto& entry : names) {
+        const MaybeStored was = Find(before, entry.first), is = Find(after, entry.first);
+        auto rule = allowed.find(entry.first);
+        const bool explained = rule == allowed.end() ? is == was : rule->second.Accepts(is) || (cut && is == was);
+        if (!explained)
+            return std::string(key) + "\\" + std::string(entry.first.begin(), entry.first.end()) + ": " +
+                   Described(is) + (is && was && Described(is) == Described(was) ? " of other bytes" : "") +
+                   ", was " + Described(was) +
+                   (rule == allowed.end() ? " (no change of it was made)" : " (not what the change implies)");
+    }
+    return {};
+}
+
+std::string UnexplainedChanges(const ProgramValues& before, const ProgramValues& after,
+                               const std::vector<AllowedChanges>& allowed, bool cut) {
+    std::string broken;
+    for (size_t key = 0; key < std::size(ProgramKeys); ++key) {
+        const std::string unexplained =
+            UnexplainedChange(ProgramKeys[key].label, before[key], after[key], allowed[key], cut);
+        if (!unexplained.empty()) broken += (broken.empty() ? "" : "; ") + unexplained;
+    }
+    return broken;
+}
+
+AllowedValue StoredField(const PdfProfile& profile, size_t field) {
+    const FieldPlace& place = FieldPlaces[field];
+    const auto* text = reinterpret_cast<const wchar_t*>(FieldAt(profile, field));
+    if (!place.units) return {DwordStored(static_cast<DWORD>(*reinterpret_cast<const int*>(text))), nullptr};
+    const std::wstring bounded(text, wcsnlen(text, place.units - 1));
+    if (!place.password) return {TextStored(bounded.c_str()), nullptr};
+    if (bounded.empty()) return {};  // an empty password is no value
+    // Enciphered over random filler: any blob that deciphers to the password.
+    return {std::nullopt, [bounded](const MaybeStored& value) {
+                if (!value || value->type != REG_BINARY || value->bytes.size() != PasswordBlobBytes) return false;
+                wchar_t password[PasswordUnits];
+                DecryptPasswordBlob(value->bytes.data(), password);
+                return bounded == password;
+            }};
+}
+
+std::vector<PdfProfile> LoadedProfiles() {
+    std::vector<PdfProfile> profiles;
+    for (int index = 0; index < Settings.Profiles.Count(); ++index)
+        profiles.push_back(Normalised(Settings.Profiles.At(index)));
+    return profiles;
+}
+
+AllowedChanges ProfileKeyChanges(const KeyValues& before, const std::vector<PdfProfile>& loaded, int loadedCurrent,
+                                 const std::vector<PdfProfile>& changed, int changedCurrent, ListChange change,
+                                 int index) {
+    AllowedChanges allowed;
+    bool same = loaded.size() == changed.size() && loadedCurrent == changedCurrent;
+    for (size_t at = 0; same && at < loaded.size(); ++at) same = SameProfile(loaded[at], changed[at]);
+    if (same) return allowed;
+    const int count = static_cast<int>(changed.size());
+    allowed[ProfilesCountValue] = {DwordStored(static_cast<DWORD>(count)), nullptr};
+    if (changedCurrent >= 0 && changedCurrent < count)
+        allowed[CurrentProfileValue] = {DwordStored(static_cast<DWORD>(changedCurrent)), nullptr};
+    else  // the page's index names no profile (the last one was deleted): any that does
+        allowed[CurrentProfileValue] = {std::nullopt, [count](const MaybeStored& value) {
+                                            return value && value->type == REG_DWORD && value->bytes.size() == 4 &&
+                                                   *reinterpret_cast<const DWORD*>(value->bytes.data()) <
+                                                       static_cast<DWORD>(count);
+                                        }};
+    const auto name = [](int at, size_t field) { return ProfileValueName(at, ProfileFieldNames[field]); };
+    for (size_t field = 0; field < std::size(ProfileFieldNames); ++field) {
+        switch (change) {
+            case ListChange::Edit:
+                if (!SameField(loaded[index], changed[index], field))
+                    allowed[name(index, field)] = StoredField(changed[index], field);
+                break;
+            case ListChange::Append: allowed[name(count - 1, field)] = StoredField(changed[count - 1], field); break;
+            case ListChange::Delete:
+                // Every value moves as stored, also one the program cannot read.
+                for (int at = index; at < count; ++at)
+                    allowed[name(at, field)] = {Find(before, name(at + 1, field)), nullptr};
+                allowed[name(count, field)] = {};
+                break;
+            default: break;
+        }
+    }
+    return allowed;
 }

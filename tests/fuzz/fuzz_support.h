@@ -10,10 +10,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "base/registry.h"
 #include "settings/pdf_profile.h"
 
 struct FuzzOptions {
@@ -24,7 +26,7 @@ struct FuzzOptions {
 FuzzOptions FuzzOptionsFromCommandLine(FuzzOptions defaults = {});
 
 // Runs the states of `options` for the fuzzer that tools/fuzz.sh calls `fuzzer` ("load",
-// "agent", "profiles", "spooler"): `runState(seed)` returns what broke, empty when the state
+// "agent", "profiles", "spooler", "rule", "cuts"): `runState(seed)` returns what broke, empty when the state
 // kept every rule. A crash, or a state that runs longer than `stateLimitSeconds`, ends
 // the process after printing the replay of the state. Returns the number that failed
 // and prints a summary line with `coverage` (what the states were made of) appended.
@@ -76,3 +78,61 @@ private:
     std::mt19937 random_;
     bool unitsBelow256_ = false;
 };
+
+// --- What an apply may write -----------------------------------------------------------
+// Every value of a key, raw, by name; empty when the key is absent.
+using KeyValues = std::map<std::wstring, StoredValue>;
+KeyValues ReadKeyValues(HKEY root, const wchar_t* path);
+// Makes root\path hold `wanted` by writing only the values that differ and deleting the others.
+void RestoreKeyValues(HKEY root, const wchar_t* path, const KeyValues& wanted);
+
+// The keys an apply could touch: the user's key and its profiles, the machine's key, its
+// defaults and their profiles; and their values, in that order.
+struct ProgramKey {
+    HKEY root;
+    const wchar_t* path;
+    const char* label;
+};
+extern const ProgramKey ProgramKeys[5];
+inline constexpr size_t UserKeyIndex = 0, UserProfilesIndex = 1;
+using ProgramValues = std::vector<KeyValues>;
+ProgramValues ReadProgramValues();
+void RestoreProgramValues(const ProgramValues& wanted);
+
+// What the rule asks of one value after an apply: `exact` (absent: deleted), or what
+// `accepts` takes where the bytes cannot be foreseen (a password's random filler).
+struct AllowedValue {
+    MaybeStored exact;
+    std::function<bool(const MaybeStored&)> accepts;
+    bool Accepts(const MaybeStored& value) const { return accepts ? accepts(value) : value == exact; }
+};
+// The values a change may touch; every other one stays byte for byte.
+using AllowedChanges = std::map<std::wstring, AllowedValue>;
+
+// The first value of the key (named `key` in the text) that the rule does not explain, or
+// empty. A value the change may touch must be what the rule asks, or, `cut` short, may also
+// still be as before.
+std::string UnexplainedChange(const char* key, const KeyValues& before, const KeyValues& after,
+                              const AllowedChanges& allowed, bool cut = false);
+
+// The same for every program key, `allowed` in the order of ProgramKeys: the first
+// unexplained value of each key, or empty.
+std::string UnexplainedChanges(const ProgramValues& before, const ProgramValues& after,
+                               const std::vector<AllowedChanges>& allowed, bool cut = false);
+
+// The stored form the store writes for field `field` (of ProfileFieldNames) of `profile`.
+AllowedValue StoredField(const PdfProfile& profile, size_t field);
+
+// The loaded profile list, normalised.
+std::vector<PdfProfile> LoadedProfiles();
+
+// One change of the profile list, as the PDF page makes them.
+enum class ListChange { None, Select, Edit, Append, Delete };
+// What saving `changed` after loading `loaded` from the profile key `before` may write there:
+// for an edit of profile `index` its changed fields, for an append the new profile, for a
+// deletion of `index` every later index's values moved down and the last index's removed,
+// and with any change of the list the count and a current index of it. Nothing when the
+// list is as loaded.
+AllowedChanges ProfileKeyChanges(const KeyValues& before, const std::vector<PdfProfile>& loaded, int loadedCurrent,
+                                 const std::vector<PdfProfile>& changed, int changedCurrent, ListChange change,
+                                 int index);

@@ -4,10 +4,14 @@
 //
 //   tools/fuzz.sh agent [--seed S] [--states N]      (AgentPageFuzz.*)
 //   tools/fuzz.sh profiles [--seed S] [--states N]   (ProfilePagesFuzz.*)
+//
+// and, on random states under both roots, one change of the sheet and its apply, which
+// may write only what the change implies (tools/fuzz.sh rule, RuleFuzz.*).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <iterator>
@@ -20,6 +24,7 @@
 #include "handoff/agent_page.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
+#include "settings/machine_values.h"
 #include "settings/settings.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/dialog_input.h"
@@ -378,6 +383,172 @@ std::string RunProfileState(uint32_t seed) {
 TEST(ProfilePagesFuzz, DamagedProfilesShownEditedAndKept) {
     EXPECT_EQ(RunFuzzStates("profiles", FuzzOptionsFromCommandLine({1, 150}),
                             StateLimitSeconds, RunProfileState),
+              0);
+    DeleteProgramKeys();
+}
+
+// ---------------------------------------------------------------------------
+// (c) One change on the sheet, and what its apply may write
+
+// Every plain value under both roots (no hide switch: it would take its page away), the
+// Agent page's, the user's profiles with at times a damaged count, and machine profiles.
+// Returns whether the count was damaged.
+bool FillRuleState(FuzzRandom& random) {
+    random.KeepUnitsBelow256(true);  // the About page shows "Version"
+    for (const MachineValue& value : MachineValues) {
+        if (random.Chance(0.4)) random.SetRandomValue(HKEY_CURRENT_USER, UserKeyPath, value.name);
+        if (!wcsstr(value.name, L"Hide page") && random.Chance(0.4))
+            random.SetRandomValue(HKEY_LOCAL_MACHINE,
+                                  value.key == MachineKeyKind::Defaults ? DefaultsKeyPath : MachineKeyPath, value.name);
+    }
+    FillAgentKey(random, HKEY_CURRENT_USER);
+    FillAgentKey(random, HKEY_LOCAL_MACHINE);
+    FillProfiles(random);
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", L"First");  // never a list made up
+    if (random.Chance(0.2)) random.SetRandomValue(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled");
+    SetDword(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"Profiles count", 1);
+    random.SetRandomValue(HKEY_LOCAL_MACHINE, DefaultProfilesPath, L"[0] Title");
+    if (!random.Chance(0.25)) return false;
+    const uint32_t numbers[] = {0x80000000u, 0xffffffffu, 0x7fffffffu, 0xfffffff0u};
+    const uint64_t wide = 3;
+    switch (random.Below(3)) {
+        case 0: SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", REG_DWORD, &random.OneOf(numbers), 4); break;
+        case 1: SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", REG_QWORD, &wide, sizeof wide); break;
+        default: SetText(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", L"3"); break;
+    }
+    return true;
+}
+
+// The highest index that holds a value of a profile field, or -1.
+int HighestHeldIndex(const KeyValues& profiles) {
+    int highest = -1;
+    for (const auto& entry : profiles)
+        for (const wchar_t* field : ProfileFieldNames) {
+            const size_t close = entry.first.find(L"] ");
+            if (entry.first[0] == L'[' && close != std::wstring::npos && entry.first.substr(close + 2) == field)
+                highest = std::max(highest, _wtoi(entry.first.c_str() + 1));
+        }
+    return highest;
+}
+
+// A REG_DWORD of four bytes, or a REG_SZ of one text and its terminator: a value as the
+// Agent page writes it.
+bool AgentValueWhole(const MaybeStored& value, DWORD type) {
+    if (!value || value->type != type) return false;
+    if (type == REG_DWORD) return value->bytes.size() == 4;
+    const size_t units = value->bytes.size() / 2;
+    const auto* text = reinterpret_cast<const wchar_t*>(value->bytes.data());
+    return value->bytes.size() % 2 == 0 && units > 0 && wcsnlen(text, units) == units - 1;
+}
+
+enum class RuleChange { None, PdfBox, Emf, Select, Edit, Delete, Append, Agent };
+const char* const RuleChangeNames[] = {"none", "PDF box", "EMF", "select", "edit", "delete", "add", "Agent"};
+int RuleChangesSeen[std::size(RuleChangeNames)] = {};
+
+std::string RunRuleState(uint32_t seed) {
+    FuzzRandom random(seed);
+    DeleteProgramKeys();
+    const bool damagedCount = FillRuleState(random);
+    const ProgramValues before = ReadProgramValues();
+
+    MessageBoxWatcher boxes;
+    ResetSettings();
+    if (LoadSheetSettings() != 1) return "the start-up load failed";
+    if (damagedCount && Settings.Profiles.Count() <= HighestHeldIndex(before[UserProfilesIndex]))
+        return "a damaged count hid stored profiles";
+    const std::vector<PdfProfile> loaded = LoadedProfiles();
+    const int loadedCurrent = Settings.CurrentProfile;
+    const SettingsBlock shown = Settings;
+    std::vector<AllowedChanges> allowed(std::size(ProgramKeys));
+    allowed[UserKeyIndex][L"Last Viewed Page"] = {std::nullopt, [](const MaybeStored&) { return true; }};
+
+    RuleChange change = static_cast<RuleChange>(random.Below(std::size(RuleChangeNames)));
+    const std::wstring typed = L"Typed " + std::to_wstring(seed);
+    {
+        ModelessSheet sheet(NoDevicePages);
+        HWND agent = sheet.ShowPage(IDD_AGENT_PAGE), emf = sheet.ShowPage(IDD_EMF_PAGE),
+             pdf = sheet.ShowPage(IDD_PDF_PAGE);
+        if (!agent || !emf || !pdf) return "a page is missing";
+        const bool listUsable = IsControlEnabled(pdf, IDC_PDF_PROFILE_LIST);
+        // Deleting the only profile leaves no list a current index could name: not fuzzed.
+        if (((change == RuleChange::Select || change == RuleChange::Delete) && loaded.size() < 2) ||
+            (change >= RuleChange::Select && change <= RuleChange::Append && !listUsable))
+            change = RuleChange::PdfBox;
+        const int boxIds[] = {IDC_PDF_SAVE, IDC_PDF_SEPARATE, IDC_PDF_NO_EMBED_FONTS};
+        switch (change) {
+            case RuleChange::PdfBox: {
+                const int box = random.OneOf(boxIds);
+                Click(pdf, IsControlEnabled(pdf, box) ? box : IDC_PDF_SAVE);
+                break;
+            }
+            case RuleChange::Emf: Click(emf, IDC_EMF_SAVE); break;
+            case RuleChange::Select: {
+                const int other = static_cast<int>(random.Below(static_cast<uint32_t>(loaded.size()) - 1));
+                ClickListEntry(pdf, IDC_PDF_PROFILE_LIST, other >= loadedCurrent ? other + 1 : other);
+                break;
+            }
+            case RuleChange::Edit: {
+                const int fields[] = {IDC_PROFILE_NAME, IDC_PROFILE_TITLE, IDC_PROFILE_AUTHOR, IDC_PROFILE_SUBJECT,
+                                      IDC_PROFILE_KEYWORDS};
+                const int field = loaded[loadedCurrent].name[0] ? random.OneOf(fields) : IDC_PROFILE_NAME;
+                ModalDriver driver(ProfileSheetCaption,
+                                   {[&](HWND profileSheet) {
+                                        TypeOver(ShowSheetPage(profileSheet, IDD_PROFILE_DESCRIPTION), field, typed);
+                                    },
+                                    PressOk(), PressCancel()});
+                Click(pdf, IDC_PDF_EDIT);
+                break;
+            }
+            case RuleChange::Delete:
+                boxes.answerWith(IDYES);
+                Click(pdf, IDC_PDF_DELETE);
+                break;
+            case RuleChange::Append: {
+                ModalDriver driver(ProfileSheetCaption, {TypeProfileName(typed), PressOk(), PressCancel()});
+                Click(pdf, IDC_PDF_NEW);
+                break;
+            }
+            case RuleChange::Agent: TypeOver(agent, IDC_AGENT_APPLICATION, typed); break;
+            case RuleChange::None: break;
+        }
+        ++RuleChangesSeen[static_cast<int>(change)];
+        sheet.Apply();
+    }
+
+    // What the change implies: a box of the PDF or EMF page that now holds another value.
+    const std::pair<const wchar_t*, DWORD SettingsBlock::*> boxValues[] = {
+        {ValueName::PdfEnabled, &SettingsBlock::PdfEnabled},
+        {ValueName::PdfSeparate, &SettingsBlock::PdfSeparate},
+        {ValueName::PdfDoNotEmbedFonts, &SettingsBlock::PdfDoNotEmbedFonts},
+        {ValueName::EmfEnabled, &SettingsBlock::EmfEnabled}};
+    for (const auto& [name, field] : boxValues)
+        if (Settings.*field != shown.*field) allowed[UserKeyIndex][name] = {DwordStored(Settings.*field), nullptr};
+    // An edited Agent box: it, and each other row the user key does not hold (settings/agent_values.h).
+    for (const AgentRowShape& row : AgentRowShapes) {
+        if (change != RuleChange::Agent) break;
+        if (row.boxId == IDC_AGENT_APPLICATION)
+            allowed[UserKeyIndex][row.name] = {TextStored(typed.c_str()), nullptr};
+        else if (!before[UserKeyIndex].count(row.name))
+            allowed[UserKeyIndex][row.name] = {std::nullopt, [type = row.type](const MaybeStored& value) {
+                                                  return AgentValueWhole(value, type);
+                                              }};
+    }
+    const ListChange listChanges[] = {ListChange::None,   ListChange::None,   ListChange::None,   ListChange::Select,
+                                      ListChange::Edit,   ListChange::Delete, ListChange::Append, ListChange::None};
+    allowed[UserProfilesIndex] = ProfileKeyChanges(before[UserProfilesIndex], loaded, loadedCurrent, LoadedProfiles(),
+                                                Settings.CurrentProfile, listChanges[static_cast<int>(change)],
+                                                loadedCurrent);
+    const std::string broken = UnexplainedChanges(before, ReadProgramValues(), allowed);
+    return broken.empty() ? broken : std::string(RuleChangeNames[static_cast<int>(change)]) + ": " + broken;
+}
+
+TEST(RuleFuzz, AnApplyWritesWhatTheChangeImplies) {
+    EXPECT_EQ(RunFuzzStates("rule", FuzzOptionsFromCommandLine({1, 150}), StateLimitSeconds, RunRuleState, [] {
+                  std::string seen = "changes made:";
+                  for (size_t kind = 0; kind < std::size(RuleChangeNames); ++kind)
+                      seen += std::string(" ") + RuleChangeNames[kind] + " x" + std::to_string(RuleChangesSeen[kind]) + ";";
+                  return seen;
+              }),
               0);
     DeleteProgramKeys();
 }
