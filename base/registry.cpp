@@ -180,8 +180,17 @@ MaybeStored ReadStoredValue(HKEY key, const wchar_t* name) {
 
 LONG WriteStoredValue(HKEY key, const wchar_t* name, const MaybeStored& value) {
     if (!value) return DeleteValue(key, name);
-    return RegSetValueExW(key, name, 0, value->type, value->bytes.empty() ? nullptr : value->bytes.data(),
-                          static_cast<DWORD>(value->bytes.size()));
+    const DWORD size = static_cast<DWORD>(value->bytes.size());
+    // Wine stores a text value with one more terminator when a zero unit follows the
+    // bytes given: a text stored without its terminator is written from a copy followed
+    // by a unit that is not zero, so that its bytes come back as they were.
+    const bool text = value->type == REG_SZ || value->type == REG_EXPAND_SZ || value->type == REG_MULTI_SZ;
+    if (text && size > 0) {
+        std::vector<BYTE> bytes(value->bytes);
+        bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF});
+        return RegSetValueExW(key, name, 0, value->type, bytes.data(), size);
+    }
+    return RegSetValueExW(key, name, 0, value->type, size ? value->bytes.data() : nullptr, size);
 }
 
 bool ReadAllValues(HKEY key, std::vector<NamedValue>& values) {

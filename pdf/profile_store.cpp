@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -127,10 +128,32 @@ bool SplitProfileName(const std::wstring& name, int& index, const wchar_t*& rest
     return true;
 }
 
+// Whether `name` is `known` (plain ASCII) but for case, as the registry compares them.
+bool SameName(const wchar_t* name, const wchar_t* known) {
+    for (; *known; ++name, ++known) {
+        wchar_t unit = *name;
+        if (unit >= L'a' && unit <= L'z') unit = static_cast<wchar_t>(unit - L'a' + L'A');
+        wchar_t expected = *known;
+        if (expected >= L'a' && expected <= L'z') expected = static_cast<wchar_t>(expected - L'a' + L'A');
+        if (unit != expected) return false;
+    }
+    return *name == L'\0';
+}
+
 int FieldNumber(const wchar_t* rest) {
     for (size_t field = 0; field < FieldCount; ++field)
-        if (_wcsicmp(rest, ProfileFields[field].valueName) == 0) return static_cast<int>(field);
+        if (SameName(rest, ProfileFields[field].valueName)) return static_cast<int>(field);
     return -1;
+}
+
+// The field names as names compare, made once.
+const std::wstring& FoldedFieldName(size_t number) {
+    static const std::vector<std::wstring> names = [] {
+        std::vector<std::wstring> folded;
+        for (const ProfileField& field : ProfileFields) folded.push_back(Folded(field.valueName));
+        return folded;
+    }();
+    return names[number];
 }
 
 // The values one index holds: its fields, and any other name of that index (a later
@@ -154,9 +177,9 @@ public:
                     at.fields[field] = &value;
                 else
                     at.others.emplace_back(Folded(rest), &value);
-            } else if (_wcsicmp(value.name.c_str(), ProfilesCountValue) == 0) {
+            } else if (SameName(value.name.c_str(), ProfilesCountValue)) {
                 count_ = &value.value;
-            } else if (_wcsicmp(value.name.c_str(), CurrentProfileValue) == 0) {
+            } else if (SameName(value.name.c_str(), CurrentProfileValue)) {
                 current_ = &value.value;
             }
         }
@@ -298,7 +321,7 @@ std::vector<WantedValue> WantedAt(const ProfileList& list, int position, const K
     wanted.reserve(FieldCount + (from ? from->others.size() : 0));
     for (size_t number = 0; number < FieldCount; ++number) {
         const ProfileField& field = ProfileFields[number];
-        WantedValue value{field.valueName, Folded(field.valueName), std::nullopt};
+        WantedValue value{field.valueName, FoldedFieldName(number), std::nullopt};
         if (storedIndex >= 0 && SameField(profile, before, field)) {
             if (from && from->fields[number]) value.value = from->fields[number]->value;
         } else {
@@ -361,33 +384,38 @@ bool Carry(HKEY key, const Changes& changes, NotStored& notStored) {
     return all;
 }
 
-// `values` as the key holds them after `changes`.
+// `values` as the key holds them after `changes`. Only the names as long as a changed
+// one are compared, so that a change of one value costs no pass of case folding over a
+// store of thousands.
 void Follow(std::vector<NamedValue>& values, const Changes& changes) {
-    std::unordered_map<std::wstring, size_t> at;
-    at.reserve(values.size() + changes.size());
-    for (size_t index = 0; index < values.size(); ++index) at.emplace(Folded(values[index].name), index);
-    std::vector<bool> gone(values.size(), false);
-    for (const Change& change : changes) {
-        const std::wstring folded = Folded(change.name);
-        auto found = at.find(folded);
-        if (!change.value) {
-            if (found != at.end()) gone[found->second] = true;
-        } else if (found != at.end()) {
-            values[found->second].value = *change.value;
-            gone[found->second] = false;
-        } else {
-            at.emplace(folded, values.size());
-            values.push_back({change.name, *change.value});
-            gone.push_back(false);
-        }
+    std::unordered_map<std::wstring, size_t> changed;  // folded name: the last change of it
+    std::vector<bool> lengths;
+    for (size_t index = 0; index < changes.size(); ++index) {
+        changed[Folded(changes[index].name)] = index;
+        const size_t length = changes[index].name.size();
+        if (lengths.size() <= length) lengths.resize(length + 1, false);
+        lengths[length] = true;
     }
+    std::vector<bool> done(changes.size(), false);
     size_t kept = 0;
     for (size_t index = 0; index < values.size(); ++index) {
-        if (gone[index]) continue;
+        const size_t length = values[index].name.size();
+        auto found = length < lengths.size() && lengths[length] ? changed.find(Folded(values[index].name))
+                                                                 : changed.end();
+        if (found != changed.end()) {
+            const Change& change = changes[found->second];
+            done[found->second] = true;
+            if (!change.value) continue;
+            values[index].value = *change.value;
+        }
         if (kept != index) values[kept] = std::move(values[index]);
         ++kept;
     }
     values.resize(kept);
+    for (const auto& entry : changed) {
+        const Change& change = changes[entry.second];
+        if (!done[entry.second] && change.value) values.push_back({change.name, *change.value});
+    }
 }
 
 // The current profile as it is saved: an index of the list, 0 when it names none.
@@ -461,11 +489,12 @@ bool LoadPdfProfiles(Failure& failure) {
     return true;
 }
 
-bool PdfProfilesChanged() {
+namespace {
+
+bool ListChanged(const KeyView& view) {
     const ProfileList& list = Settings.Profiles;
     const LoadedProfileKey& loaded = list.Loaded();
     if (SavedCurrent() != loaded.current) return true;
-    const KeyView view(loaded.values);
     const bool onlyTheMadeOne = loaded.count == 0 && list.Count() == 1 && list.StoredIndexAt(0) == MadeWhenEmpty;
     if (onlyTheMadeOne) return !SameProfile(list.At(0), MadeWhenEmptyProfile());
     if (list.Count() != loaded.count) return true;
@@ -476,10 +505,15 @@ bool PdfProfilesChanged() {
     return false;
 }
 
+}  // namespace
+
+bool PdfProfilesChanged() { return ListChanged(KeyView(Settings.Profiles.Loaded().values)); }
+
 bool SavePdfProfiles(NotStored& notStored) {
     ProfileList& list = Settings.Profiles;
     LoadedProfileKey& loaded = list.Loaded();
-    if (!PdfProfilesChanged()) return true;
+    const KeyView before(loaded.values);
+    if (!ListChanged(before)) return true;
     const std::wstring keyShown = FormatWithKeyName(UserProfilesKeyShown);
     if (!loaded.complete) {
         notStored.Add(keyShown, ERROR_READ_FAULT);
@@ -505,10 +539,11 @@ bool SavePdfProfiles(NotStored& notStored) {
     }
     std::vector<NamedValue>& storedValues = asLoaded ? loaded.values : reread;
 
-    const KeyView before(loaded.values);
     Changes newTail, inPlace, removedTail, listValues;
     {
-        const KeyView stored(storedValues);
+        std::optional<KeyView> rereadView;
+        if (!asLoaded) rereadView.emplace(storedValues);
+        const KeyView& stored = asLoaded ? before : *rereadView;
         const int storedProfiles = stored.Profiles(0);
         const int profiles = list.Count();
         for (int position = 0; position < profiles; ++position) {
