@@ -181,11 +181,12 @@ MaybeStored ReadStoredValue(HKEY key, const wchar_t* name) {
 LONG WriteStoredValue(HKEY key, const wchar_t* name, const MaybeStored& value) {
     if (!value) return DeleteValue(key, name);
     const DWORD size = static_cast<DWORD>(value->bytes.size());
-    // Wine stores a text value with one more terminator when a zero unit follows the
-    // bytes given: a text stored without its terminator is written from a copy followed
-    // by a unit that is not zero, so that its bytes come back as they were.
+    // The system adds a terminator to a text value whose last unit is not zero when a
+    // zero unit follows the bytes given: such a text is written from a copy followed by a
+    // unit that is not zero, so that its bytes come back as they were.
     const bool text = value->type == REG_SZ || value->type == REG_EXPAND_SZ || value->type == REG_MULTI_SZ;
-    if (text && size > 0) {
+    const bool unterminated = size >= 2 && (value->bytes[size / 2 * 2 - 1] || value->bytes[size / 2 * 2 - 2]);
+    if (text && unterminated) {
         std::vector<BYTE> bytes(value->bytes);
         bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF});
         return RegSetValueExW(key, name, 0, value->type, bytes.data(), size);

@@ -307,9 +307,11 @@ using Changes = std::vector<Change>;
 // was stored at the profile's loaded index, byte for byte (absent if it was absent),
 // each changed field as the store writes it, and every other value of the loaded index.
 struct WantedValue {
-    std::wstring rest;    // after "[<index>] "
-    std::wstring folded;  // the same, as names compare
-    MaybeStored value;
+    const wchar_t* rest;          // after "[<index>] "
+    const std::wstring* folded;   // the same, as names compare
+    const StoredValue* kept;      // the loaded value it keeps, or
+    MaybeStored made;             // the value it is given (none: absent)
+    const StoredValue* value() const { return kept ? kept : made ? &*made : nullptr; }
 };
 
 std::vector<WantedValue> WantedAt(const ProfileList& list, int position, const KeyView& loaded) {
@@ -321,11 +323,11 @@ std::vector<WantedValue> WantedAt(const ProfileList& list, int position, const K
     wanted.reserve(FieldCount + (from ? from->others.size() : 0));
     for (size_t number = 0; number < FieldCount; ++number) {
         const ProfileField& field = ProfileFields[number];
-        WantedValue value{field.valueName, FoldedFieldName(number), std::nullopt};
+        WantedValue value{field.valueName, &FoldedFieldName(number), nullptr, std::nullopt};
         if (storedIndex >= 0 && SameField(profile, before, field)) {
-            if (from && from->fields[number]) value.value = from->fields[number]->value;
+            if (from && from->fields[number]) value.kept = &from->fields[number]->value;
         } else {
-            value.value = EncodedField(profile, field);
+            value.made = EncodedField(profile, field);
         }
         wanted.push_back(std::move(value));
     }
@@ -334,34 +336,36 @@ std::vector<WantedValue> WantedAt(const ProfileList& list, int position, const K
             int index = 0;
             const wchar_t* rest = nullptr;
             SplitProfileName(other.second->name, index, rest);
-            wanted.push_back({rest, other.first, other.second->value});
+            wanted.push_back({rest, &other.first, &other.second->value, std::nullopt});
         }
     }
     return wanted;
 }
 
 // The writes and deletions that make `index` of the stored key hold `wanted`.
-void ChangesAt(int index, const std::vector<WantedValue>& wanted, const IndexValues* stored, Changes& changes) {
+void ChangesAt(int index, std::vector<WantedValue>&& wanted, const IndexValues* stored, Changes& changes) {
     auto storedValue = [stored](size_t number, const WantedValue& value) -> const NamedValue* {
         if (!stored) return nullptr;
         if (number < FieldCount) return stored->fields[number];
         for (const auto& other : stored->others)
-            if (other.first == value.folded) return other.second;
+            if (other.first == *value.folded) return other.second;
         return nullptr;
     };
     for (size_t number = 0; number < wanted.size(); ++number) {
-        const WantedValue& value = wanted[number];
+        WantedValue& value = wanted[number];
         const NamedValue* now = storedValue(number, value);
-        if (!value.value) {
+        const StoredValue* want = value.value();
+        if (!want) {
             if (now) changes.push_back({now->name, std::nullopt});
-        } else if (!now || now->value != *value.value) {
-            changes.push_back({ProfileValueName(index, value.rest.c_str()), value.value});
+        } else if (!now || now->value != *want) {
+            changes.push_back({ProfileValueName(index, value.rest), value.kept ? MaybeStored(*value.kept)
+                                                                               : std::move(value.made)});
         }
     }
     if (!stored) return;
     for (const auto& other : stored->others) {
         const bool kept = std::any_of(wanted.begin() + FieldCount, wanted.end(),
-                                      [&](const WantedValue& value) { return value.folded == other.first; });
+                                      [&](const WantedValue& value) { return *value.folded == other.first; });
         if (!kept) changes.push_back({other.second->name, std::nullopt});
     }
 }
@@ -387,7 +391,13 @@ bool Carry(HKEY key, const Changes& changes, NotStored& notStored) {
 // `values` as the key holds them after `changes`. Only the names as long as a changed
 // one are compared, so that a change of one value costs no pass of case folding over a
 // store of thousands.
-void Follow(std::vector<NamedValue>& values, const Changes& changes) {
+void Follow(std::vector<NamedValue>& values, Changes&& changes) {
+    if (values.empty()) {
+        // Into an empty key: every change is a new value (each name is changed once).
+        for (Change& change : changes)
+            if (change.value) values.push_back({std::move(change.name), std::move(*change.value)});
+        return;
+    }
     std::unordered_map<std::wstring, size_t> changed;  // folded name: the last change of it
     std::vector<bool> lengths;
     for (size_t index = 0; index < changes.size(); ++index) {
@@ -403,18 +413,18 @@ void Follow(std::vector<NamedValue>& values, const Changes& changes) {
         auto found = length < lengths.size() && lengths[length] ? changed.find(Folded(values[index].name))
                                                                  : changed.end();
         if (found != changed.end()) {
-            const Change& change = changes[found->second];
+            Change& change = changes[found->second];
             done[found->second] = true;
             if (!change.value) continue;
-            values[index].value = *change.value;
+            values[index].value = std::move(*changes[found->second].value);
         }
         if (kept != index) values[kept] = std::move(values[index]);
         ++kept;
     }
     values.resize(kept);
     for (const auto& entry : changed) {
-        const Change& change = changes[entry.second];
-        if (!done[entry.second] && change.value) values.push_back({change.name, *change.value});
+        Change& change = changes[entry.second];
+        if (!done[entry.second] && change.value) values.push_back({std::move(change.name), std::move(*change.value)});
     }
 }
 
@@ -575,7 +585,7 @@ bool SavePdfProfiles(NotStored& notStored) {
     if (!asLoaded) loaded.values = std::move(reread);
     for (Changes* changes : {&inPlace, &listValues, &removedTail})
         newTail.insert(newTail.end(), std::make_move_iterator(changes->begin()), std::make_move_iterator(changes->end()));
-    Follow(loaded.values, newTail);
+    Follow(loaded.values, std::move(newTail));
     loaded.fromUserKey = true;
     loaded.haveStamp = ReadKeyStamp(key.get(), loaded.stamp);
     loaded.count = list.Count();
