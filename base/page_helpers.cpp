@@ -40,11 +40,9 @@ void RecordLastViewedPage(HWND page, int& lastViewedPage) {
         static_cast<int>(SendMessageW(GetParent(page), PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
 }
 
-void MarkPageChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
-
 void MarkPageChanged(HWND page, bool& changedFlag) {
     changedFlag = true;
-    MarkPageChanged(page);
+    SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
 }
 
 INT_PTR AcceptApply(HWND page) {

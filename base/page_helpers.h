@@ -31,8 +31,6 @@ void ChangeTemplateStyle(void* dialogTemplate, DWORD remove, DWORD add);
 void RecordLastViewedPage(HWND page, int& lastViewedPage);
 // Remember the change and let the sheet enable Apply.
 void MarkPageChanged(HWND page, bool& changedFlag);
-// For a page that keeps no changed flag: only let the sheet enable Apply.
-void MarkPageChanged(HWND page);
 // Accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
 

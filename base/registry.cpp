@@ -106,11 +106,6 @@ TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
     return TextFromBytes(stored.data(), got, text, units);
 }
 
-bool CountValues(HKEY key, DWORD& count) {
-    return key && RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
-                                   nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
 bool ReadValueNames(HKEY key, std::vector<std::wstring>& names) {
     names.clear();
     if (!key) return false;

@@ -18,7 +18,9 @@ struct RegRecord {
     const wchar_t* value_name;  // not owned
     DWORD type;               // REG_SZ or REG_DWORD; anything else is unsupported
     DWORD dword_value;        // REG_DWORD rows; a failed read leaves it as it was
-    wchar_t* string_value;    // REG_SZ rows; owned by the row, malloc'ed, null = no string
+    // REG_SZ rows, null = no string. After a read it is malloc'ed and the row's (released by
+    // reg_free_records); a table that is only written may point to strings its caller owns.
+    wchar_t* string_value;
 };
 
 // Reads every row. REG_SZ rows get a string of their own (release with
