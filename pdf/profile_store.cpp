@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <iterator>
@@ -279,7 +280,13 @@ MaybeStored EncodedField(const PdfProfile& profile, const ProfileField& field) {
         case FieldKind::Text: {
             // Bounded by the field, so an unterminated field is stored as it would load.
             const wchar_t* text = TextOf(profile, field);
-            return TextStored(std::wstring(text, wcsnlen(text, field.units - 1)).c_str());
+            const BYTE* bytes = reinterpret_cast<const BYTE*>(text);
+            const size_t length = wcsnlen(text, field.units - 1) * sizeof(wchar_t);
+            StoredValue stored;
+            stored.type = REG_SZ;
+            stored.bytes.resize(length + sizeof(wchar_t), 0);
+            std::memcpy(stored.bytes.data(), bytes, length);
+            return stored;
         }
         case FieldKind::Number:
             return DwordStored(static_cast<DWORD>(NumberOf(profile, field)));
@@ -446,10 +453,11 @@ void ShowStoredProfiles(const KeyView& view, LoadedProfileKey& loaded) {
 }  // namespace
 
 std::wstring ProfileValueName(int index, const wchar_t* fieldName) {
-    std::wstring name = L"[";
-    name += std::to_wstring(index);
-    name += L"] ";
-    name += fieldName;
+    wchar_t number[16];
+    const int digits = swprintf(number, 16, L"[%d] ", index);
+    std::wstring name;
+    name.reserve(static_cast<size_t>(digits) + wcslen(fieldName));
+    name.append(number, static_cast<size_t>(digits)).append(fieldName);
     return name;
 }
 
