@@ -106,20 +106,6 @@ TextRead ReadText(HKEY key, const wchar_t* name, wchar_t* text, size_t units) {
     return TextFromBytes(stored.data(), got, text, units);
 }
 
-bool ReadValueNames(HKEY key, std::vector<std::wstring>& names) {
-    names.clear();
-    if (!key) return false;
-    // Value names are at most 16,383 units long.
-    std::vector<wchar_t> name(16384);
-    for (DWORD index = 0;; ++index) {
-        DWORD units = static_cast<DWORD>(name.size());
-        LONG status = RegEnumValueW(key, index, name.data(), &units, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS) return true;
-        if (status != ERROR_SUCCESS) return false;
-        names.emplace_back(name.data(), units);
-    }
-}
-
 LONG WriteDwordValue(HKEY key, const wchar_t* name, DWORD value) {
     return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }

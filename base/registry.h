@@ -77,8 +77,6 @@ bool ReadTextValue(HKEY key, const wchar_t* name, wchar_t (&text)[N]) {
     return ReadTextValue(key, name, text, N);
 }
 
-// The names of every value of a key, in the registry's order; false when the walk failed.
-bool ReadValueNames(HKEY key, std::vector<std::wstring>& names);
 
 LONG WriteDwordValue(HKEY key, const wchar_t* name, DWORD value);
 // Writes REG_SZ with the length of the text plus its terminator.

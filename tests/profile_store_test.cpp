@@ -442,10 +442,12 @@ TEST_F(ProfileStoreTest, EmptiedPasswordDeletesItsValueButKeepsItsFlag) {
 // Names of the user key's values at an index of `indexes`, or not of the store's own.
 std::vector<std::wstring> UserValueNamesAt(std::initializer_list<int> indexes) {
     UniqueRegKey key;
-    std::vector<std::wstring> names, found;
+    std::vector<NamedValue> values;
+    std::vector<std::wstring> found;
     EXPECT_EQ(ERROR_SUCCESS, OpenKeyForRead(HKEY_CURRENT_USER, UserProfilesPath, key));
-    EXPECT_TRUE(ReadValueNames(key.get(), names));
-    for (const std::wstring& name : names) {
+    EXPECT_TRUE(ReadAllValues(key.get(), values));
+    for (const NamedValue& value : values) {
+        const std::wstring& name = value.name;
         for (int index : indexes) {
             if (name.rfind(L"[" + std::to_wstring(index) + L"]", 0) == 0) found.push_back(name);
         }
