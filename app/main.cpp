@@ -4,6 +4,7 @@
 
 #include "app/sheet.h"
 #include "app/switches.h"
+#include "app/transfer_command.h"
 #include "base/globals.h"
 #include "base/late_binding.h"
 #include "res/resource.h"
@@ -11,6 +12,13 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandTail, int) {
     RestrictDllSearchToSystemDirectory();
     AppInstance = instance;
+
+    // "/export" and "/import" run without a sheet; their exit code tells the script.
+    TransferCommand transfer;
+    if (ParseTransferCommand(commandTail, transfer)) {
+        InitProcessGlobals(instance);
+        return RunTransferCommand(transfer);
+    }
 
     // Another run, or a host's sheet shown by properties.dll, is open: end without a word.
     if (!TakeSheetGuard(PropertiesMutex)) return 0;

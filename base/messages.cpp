@@ -52,6 +52,10 @@ int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags) {
     return MessageBoxW(owner, expanded.c_str(), SheetCaption, flags);
 }
 
+int ShowMessageText(const std::wstring& text, HWND owner, UINT flags) {
+    return MessageBoxW(owner, text.c_str(), SheetCaption, flags);
+}
+
 int ShowPrinterMessage(UINT textId, HWND owner, UINT flags) {
     return ShowPrinterMessage(LoadText(textId).c_str(), owner, flags);
 }

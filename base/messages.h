@@ -27,6 +27,9 @@ int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags);
 // The same for string `textId` of the string table.
 int ShowPrinterMessage(UINT textId, HWND owner, UINT flags);
 
+// Shows `text` as it is (a text that quotes a file or a name, which must not be expanded).
+int ShowMessageText(const std::wstring& text, HWND owner, UINT flags);
+
 // A failure that a function below the pages reports instead of showing it: which text
 // the user is to read (a string of the resource table; a "%s" in it names the registry
 // key) and the Win32 error code taken when it happened. The page that called shows it.

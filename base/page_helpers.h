@@ -34,6 +34,10 @@ void MarkPageChanged(HWND page, bool& changedFlag);
 // Accept PSN_APPLY and tell the sheet the page is clean again.
 INT_PTR AcceptApply(HWND page);
 
+// Sent with PSM_QUERYSIBLINGS by the page that imported settings: every other page that
+// shows one of the imported values shows it now (where it is kept is the settings layer's).
+inline constexpr WPARAM SiblingsShowImported = 0x4950;  // "IP"
+
 // A page's write function: stores the page's values once, tells the user what it could
 // not store, and returns false then.
 using PageWrite = bool (*)(HWND page);

@@ -213,3 +213,16 @@ bool ReadKeyStamp(HKEY key, KeyStamp& stamp) {
     return key && RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &stamp.values, nullptr,
                                    nullptr, nullptr, &stamp.written) == ERROR_SUCCESS;
 }
+
+std::wstring FoldedValueName(const std::wstring& name) {
+    std::wstring folded = name;
+    bool ascii = true;
+    for (wchar_t& unit : folded) {
+        if (unit >= L'a' && unit <= L'z') unit = static_cast<wchar_t>(unit - L'a' + L'A');
+        ascii = ascii && unit < 0x80;
+    }
+    if (!ascii && !folded.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.c_str(), static_cast<int>(name.size()), &folded[0],
+                     static_cast<int>(folded.size()));
+    return folded;
+}

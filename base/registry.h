@@ -106,6 +106,10 @@ MaybeStored ReadStoredValue(HKEY key, const wchar_t* name);
 // Writes `value` exactly, or deletes the value when it is empty (an absent value is no error).
 LONG WriteStoredValue(HKEY key, const wchar_t* name, const MaybeStored& value);
 
+// A value name as names compare in the registry, without case: the same string for
+// every spelling of one name.
+std::wstring FoldedValueName(const std::wstring& name);
+
 // One value of a key, named as the registry lists it.
 struct NamedValue {
     std::wstring name;

@@ -1,5 +1,6 @@
 #include "base/texts.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -45,4 +46,10 @@ std::wstring FormatText(UINT id, ...) {
     std::wstring text = FormatArguments(format.c_str(), arguments);
     va_end(arguments);
     return text;
+}
+
+std::wstring LoadFileFilter(UINT id) {
+    std::wstring filter = LoadText(id);
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    return filter;
 }

@@ -16,3 +16,7 @@ std::wstring FormatString(const wchar_t* format, ...);
 
 // String `id` used as FormatString's format.
 std::wstring FormatText(UINT id, ...);
+
+// A file dialog's filter, string `id`: pairs of a name and its patterns, each ended by
+// "|", which stands for the zeros a string of the table cannot hold.
+std::wstring LoadFileFilter(UINT id);

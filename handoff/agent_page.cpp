@@ -101,35 +101,46 @@ void EnablePreprocessor(HWND page) {
 // True while the page fills its own boxes: the EN_CHANGE that brings is no user's edit.
 bool FillingAgentPage = false;
 
+// Shows `rows` of what the page stands for in their controls, and takes what the
+// controls then hold as what they showed.
+void ShowAgentRows(HWND page, const AgentRows& rows) {
+    const AgentShown& shown = AgentLoaded.shown;
+    FillingAgentPage = true;
+    if (rows[AgentApplication]) SetDlgItemTextW(page, IDC_AGENT_APPLICATION, shown[AgentApplication].text.c_str());
+    if (rows[AgentDirectory]) SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, shown[AgentDirectory].text.c_str());
+
+    HWND modes = GetDlgItem(page, IDC_AGENT_MODE);
+    const DWORD mode = shown[AgentMode].number;
+    // A mode the list does not know leaves it without a selection (and is kept).
+    if (rows[AgentMode])
+        SendMessageW(modes, CB_SETCURSEL,
+                     mode < TransferModeCount ? static_cast<WPARAM>(mode) : static_cast<WPARAM>(-1), 0);
+    if (rows[AgentMessageId] || rows[AgentTitle]) ShowMessageTarget(page);
+    EnableMessageTarget(page, SendMessageW(modes, CB_GETCURSEL, 0, 0) == static_cast<LRESULT>(SendMessageMode));
+
+    if (rows[AgentPreprocessing])
+        CheckDlgButton(page, IDC_AGENT_PREPROCESSING, shown[AgentPreprocessing].number ? BST_CHECKED : BST_UNCHECKED);
+    EnablePreprocessor(page);
+    if (rows[AgentPreprocessor]) SetDlgItemTextW(page, IDC_AGENT_PREPROCESSOR, shown[AgentPreprocessor].text.c_str());
+    FillingAgentPage = false;
+
+    AgentShown controls = shown;
+    NotStored untaken;  // a text not taken now only makes its box count as changed
+    ReadControls(page, controls, untaken);
+    for (size_t row = 0; row < AgentRowCount; ++row)
+        if (rows[row]) AgentControlsAtLoad[row] = controls[row];
+}
+
 void InitAgentPage(HWND page) {
     // Each sheet starts clean: a change an earlier sheet of this process left is not its own.
     AgentPageChanged = false;
     AgentLoaded = LoadAgentValues();
     ShowFailure(AgentLoaded.machineFailure, nullptr);
-    const AgentShown& shown = AgentLoaded.shown;
-
-    FillingAgentPage = true;
-    SetDlgItemTextW(page, IDC_AGENT_APPLICATION, shown[AgentApplication].text.c_str());
-    SetDlgItemTextW(page, IDC_AGENT_DIRECTORY, shown[AgentDirectory].text.c_str());
-
-    HWND modes = GetDlgItem(page, IDC_AGENT_MODE);
-    AddTextItems(modes, IDS_TRANSFER_MODES, TransferModeCount);
-    const DWORD mode = shown[AgentMode].number;
-    // A mode the list does not know leaves it without a selection (and is kept).
-    SendMessageW(modes, CB_SETCURSEL, mode < TransferModeCount ? static_cast<WPARAM>(mode) : static_cast<WPARAM>(-1),
-                 0);
-
-    ShowMessageTarget(page);
-    EnableMessageTarget(page, mode == SendMessageMode);
-
-    CheckDlgButton(page, IDC_AGENT_PREPROCESSING, shown[AgentPreprocessing].number ? BST_CHECKED : BST_UNCHECKED);
-    EnablePreprocessor(page);
-    SetDlgItemTextW(page, IDC_AGENT_PREPROCESSOR, shown[AgentPreprocessor].text.c_str());
-    FillingAgentPage = false;
-
-    AgentControlsAtLoad = shown;
-    NotStored untaken;  // a text not taken now only makes its box count as changed
-    ReadControls(page, AgentControlsAtLoad, untaken);
+    OverlayImported(AgentLoaded, Settings.Imported);
+    AddTextItems(GetDlgItem(page, IDC_AGENT_MODE), IDS_TRANSFER_MODES, TransferModeCount);
+    AgentRows all;
+    all.fill(true);
+    ShowAgentRows(page, all);
 
     // For screen readers: the "..." buttons say what they choose; the preprocessor's box
     // follows a check box, which the system does not take for its label.
@@ -202,7 +213,11 @@ bool ApplyAgentPage(HWND page) {
         AgentShown now = AgentControlsAtLoad;
         ReadControls(page, now, notStored);
         const AgentShown edited = AgentEdited(AgentLoaded, AgentControlsAtLoad, now);
+        const AgentRows written = AgentRowsToWrite(AgentLoaded, edited);
         if (SaveAgentChange(AgentLoaded, edited, notStored)) {
+            // The user's own values stand over what an import brought for them.
+            for (size_t row = 0; row < AgentRowCount; ++row)
+                if (written[row]) Settings.Imported.Forget(AgentValueName(row));
             // From now on the page stands for what was stored: choosing "send message"
             // again shows the applied target.
             AgentLoaded = AgentLoadAfterSave(AgentLoaded, edited);
@@ -249,10 +264,8 @@ OPENFILENAMEW ProgramFileRequest(HWND owner, wchar_t* buffer, DWORD capacity) {
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
-    // The string table cannot hold the filter's zeros: "|" stands for them there. The
-    // string's own terminator ends the list.
-    ProgramFileFilter = LoadText(IDS_PROGRAM_FILE_FILTER);
-    std::replace(ProgramFileFilter.begin(), ProgramFileFilter.end(), L'|', L'\0');
+    // The string's own terminator ends the list.
+    ProgramFileFilter = LoadFileFilter(IDS_PROGRAM_FILE_FILTER);
     request.lpstrFilter = ProgramFileFilter.c_str();
     request.lpstrFile = buffer;
     request.nMaxFile = capacity;
@@ -308,6 +321,9 @@ INT_PTR CALLBACK AgentPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             case WM_NOTIFY:
                 return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage,
                                     AgentPageChanged, ApplyAgentPage);
+            case PSM_QUERYSIBLINGS:
+                if (wParam == SiblingsShowImported) ShowAgentRows(page, OverlayImported(AgentLoaded, Settings.Imported));
+                return FALSE;
         }
     } catch (const std::bad_alloc&) {
         // A page that could not be filled offers nothing to edit, so nothing to apply.

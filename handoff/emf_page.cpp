@@ -32,7 +32,10 @@ bool ApplyEmfPage(HWND) {
     NotStored notStored;
     const LONG status = WriteDwordValue(key.get(), ValueName::EmfEnabled, Settings.EmfEnabled);
     notStored.Add(ValueName::EmfEnabled, status);
-    if (status == ERROR_SUCCESS) EmfShown = Settings.EmfEnabled;
+    if (status == ERROR_SUCCESS) {
+        EmfShown = Settings.EmfEnabled;
+        Settings.Imported.Forget(ValueName::EmfEnabled);  // the user's own stands over an import's
+    }
     return ShowNotStored(notStored, nullptr);
 }
 
@@ -52,6 +55,16 @@ INT_PTR CALLBACK EmfPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
             return FALSE;
         case WM_NOTIFY:
             return OnPageNotify(page, *reinterpret_cast<NMHDR*>(lParam), Settings.LastViewedPage, EmfPageChanged, ApplyEmfPage);
+        case PSM_QUERYSIBLINGS: {
+            // An import's value is shown as what is stored: the import writes it.
+            DWORD imported = 0;
+            const StoredValue* value = Settings.Imported.Find(ValueName::EmfEnabled);
+            if (wParam == SiblingsShowImported && value && ImportedNumber(*value, imported)) {
+                EmfShown = Settings.EmfEnabled = imported;
+                CheckDlgButton(page, IDC_EMF_SAVE, imported);
+            }
+            return FALSE;
+        }
     }
     return FALSE;
 }

@@ -1,6 +1,7 @@
 // The PDF page: "Save to PDF", two options for every profile, and the list of PDF
-// profiles with New, Edit and Delete. Everything is kept in memory until the sheet
-// applies; then the four "PDF: " values and the whole profile list are written.
+// profiles with New, Edit, Delete and Copy, and Export and Import of profiles and
+// settings. Everything is kept in memory until the sheet applies; then the options the
+// user changed, the difference of the profile list and what an import brought are written.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -10,9 +11,12 @@
 #include "base/messages.h"
 #include "base/page_helpers.h"
 #include "base/registry.h"
+#include "base/texts.h"
 #include "pdf/pdf_page.h"
 #include "pdf/profile_sheet.h"
 #include "pdf/profile_store.h"
+#include "pdf/profile_transfer.h"
+#include "pdf/transfer_dialogs.h"
 #include "res/resource.h"
 #include "settings/machine_values.h"
 #include "settings/settings.h"
@@ -38,8 +42,8 @@ enum class ProfileAction { New, Edit };
 
 // The controls that "Save to PDF" governs; Edit and Delete also need a profile.
 const int PdfOptionControls[] = {IDC_PDF_SEPARATE, IDC_PDF_NO_EMBED_FONTS, IDC_PDF_PROFILES_GROUP,
-                                 IDC_PDF_PROFILE_LIST, IDC_PDF_NEW};
-const int ProfileControls[] = {IDC_PDF_EDIT, IDC_PDF_DELETE};
+                                 IDC_PDF_PROFILE_LIST, IDC_PDF_NEW, IDC_PDF_IMPORT};
+const int ProfileControls[] = {IDC_PDF_EDIT, IDC_PDF_DELETE, IDC_PDF_COPY, IDC_PDF_EXPORT};
 
 LRESULT SendToList(HWND page, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendDlgItemMessageW(page, IDC_PDF_PROFILE_LIST, message, wParam, lParam);
@@ -85,8 +89,7 @@ bool MergeNewProfile(HWND page) {
     return true;
 }
 
-void MergeEditedProfile(HWND page) {
-    Settings.Profiles.At(Settings.CurrentProfile) = EditedProfile;
+void RefillProfileList(HWND page) {
     HWND list = GetDlgItem(page, IDC_PDF_PROFILE_LIST);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -94,6 +97,11 @@ void MergeEditedProfile(HWND page) {
     SelectCurrentProfile(page);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+void MergeEditedProfile(HWND page) {
+    Settings.Profiles.At(Settings.CurrentProfile) = EditedProfile;
+    RefillProfileList(page);
 }
 
 // New and Edit: the sheet works on a copy that only OK merges into the list.
@@ -131,6 +139,114 @@ void DeleteSelectedProfile(HWND page) {
     MarkPageChanged(page, PdfPageChanged);
 }
 
+// The copy comes at the end, selected and current, as a new profile does.
+void CopySelectedProfile(HWND page) {
+    const LRESULT selected = SendToList(page, LB_GETCURSEL);
+    if (selected == LB_ERR) return;
+    if (!CopyProfile(static_cast<int>(selected))) {
+        ShowFailure({IDS_ADD_PROFILE_FAILED, ERROR_NOT_ENOUGH_MEMORY}, nullptr);
+        return;
+    }
+    Settings.CurrentProfile = Settings.Profiles.Count() - 1;
+    SendToList(page, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Settings.Profiles.At(Settings.CurrentProfile).name));
+    SelectCurrentProfile(page);
+    UpdatePdfControls(page);
+    MarkPageChanged(page, PdfPageChanged);
+}
+
+// Writes the chosen profiles (and settings) to a file; the list and the registry stay
+// as they are.
+void ExportProfiles(HWND page) {
+    HWND owner = GetAncestor(page, GA_ROOT);
+    const LRESULT selected = SendToList(page, LB_GETCURSEL);
+    ExportDialogChoice asked;
+    if (!AskExportChoice(owner, selected != LB_ERR, asked)) return;
+    std::wstring path;
+    if (!ChooseSettingsFile(owner, true, path)) return;
+    ExportChoice choice;
+    if (asked.allProfiles) {
+        for (int position = 0; position < Settings.Profiles.Count(); ++position) choice.positions.push_back(position);
+    } else {
+        choice.positions.push_back(static_cast<int>(selected));
+    }
+    choice.passwords = asked.passwords;
+    choice.plainValues = asked.plainValues;
+    SettingsFile file;
+    std::wstring badName;
+    if (!BuildExport(choice, file, badName)) {
+        ShowMessageText(FormatText(IDS_EXPORT_NAME_UNWRITABLE, badName.c_str()), owner, MB_OK | MB_ICONERROR);
+        return;
+    }
+    const DWORD status = WriteFileBytes(path, WriteSettingsFile(file));
+    if (status != ERROR_SUCCESS) ShowErrorBox(FormatText(IDS_FILE_WRITE_FAILED, path.c_str()).c_str(), status, owner);
+}
+
+// The page's own options as an import left them: shown as stored, since the import
+// writes them.
+void ShowImportedOptions(HWND page) {
+    for (PdfOptions& option : PdfOptionValues) {
+        DWORD imported = 0;
+        const StoredValue* value = Settings.Imported.Find(option.valueName);
+        if (value && ImportedNumber(*value, imported)) option.shown = imported;
+    }
+    CheckDlgButton(page, IDC_PDF_SAVE, Settings.PdfEnabled);
+    CheckDlgButton(page, IDC_PDF_SEPARATE, Settings.PdfSeparate);
+    CheckDlgButton(page, IDC_PDF_NO_EMBED_FONTS, Settings.PdfDoNotEmbedFonts);
+    UpdatePdfControls(page);
+}
+
+// Merges a settings file into the list, as the user answers for each name the list has;
+// nothing is stored before the sheet applies.
+void ImportProfiles(HWND page) {
+    HWND owner = GetAncestor(page, GA_ROOT);
+    std::wstring path;
+    if (!ChooseSettingsFile(owner, false, path)) return;
+    SettingsFile file;
+    DWORD error = ERROR_SUCCESS;
+    FileRefusal refusal;
+    switch (ReadImportFile(path, file, error, refusal)) {
+        case ImportRead::Read:
+            break;
+        case ImportRead::CannotRead:
+            ShowErrorBox(FormatText(IDS_FILE_READ_FAILED, path.c_str()).c_str(), error, owner);
+            return;
+        case ImportRead::Refused:
+            ShowMessageText(FormatText(IDS_FILE_REFUSED, path.c_str(), RefusalText(refusal).c_str()), owner,
+                            MB_OK | MB_ICONERROR);
+            return;
+    }
+    bool takePlainValues = false;
+    if (file.hasPlainValues && !file.plainValues.empty()) {
+        const int answer = ShowPrinterMessage(IDS_IMPORT_PLAIN_VALUES_PROMPT, owner, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL) return;
+        takePlainValues = answer == IDYES;
+    }
+    MergeCounts counts;
+    const MergeResult merged = MergeFileProfiles(
+        file,
+        [owner](const std::wstring& name, const std::wstring& copyName, ConflictAnswer& answer) {
+            return AskConflictAnswer(owner, name, copyName, answer);
+        },
+        counts);
+    if (merged == MergeResult::Cancelled) return;
+    if (merged == MergeResult::TooMany) {
+        ShowMessageText(LoadText(IDS_IMPORT_TOO_MANY), owner, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (merged == MergeResult::NoMemory) {
+        ShowFailure({IDS_ADD_PROFILE_FAILED, ERROR_NOT_ENOUGH_MEMORY}, owner);
+        return;
+    }
+    if (counts.added || counts.replaced) RefillProfileList(page);
+    if (takePlainValues) {
+        TakePlainValues(file);
+        ShowImportedOptions(page);
+        PropSheet_QuerySiblings(GetParent(page), SiblingsShowImported, 0);
+    }
+    UpdatePdfControls(page);
+    if (counts.added || counts.replaced || takePlainValues) MarkPageChanged(page, PdfPageChanged);
+}
+
 void OnProfileSelected(HWND page) {
     LRESULT selected = SendToList(page, LB_GETCURSEL);
     if (selected == LB_ERR || selected == Settings.CurrentProfile) return;
@@ -161,6 +277,15 @@ void OnPdfClick(HWND page, int controlId) {
             break;
         case IDC_PDF_DELETE:
             DeleteSelectedProfile(page);
+            break;
+        case IDC_PDF_COPY:
+            CopySelectedProfile(page);
+            break;
+        case IDC_PDF_EXPORT:
+            ExportProfiles(page);
+            break;
+        case IDC_PDF_IMPORT:
+            ImportProfiles(page);
             break;
     }
 }
@@ -199,12 +324,18 @@ bool ApplyPdfPage(HWND) {
             for (PdfOptions* option : changed) {
                 const LONG status = WriteDwordValue(key.get(), option->valueName, Settings.*option->field);
                 notStored.Add(option->valueName, status);
-                if (status == ERROR_SUCCESS) option->shown = Settings.*option->field;
+                if (status == ERROR_SUCCESS) {
+                    option->shown = Settings.*option->field;
+                    Settings.Imported.Forget(option->valueName);  // the user's own stands over an import's
+                }
             }
         }
     }
     // The profiles live under a key of their own: saved even when the user key failed.
     SavePdfProfiles(notStored);
+    // Last: the pages before this one have stored the values the user changed after the
+    // import, and dropped the import's.
+    Settings.Imported.Store(notStored);
     return ShowNotStored(notStored, nullptr);
 }
 

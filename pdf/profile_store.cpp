@@ -98,20 +98,6 @@ int NumberOf(const PdfProfile& profile, const ProfileField& field) {
     return *reinterpret_cast<const int*>(reinterpret_cast<const unsigned char*>(&profile) + field.offset);
 }
 
-// Value names compare as the registry compares them: without case.
-std::wstring Folded(const std::wstring& name) {
-    std::wstring folded = name;
-    bool ascii = true;
-    for (wchar_t& unit : folded) {
-        if (unit >= L'a' && unit <= L'z') unit = static_cast<wchar_t>(unit - L'a' + L'A');
-        ascii = ascii && unit < 0x80;
-    }
-    if (!ascii && !folded.empty())
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.c_str(), static_cast<int>(name.size()), &folded[0],
-                     static_cast<int>(folded.size()));
-    return folded;
-}
-
 // Splits a per-profile name "[<index>] <rest>", the index in plain decimal as the store
 // writes it (a name such as "[03] Title" is no profile's: no reader asks for it).
 bool SplitProfileName(const std::wstring& name, int& index, const wchar_t*& rest) {
@@ -151,7 +137,7 @@ int FieldNumber(const wchar_t* rest) {
 const std::wstring& FoldedFieldName(size_t number) {
     static const std::vector<std::wstring> names = [] {
         std::vector<std::wstring> folded;
-        for (const ProfileField& field : ProfileFields) folded.push_back(Folded(field.valueName));
+        for (const ProfileField& field : ProfileFields) folded.push_back(FoldedValueName(field.valueName));
         return folded;
     }();
     return names[number];
@@ -159,10 +145,30 @@ const std::wstring& FoldedFieldName(size_t number) {
 
 // The values one index holds: its fields, and any other name of that index (a later
 // version's, or another tool's), which travel with the profile.
+struct OtherValue {
+    std::wstring folded;      // the name after "[<index>] ", as names compare
+    const wchar_t* rest;      // the same as written
+    const NamedValue* value;  // the stored value, by its whole name
+};
 struct IndexValues {
     const NamedValue* fields[FieldCount] = {};
-    std::vector<std::pair<std::wstring, const NamedValue*>> others;  // folded rest, the value
+    std::vector<OtherValue> others;
+
+    void Add(const NamedValue& value, const wchar_t* rest) {
+        const int field = FieldNumber(rest);
+        if (field >= 0)
+            fields[field] = &value;
+        else
+            others.push_back({FoldedValueName(rest), rest, &value});
+    }
 };
+
+// The values of one profile named without their index, as a file or a copy holds them.
+IndexValues ValuesOfOne(const std::vector<NamedValue>& values) {
+    IndexValues one;
+    for (const NamedValue& value : values) one.Add(value, value.name.c_str());
+    return one;
+}
 
 // A profile key's values, by what they mean to the store.
 class KeyView {
@@ -172,12 +178,7 @@ public:
             int index = 0;
             const wchar_t* rest = nullptr;
             if (SplitProfileName(value.name, index, rest)) {
-                IndexValues& at = byIndex_[index];
-                const int field = FieldNumber(rest);
-                if (field >= 0)
-                    at.fields[field] = &value;
-                else
-                    at.others.emplace_back(Folded(rest), &value);
+                byIndex_[index].Add(value, rest);
             } else if (SameName(value.name.c_str(), ProfilesCountValue)) {
                 count_ = &value.value;
             } else if (SameName(value.name.c_str(), CurrentProfileValue)) {
@@ -321,31 +322,43 @@ struct WantedValue {
     const StoredValue* value() const { return kept ? kept : made ? &*made : nullptr; }
 };
 
-std::vector<WantedValue> WantedAt(const ProfileList& list, int position, const KeyView& loaded) {
+// The values a listed profile comes from: those of its stored index, or those it carries;
+// none for a profile made from the defaults. `carried` holds the view of carried ones.
+const IndexValues* SourceOf(const ProfileList& list, int position, const KeyView& loaded,
+                            std::optional<IndexValues>& carried) {
     const int storedIndex = list.StoredIndexAt(position);
+    if (storedIndex >= 0) return loaded.At(storedIndex);
+    if (list.CarriedAt(position).empty()) return nullptr;
+    carried.emplace(ValuesOfOne(list.CarriedAt(position)));
+    return &*carried;
+}
+
+bool HasSource(const ProfileList& list, int position) {
+    return list.StoredIndexAt(position) >= 0 || !list.CarriedAt(position).empty();
+}
+
+// The list's values can outlive no change to it: `carried` holds what they point into.
+std::vector<WantedValue> WantedAt(const ProfileList& list, int position, const KeyView& loaded,
+                                  std::optional<IndexValues>& carried) {
     const PdfProfile& profile = list.At(position);
-    const IndexValues* from = storedIndex >= 0 ? loaded.At(storedIndex) : nullptr;
-    const PdfProfile before = storedIndex >= 0 ? ShownProfile(from) : MakeDefaultProfile();
+    const bool sourced = HasSource(list, position);
+    const IndexValues* from = SourceOf(list, position, loaded, carried);
+    const PdfProfile before = sourced ? ShownProfile(from) : MakeDefaultProfile();
     std::vector<WantedValue> wanted;
     wanted.reserve(FieldCount + (from ? from->others.size() : 0));
     for (size_t number = 0; number < FieldCount; ++number) {
         const ProfileField& field = ProfileFields[number];
         WantedValue value{field.valueName, &FoldedFieldName(number), nullptr, std::nullopt};
-        if (storedIndex >= 0 && SameField(profile, before, field)) {
+        if (sourced && SameField(profile, before, field)) {
             if (from && from->fields[number]) value.kept = &from->fields[number]->value;
         } else {
             value.made = EncodedField(profile, field);
         }
         wanted.push_back(std::move(value));
     }
-    if (from) {
-        for (const auto& other : from->others) {
-            int index = 0;
-            const wchar_t* rest = nullptr;
-            SplitProfileName(other.second->name, index, rest);
-            wanted.push_back({rest, &other.first, &other.second->value, std::nullopt});
-        }
-    }
+    if (from)
+        for (const OtherValue& other : from->others)
+            wanted.push_back({other.rest, &other.folded, &other.value->value, std::nullopt});
     return wanted;
 }
 
@@ -354,8 +367,8 @@ void ChangesAt(int index, std::vector<WantedValue>&& wanted, const IndexValues* 
     auto storedValue = [stored](size_t number, const WantedValue& value) -> const NamedValue* {
         if (!stored) return nullptr;
         if (number < FieldCount) return stored->fields[number];
-        for (const auto& other : stored->others)
-            if (other.first == *value.folded) return other.second;
+        for (const OtherValue& other : stored->others)
+            if (other.folded == *value.folded) return other.value;
         return nullptr;
     };
     for (size_t number = 0; number < wanted.size(); ++number) {
@@ -370,10 +383,10 @@ void ChangesAt(int index, std::vector<WantedValue>&& wanted, const IndexValues* 
         }
     }
     if (!stored) return;
-    for (const auto& other : stored->others) {
+    for (const OtherValue& other : stored->others) {
         const bool kept = std::any_of(wanted.begin() + FieldCount, wanted.end(),
-                                      [&](const WantedValue& value) { return *value.folded == other.first; });
-        if (!kept) changes.push_back({other.second->name, std::nullopt});
+                                      [&](const WantedValue& value) { return *value.folded == other.folded; });
+        if (!kept) changes.push_back({other.value->name, std::nullopt});
     }
 }
 
@@ -381,7 +394,7 @@ void DeletionsAt(const IndexValues* stored, Changes& changes) {
     if (!stored) return;
     for (const NamedValue* field : stored->fields)
         if (field) changes.push_back({field->name, std::nullopt});
-    for (const auto& other : stored->others) changes.push_back({other.second->name, std::nullopt});
+    for (const OtherValue& other : stored->others) changes.push_back({other.value->name, std::nullopt});
 }
 
 // Carries out `changes` in order; false when one failed, which `notStored` names.
@@ -408,7 +421,7 @@ void Follow(std::vector<NamedValue>& values, Changes&& changes) {
     std::unordered_map<std::wstring, size_t> changed;  // folded name: the last change of it
     std::vector<bool> lengths;
     for (size_t index = 0; index < changes.size(); ++index) {
-        changed[Folded(changes[index].name)] = index;
+        changed[FoldedValueName(changes[index].name)] = index;
         const size_t length = changes[index].name.size();
         if (lengths.size() <= length) lengths.resize(length + 1, false);
         lengths[length] = true;
@@ -417,7 +430,7 @@ void Follow(std::vector<NamedValue>& values, Changes&& changes) {
     size_t kept = 0;
     for (size_t index = 0; index < values.size(); ++index) {
         const size_t length = values[index].name.size();
-        auto found = length < lengths.size() && lengths[length] ? changed.find(Folded(values[index].name))
+        auto found = length < lengths.size() && lengths[length] ? changed.find(FoldedValueName(values[index].name))
                                                                  : changed.end();
         if (found != changed.end()) {
             Change& change = changes[found->second];
@@ -467,7 +480,8 @@ std::vector<ProfileFieldValue> ProfileFieldValues() {
         const DWORD type = field.kind == FieldKind::Text     ? REG_SZ
                            : field.kind == FieldKind::Number ? REG_DWORD
                                                              : REG_BINARY;
-        values.push_back({field.valueName, type});
+        const size_t bytes = field.kind == FieldKind::Number ? sizeof(DWORD) : field.units * sizeof(wchar_t);
+        values.push_back({field.valueName, type, bytes});
     }
     return values;
 }
@@ -525,6 +539,25 @@ bool ListChanged(const KeyView& view) {
 
 }  // namespace
 
+std::vector<NamedValue> ProfileValuesAt(int position) {
+    const KeyView loaded(Settings.Profiles.Loaded().values);
+    std::optional<IndexValues> carried;
+    std::vector<NamedValue> values;
+    for (const WantedValue& wanted : WantedAt(Settings.Profiles, position, loaded, carried))
+        if (const StoredValue* value = wanted.value()) values.push_back({wanted.rest, *value});
+    return values;
+}
+
+PdfProfile ProfileFromValues(const std::vector<NamedValue>& values) {
+    const IndexValues one = ValuesOfOne(values);
+    return ShownProfile(&one);
+}
+
+bool ListIsOnlyStandIn() {
+    const ProfileList& list = Settings.Profiles;
+    return list.Count() == 1 && list.StoredIndexAt(0) == MadeWhenEmpty && SameProfile(list.At(0), MadeWhenEmptyProfile());
+}
+
 bool PdfProfilesChanged() { return ListChanged(KeyView(Settings.Profiles.Loaded().values)); }
 
 bool SavePdfProfiles(NotStored& notStored) {
@@ -566,7 +599,8 @@ bool SavePdfProfiles(NotStored& notStored) {
         const int profiles = list.Count();
         for (int position = 0; position < profiles; ++position) {
             Changes& changes = position < storedProfiles ? inPlace : newTail;
-            ChangesAt(position, WantedAt(list, position, before), stored.At(position), changes);
+            std::optional<IndexValues> carried;
+            ChangesAt(position, WantedAt(list, position, before, carried), stored.At(position), changes);
         }
         for (int index = profiles; index < storedProfiles; ++index) DeletionsAt(stored.At(index), removedTail);
 

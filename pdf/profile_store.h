@@ -28,6 +28,7 @@ inline constexpr wchar_t CurrentProfileValue[] = L"Current profile";
 struct ProfileFieldValue {
     const wchar_t* name;  // after "[<index>] "
     DWORD type;           // as stored: REG_SZ, REG_DWORD, or REG_BINARY for an enciphered password
+    size_t bytes;         // the most a text holds with its terminator; a password's exact size; 4
 };
 // Every field the store reads and writes for each profile, in its order.
 std::vector<ProfileFieldValue> ProfileFieldValues();
@@ -40,6 +41,18 @@ inline constexpr int MaxLoadedProfiles = 10000;
 // the machine defaults when the user has none. True on success; false when a key that
 // exists could not be opened, which `failure` then tells.
 bool LoadPdfProfiles(Failure& failure);
+
+// The values the profile at `position` of the list stands for, named as after
+// "[<index>] ": each field the user did not change as it is stored (or as it came in),
+// each changed one as the store writes it, and every other value it came with.
+std::vector<NamedValue> ProfileValuesAt(int position);
+
+// The profile a list shows for the values of one profile, named as after "[<index>] ".
+PdfProfile ProfileFromValues(const std::vector<NamedValue>& values);
+
+// Whether the list holds nothing but the profile shown when none is stored, untouched:
+// a stand-in that an import of profiles takes the place of.
+bool ListIsOnlyStandIn();
 
 // Whether the list differs from what was loaded: a profile added, removed, moved or
 // edited, or another current profile.

@@ -12,6 +12,8 @@
 #define IDD_PROFILE_DESCRIPTION 132
 #define IDD_PROFILE_SECURITY 133
 #define IDD_PROFILE_ADVANCED 134
+#define IDD_EXPORT_PROFILES 140
+#define IDD_IMPORT_CONFLICT 141
 
 // Pictures.
 #define IDB_PORTRAIT 117
@@ -84,6 +86,24 @@
 #define IDC_PDF_NEW 1348
 #define IDC_PDF_EDIT 1350
 #define IDC_PDF_DELETE 1352
+#define IDC_PDF_COPY 1354
+#define IDC_PDF_EXPORT 1356
+#define IDC_PDF_IMPORT 1358
+
+// "Export Profiles" dialog.
+#define IDC_EXPORT_WHICH_GROUP 1600
+#define IDC_EXPORT_SELECTED 1602
+#define IDC_EXPORT_ALL 1604
+#define IDC_EXPORT_PASSWORDS 1606
+#define IDC_EXPORT_PASSWORDS_NOTE 1608
+#define IDC_EXPORT_PLAIN_VALUES 1610
+
+// "Import Profiles" dialog, asked for a profile whose name the list has.
+#define IDC_CONFLICT_TEXT 1620
+#define IDC_CONFLICT_REPLACE 1622
+#define IDC_CONFLICT_KEEP_BOTH 1624
+#define IDC_CONFLICT_SKIP 1626
+#define IDC_CONFLICT_FOR_ALL 1628
 
 // "PDF Profile Properties": Description page.
 #define IDC_PROFILE_NAME_LABEL 1520
@@ -195,3 +215,23 @@
 #define IDS_USER_PASSWORD_NAME 3096
 #define IDS_OWNER_PASSWORD_NAME 3097
 #define IDS_PROFILE_LIST_NAME 3098
+// Settings files: copies, export, import, and why a file was refused.
+#define IDS_COPY_NAME 3100                // "%s": the profile's name
+#define IDS_COPY_NAME_NUMBERED 3101       // "%s": the name; "%d": 2, 3, ...
+#define IDS_SETTINGS_FILE_FILTER 3102     // pairs of a name and its patterns, each ended by "|"
+#define IDS_SETTINGS_FILE_NAME 3103       // the name the save dialog proposes
+#define IDS_FILE_READ_FAILED 3104         // "%s": the file
+#define IDS_FILE_WRITE_FAILED 3105        // "%s": the file
+#define IDS_FILE_REFUSED 3106             // "%s": the file; "%s": why
+#define IDS_REFUSAL_LINE 3107             // "%d": the line; "%s": why
+#define IDS_IMPORT_CONFLICT 3108          // "%s": the name; "%s": the name keep-both gives
+#define IDS_IMPORT_PLAIN_VALUES_PROMPT 3109
+#define IDS_EXPORT_NAME_UNWRITABLE 3110   // "%s": the value's name
+#define IDS_IMPORT_TOO_MANY 3111
+// The line "properties.exe /export" and "/import" leave for a script.
+#define IDS_COMMAND_EXPORTED 3112         // "%d": profiles; "%s": the file
+#define IDS_COMMAND_IMPORTED 3113         // "%s": the file; "%d", "%d", "%d": added, replaced, skipped
+#define IDS_COMMAND_SHEET_OPEN 3114
+#define IDS_COMMAND_USAGE 3115
+// Why a file was refused: one string per fault, in the order of FileFault after None.
+#define IDS_FILE_FAULTS 3120              // 15 items

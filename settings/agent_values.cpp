@@ -1,5 +1,7 @@
 #include "settings/agent_values.h"
 
+#include <utility>
+
 #include "base/registry.h"
 #include "res/resource.h"
 #include "settings/machine_values.h"
@@ -76,6 +78,20 @@ AgentLoad LoadAgentValues() {
             load.machineFailure = {IDS_MACHINE_AGENT_READ_FAILED, static_cast<DWORD>(machine.status)};
     }
     return load;
+}
+
+AgentRows OverlayImported(AgentLoad& load, const ImportedValues& imported) {
+    AgentRows rows{};
+    for (size_t row = 0; row < AgentRowCount; ++row) {
+        const StoredValue* value = imported.Find(AgentValueName(row));
+        AgentValue shown;
+        if (!value || !(IsAgentText(row) ? ImportedText(*value, shown.text) : ImportedNumber(*value, shown.number)))
+            continue;
+        load.shown[row] = std::move(shown);
+        load.userHolds[row] = true;
+        rows[row] = true;
+    }
+    return rows;
 }
 
 AgentShown AgentEdited(const AgentLoad& loaded, const AgentShown& atLoad, const AgentShown& now) {

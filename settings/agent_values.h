@@ -20,6 +20,7 @@
 #include <string>
 
 #include "base/messages.h"
+#include "settings/imported_values.h"
 
 // The rows, in the order of the machine list (settings/machine_values.h).
 enum AgentRow : size_t {
@@ -57,6 +58,11 @@ struct AgentLoad {
 
 // Reads the seven values by the rule above.
 AgentLoad LoadAgentValues();
+
+// Puts the values an import holds into what the page stands for, as the user's own: the
+// rows whose value the page can show (a text as REG_SZ, a number as a REG_DWORD of four
+// bytes). Returns those rows.
+AgentRows OverlayImported(AgentLoad& load, const ImportedValues& imported);
 
 // The page's values as the data layer compares them. `atLoad` and `now` are what the
 // controls held after the load and hold at apply: a row whose control still holds what it

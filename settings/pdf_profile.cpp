@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 PdfProfile MakeDefaultProfile() {
     PdfProfile profile;
@@ -24,11 +25,24 @@ PdfProfile::~PdfProfile() {
 
 bool ProfileList::Append(const PdfProfile& profile, int storedIndex) {
     try {
-        entries_.push_back({profile, storedIndex});
+        entries_.push_back({profile, storedIndex, {}});
     } catch (const std::bad_alloc&) {
         return false;
     }
     return true;
+}
+
+bool ProfileList::AppendCarrying(const PdfProfile& profile, std::vector<NamedValue> values) {
+    try {
+        entries_.push_back({profile, NewProfile, std::move(values)});
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void ProfileList::ReplaceCarrying(int index, const PdfProfile& profile, std::vector<NamedValue> values) {
+    entries_[static_cast<size_t>(index)] = {profile, NewProfile, std::move(values)};
 }
 
 bool ProfileList::Remove(int index) {
@@ -43,5 +57,8 @@ void ProfileList::Clear() {
 }
 
 void ProfileList::MarkStoredInPlace() {
-    for (size_t index = 0; index < entries_.size(); ++index) entries_[index].storedIndex = static_cast<int>(index);
+    for (size_t index = 0; index < entries_.size(); ++index) {
+        entries_[index].storedIndex = static_cast<int>(index);
+        entries_[index].carried.clear();
+    }
 }

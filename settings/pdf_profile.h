@@ -58,7 +58,7 @@ struct LoadedProfileKey {
 };
 
 // Where a listed profile comes from: the index it was loaded from, or one of these.
-inline constexpr int NewProfile = -1;       // made by the user, or copied from another
+inline constexpr int NewProfile = -1;       // made by the user, copied, or imported
 inline constexpr int MadeWhenEmpty = -2;    // the profile shown when none is stored
 
 // The profiles in list-box and registry-index order, each with the index it was stored
@@ -67,12 +67,20 @@ class ProfileList {
 public:
     // Appends a copy; false only when memory runs out.
     bool Append(const PdfProfile& profile, int storedIndex = NewProfile);
+    // Appends a new profile that stands for `values` (named as after "[<index>] ", as a
+    // settings file or a copied profile holds them): each field it does not change is
+    // stored as these bytes. False only when memory runs out.
+    bool AppendCarrying(const PdfProfile& profile, std::vector<NamedValue> values);
+    // Puts such a profile in the place of the one at `index`.
+    void ReplaceCarrying(int index, const PdfProfile& profile, std::vector<NamedValue> values);
     // Removes the profile at `index`, moving the later ones down; an index outside the
     // list is refused and changes nothing.
     bool Remove(int index);
     PdfProfile& At(int index) { return entries_[static_cast<size_t>(index)].profile; }
     const PdfProfile& At(int index) const { return entries_[static_cast<size_t>(index)].profile; }
     int StoredIndexAt(int index) const { return entries_[static_cast<size_t>(index)].storedIndex; }
+    // The values a new profile stands for (empty for one made from the defaults).
+    const std::vector<NamedValue>& CarriedAt(int index) const { return entries_[static_cast<size_t>(index)].carried; }
     int Count() const { return static_cast<int>(entries_.size()); }
     bool Contains(int index) const { return index >= 0 && index < Count(); }
     // Empties the list and forgets what it was loaded from.
@@ -87,6 +95,7 @@ private:
     struct Entry {
         PdfProfile profile;
         int storedIndex;
+        std::vector<NamedValue> carried;
     };
     std::vector<Entry> entries_;
     LoadedProfileKey loaded_;

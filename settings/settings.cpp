@@ -22,6 +22,7 @@ void ResetSettings() {
     Settings.PdfDoNotEmbedFonts = 0;
     Settings.CurrentProfile = 0;
     Settings.Profiles.Clear();
+    Settings.Imported.Clear();
 }
 
 bool CreateUserKey(UniqueRegKey& key, Failure& failure) {

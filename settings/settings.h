@@ -5,6 +5,7 @@
 
 #include "base/handles.h"
 #include "base/messages.h"
+#include "settings/imported_values.h"
 #include "settings/pdf_profile.h"
 
 struct SettingsBlock {
@@ -20,6 +21,7 @@ struct SettingsBlock {
     DWORD PdfDoNotEmbedFonts;    // "PDF: Do not embed fonts"
     int CurrentProfile;          // "Current profile" of the PDF profile keys
     ProfileList Profiles;
+    ImportedValues Imported;     // the user key's values an import brought, until stored
 };
 
 extern SettingsBlock Settings;

@@ -269,12 +269,15 @@ TEST_F(KeyboardUse, EveryPageAndDialogHasUniqueAccessKeysAndTabsInReadingOrder) 
     // The nested dialogs, from their templates: the profile sheet's pages (with the same
     // buttons as the main sheet's) and the New Paper Form dialog (its own OK and Cancel).
     const std::map<wchar_t, std::wstring> noFrameKeys;
-    for (int templateId : {IDD_PROFILE_DESCRIPTION, IDD_PROFILE_SECURITY, IDD_PROFILE_ADVANCED, IDD_NEW_FORM}) {
+    for (int templateId : {IDD_PROFILE_DESCRIPTION, IDD_PROFILE_SECURITY, IDD_PROFILE_ADVANCED, IDD_NEW_FORM,
+                           IDD_EXPORT_PROFILES, IDD_IMPORT_CONFLICT}) {
         HWND dialog = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(templateId), nullptr, PlainDialogProc, 0);
         ASSERT_NE(dialog, nullptr) << templateId;
         ShowWindow(dialog, SW_SHOW);
         PumpMessages();
-        CheckKeyboardUse(dialog, dialog, templateId == IDD_NEW_FORM ? noFrameKeys : frameKeys);
+        const bool ownButtons = templateId == IDD_NEW_FORM || templateId == IDD_EXPORT_PROFILES ||
+                                templateId == IDD_IMPORT_CONFLICT;
+        CheckKeyboardUse(dialog, dialog, ownButtons ? noFrameKeys : frameKeys);
         DestroyWindow(dialog);
     }
 }
@@ -322,6 +325,20 @@ const SpokenControl SpokenControls[] = {
     {IDD_PDF_PAGE, IDC_PDF_NEW, L"New", Button},
     {IDD_PDF_PAGE, IDC_PDF_EDIT, L"Edit", Button},
     {IDD_PDF_PAGE, IDC_PDF_DELETE, L"Delete", Button},
+    {IDD_PDF_PAGE, IDC_PDF_COPY, L"Copy", Button},
+    {IDD_PDF_PAGE, IDC_PDF_EXPORT, L"Export...", Button},
+    {IDD_PDF_PAGE, IDC_PDF_IMPORT, L"Import...", Button},
+    {IDD_EXPORT_PROFILES, IDC_EXPORT_SELECTED, L"The selected profile", Radio},
+    {IDD_EXPORT_PROFILES, IDC_EXPORT_ALL, L"All profiles", Radio},
+    {IDD_EXPORT_PROFILES, IDC_EXPORT_PASSWORDS, L"Include passwords", CheckBox},
+    {IDD_EXPORT_PROFILES, IDC_EXPORT_PLAIN_VALUES, L"Include the EMF, PDF and Agent settings", CheckBox},
+    {IDD_EXPORT_PROFILES, IDOK, L"OK", Button},
+    {IDD_EXPORT_PROFILES, IDCANCEL, L"Cancel", Button},
+    {IDD_IMPORT_CONFLICT, IDC_CONFLICT_FOR_ALL, L"Do the same for every profile that follows", CheckBox},
+    {IDD_IMPORT_CONFLICT, IDC_CONFLICT_REPLACE, L"Replace", Button},
+    {IDD_IMPORT_CONFLICT, IDC_CONFLICT_KEEP_BOTH, L"Keep both", Button},
+    {IDD_IMPORT_CONFLICT, IDC_CONFLICT_SKIP, L"Skip", Button},
+    {IDD_IMPORT_CONFLICT, IDCANCEL, L"Cancel", Button},
     {IDD_ABOUT_PAGE, IDC_ABOUT_BANNER, L"Lumarel Printer", ROLE_SYSTEM_STATICTEXT},
     {IDD_ABOUT_PAGE, IDC_ABOUT_WEBSITE, L"www.lumarel.example", Button},
     {IDD_NEW_FORM, IDC_FORM_NAME, L"Form name", Text},
@@ -476,6 +493,14 @@ TEST_F(ScreenReaders, EveryReachableControlHasItsNameAndRole) {
     {
         ModalDriver profileSheet(ProfileSheetCaption, profileSteps);
         Click(sheet.ShowPage(IDD_PDF_PAGE), IDC_PDF_EDIT);
+    }
+    // The dialogs of Export and Import, from their templates.
+    for (int templateId : {IDD_EXPORT_PROFILES, IDD_IMPORT_CONFLICT}) {
+        HWND dialog = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(templateId), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << templateId;
+        ShowWindow(dialog, SW_SHOW);
+        CheckSpokenNames(dialog, templateId);
+        DestroyWindow(dialog);
     }
     EXPECT_EQ(walked, 4);
 }

@@ -21,10 +21,12 @@
 
 namespace {
 
-// The six pages, "New Paper Form" and the three pages of "PDF Profile Properties".
+// The six pages, "New Paper Form", the three pages of "PDF Profile Properties" and the
+// dialogs of Export and Import.
 const std::vector<int> Templates = {
-    IDD_GENERAL_PAGE, IDD_PAPER_PAGE, IDD_AGENT_PAGE,          IDD_EMF_PAGE,         IDD_PDF_PAGE,
-    IDD_ABOUT_PAGE,   IDD_NEW_FORM,   IDD_PROFILE_DESCRIPTION, IDD_PROFILE_SECURITY, IDD_PROFILE_ADVANCED};
+    IDD_GENERAL_PAGE,        IDD_PAPER_PAGE,       IDD_AGENT_PAGE,       IDD_EMF_PAGE,        IDD_PDF_PAGE,
+    IDD_ABOUT_PAGE,          IDD_NEW_FORM,         IDD_PROFILE_DESCRIPTION, IDD_PROFILE_SECURITY,
+    IDD_PROFILE_ADVANCED,    IDD_EXPORT_PROFILES,  IDD_IMPORT_CONFLICT};
 
 // Texts the code puts into a control, from the string table: `count` strings from
 // `firstString`, their "%d" and "%s" completed with the longest values a user meets
@@ -60,6 +62,12 @@ const RunTimeText RunTimeTexts[] = {
     {IDD_PROFILE_ADVANCED, IDC_DOCUMENT_COMPRESSION, IDS_DOCUMENT_COMPRESSIONS, 2, AsIs},
     {IDD_PROFILE_ADVANCED, IDC_IMAGES_COMPRESSION, IDS_IMAGES_COMPRESSIONS, 5, AsIs},
     {IDD_PROFILE_ADVANCED, IDC_PDF_VERSION, IDS_PDF_VERSIONS, 2, AsIs},
+    // A name of 40 characters and the name a copy of it gets.
+    {IDD_IMPORT_CONFLICT, IDC_CONFLICT_TEXT, IDS_IMPORT_CONFLICT, 1,
+     [](const std::wstring& pattern) {
+         const std::wstring name = L"Quarterly reports for the northern region";
+         return FormatString(pattern.c_str(), name.c_str(), (name + L" - Copy (2)").c_str());
+     }},
 };
 
 // The room a control gives its text, in pixels, and how it lays the text out (DrawText
