@@ -529,29 +529,7 @@ TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
 }
 
 // Every value of the user's profile key, by its name in capitals (as names compare).
-std::map<std::wstring, StoredValue> UserProfileValues() {
-    std::map<std::wstring, StoredValue> values;
-    UniqueRegKey key;
-    std::vector<NamedValue> listed;
-    if (OpenKeyForRead(HKEY_CURRENT_USER, UserProfilesPath, key) == ERROR_SUCCESS) ReadAllValues(key.get(), listed);
-    for (NamedValue& value : listed) {
-        std::wstring name = value.name;
-        for (wchar_t& unit : name) unit = static_cast<wchar_t>(towupper(unit));
-        values[name] = value.value;
-    }
-    return values;
-}
-
-// The names whose values differ between two states (added, removed or changed).
-std::set<std::wstring> Differing(const std::map<std::wstring, StoredValue>& a,
-                                 const std::map<std::wstring, StoredValue>& b) {
-    std::set<std::wstring> names;
-    for (const auto& [name, value] : a)
-        if (!b.count(name) || b.at(name) != value) names.insert(name);
-    for (const auto& [name, value] : b)
-        if (!a.count(name)) names.insert(name);
-    return names;
-}
+std::map<std::wstring, StoredValue> UserProfileValues() { return KeyValues(HKEY_CURRENT_USER, UserProfilesPath); }
 
 // A save writes exactly what the change implies: a value the load could not read or
 // hold (too long, of another type or size, of a name it does not know) stays byte for

@@ -47,4 +47,44 @@ TEST(Switches, NonAsciiLettersDoNotFold) {
     EXPECT_EQ(ParseSwitches(nullptr).noPaper, 0);
 }
 
+TEST(Switches, ExportAndImportForms) {
+    using Action = TransferCommand::Action;
+    using M = MergeChoice;
+    struct Form {
+        const wchar_t* tail;
+        bool transfer;  // a form of its own, not the sheet's switches
+        bool understood;
+        Action action;
+        const wchar_t* file;
+        bool passwords, plainValues;
+        MergeChoice onConflict;
+    };
+    const Form forms[] = {
+        {L"/nopaper /export a.lpsettings", false, true, Action::Export, L"", false, false, M::Skip},
+        {L"/EXPORT \"C:\\My Files\\all.lpsettings\" /Passwords /settings", true, true, Action::Export,
+         L"C:\\My Files\\all.lpsettings", true, true, M::Skip},
+        {L"/import	b.lpsettings", true, true, Action::Import, L"b.lpsettings", false, false, M::Skip},
+        {L"/import /replace b.lpsettings /settings", true, true, Action::Import, L"b.lpsettings", false, true,
+         M::Replace},
+        {L"/import b /keepboth", true, true, Action::Import, L"b", false, false, M::KeepBoth},
+        {L"/import b /replace /skip", true, false, Action::Import, L"b", false, false, M::Skip},  // two answers
+        {L"/import b /passwords", true, false, Action::Import, L"b", false, false, M::Skip},      // export's
+        {L"/export a /replace", true, false, Action::Export, L"a", false, false, M::Skip},       // import's
+        {L"/export", true, false, Action::Export, L"", false, false, M::Skip},                   // no file
+        {L"/export a b", true, false, Action::Export, L"a", false, false, M::Skip},              // two files
+    };
+    for (const Form& form : forms) {
+        SCOPED_TRACE(std::wstring(form.tail));
+        TransferCommand command;
+        ASSERT_EQ(ParseTransferCommand(form.tail, command), form.transfer);
+        if (!form.transfer) continue;
+        EXPECT_EQ(command.understood, form.understood);
+        EXPECT_EQ(command.action, form.action);
+        EXPECT_EQ(command.file, form.file);
+        EXPECT_EQ(command.passwords, form.passwords);
+        EXPECT_EQ(command.plainValues, form.plainValues);
+        EXPECT_EQ(command.onConflict, form.onConflict);
+    }
+}
+
 }  // namespace

@@ -1,17 +1,17 @@
 #!/bin/sh
 # A longer run of one of the suite's fuzzers, or the replay of one state:
-#   tools/fuzz.sh [load|agent|profiles|rule|spooler|cuts] [--seed S] [--states N]
+#   tools/fuzz.sh [load|agent|profiles|rule|spooler|cuts|file] [--seed S] [--states N]
 # (defaults: load, a random seed, 2,000 states). A failing state prints its replay.
 set -eu
 root=$(dirname "$(dirname "$(realpath "$0")")")
 cd "$root"
 usage() {
-    echo "usage: $0 [load|agent|profiles|rule|spooler|cuts] [--seed S] [--states N]" >&2
+    echo "usage: $0 [load|agent|profiles|rule|spooler|cuts|file] [--seed S] [--states N]" >&2
     exit 2
 }
 fuzzer=load
 case ${1:-} in
-    load | agent | profiles | rule | spooler | cuts) fuzzer=$1; shift ;;
+    load | agent | profiles | rule | spooler | cuts | file) fuzzer=$1; shift ;;
     -* | '') ;;
     *) usage ;;
 esac
@@ -22,6 +22,7 @@ case $fuzzer in
     rule) target=page_fuzz; filter=--gtest_filter=RuleFuzz.* ;;
     spooler) target=spooler_fuzz; filter= ;;
     cuts) target=cut_fuzz; filter= ;;
+    file) target=file_fuzz; filter= ;;
 esac
 seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
 states=2000

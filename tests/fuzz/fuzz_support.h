@@ -26,7 +26,7 @@ struct FuzzOptions {
 FuzzOptions FuzzOptionsFromCommandLine(FuzzOptions defaults = {});
 
 // Runs the states of `options` for the fuzzer that tools/fuzz.sh calls `fuzzer` ("load",
-// "agent", "profiles", "spooler", "rule", "cuts"): `runState(seed)` returns what broke, empty when the state
+// "agent", "profiles", "spooler", "rule", "cuts", "file"): `runState(seed)` returns what broke, empty when the state
 // kept every rule. A crash, or a state that runs longer than `stateLimitSeconds`, ends
 // the process after printing the replay of the state. Returns the number that failed
 // and prints a summary line with `coverage` (what the states were made of) appended.

@@ -1,5 +1,7 @@
 #include "tests/support/registry_fixture.h"
 
+#include <cwctype>
+
 #include "base/handles.h"
 #include "settings/settings.h"
 
@@ -185,4 +187,29 @@ void RegistryTest::TearDown() { DeleteProgramKeys(); }
 void InstalledRegistryTest::SetUp() {
     RegistryTest::SetUp();
     InstallMachineAgentValues();
+}
+
+std::map<std::wstring, StoredValue> KeyValues(HKEY root, const wchar_t* path) {
+    std::map<std::wstring, StoredValue> values;
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | InstallerView(root), &raw) != ERROR_SUCCESS) return values;
+    UniqueRegKey key(raw);
+    std::vector<NamedValue> listed;
+    ReadAllValues(key.get(), listed);
+    for (NamedValue& value : listed) {
+        std::wstring name = value.name;
+        for (wchar_t& unit : name) unit = static_cast<wchar_t>(towupper(unit));
+        values[name] = value.value;
+    }
+    return values;
+}
+
+std::set<std::wstring> Differing(const std::map<std::wstring, StoredValue>& a,
+                                 const std::map<std::wstring, StoredValue>& b) {
+    std::set<std::wstring> names;
+    for (const auto& [name, value] : a)
+        if (!b.count(name) || b.at(name) != value) names.insert(name);
+    for (const auto& [name, value] : b)
+        if (!a.count(name)) names.insert(name);
+    return names;
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
+#include <set>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -40,6 +42,12 @@ std::optional<StoredValue> ReadStored(HKEY root, const wchar_t* path, const wcha
 std::optional<DWORD> ReadStoredDword(HKEY root, const wchar_t* path, const wchar_t* name);  // REG_DWORD only
 // REG_SZ only, without its terminator.
 std::optional<std::wstring> ReadStoredText(HKEY root, const wchar_t* path, const wchar_t* name);
+
+// Every value of root\path, by its name in capitals (as names compare).
+std::map<std::wstring, StoredValue> KeyValues(HKEY root, const wchar_t* path);
+// The names whose values differ between two states (added, removed or changed).
+std::set<std::wstring> Differing(const std::map<std::wstring, StoredValue>& a,
+                                 const std::map<std::wstring, StoredValue>& b);
 
 // The Agent page's seven values under root\Software\LumarelPrinter.
 struct AgentValues {
