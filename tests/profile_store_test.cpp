@@ -529,7 +529,7 @@ TEST_F(ProfileStoreTest, TextsThatFillOrOverflowTheirFields) {
 }
 
 // Every value of the user's profile key, by its name in capitals (as names compare).
-std::map<std::wstring, StoredValue> UserProfileValues() { return KeyValues(HKEY_CURRENT_USER, UserProfilesPath); }
+std::map<std::wstring, StoredValue> UserProfileValues() { return ValuesInCapitals(HKEY_CURRENT_USER, UserProfilesPath); }
 
 // A save writes exactly what the change implies: a value the load could not read or
 // hold (too long, of another type or size, of a name it does not know) stays byte for

@@ -193,8 +193,8 @@ TEST_F(ProfileTransferTest, AnExportImportedIntoAnEmptyStoreGivesBackEveryValue)
     NotStored notStored;
     ASSERT_TRUE(SavePdfProfiles(notStored));
 
-    auto profilesBefore = KeyValues(HKEY_CURRENT_USER, path);
-    auto plainBefore = KeyValues(HKEY_CURRENT_USER, UserKeyPath);
+    auto profilesBefore = ValuesInCapitals(HKEY_CURRENT_USER, path);
+    auto plainBefore = ValuesInCapitals(HKEY_CURRENT_USER, UserKeyPath);
     plainBefore.erase(L"LAST VIEWED PAGE");
     Load();
     const std::string file = Export(true);
@@ -205,8 +205,8 @@ TEST_F(ProfileTransferTest, AnExportImportedIntoAnEmptyStoreGivesBackEveryValue)
         DeleteProgramKeys();
         Load();
         Import(bytes);
-        EXPECT_EQ(Differing(profilesBefore, KeyValues(HKEY_CURRENT_USER, path)), std::set<std::wstring>{});
-        EXPECT_EQ(Differing(plainBefore, KeyValues(HKEY_CURRENT_USER, UserKeyPath)), std::set<std::wstring>{});
+        EXPECT_EQ(Differing(profilesBefore, ValuesInCapitals(HKEY_CURRENT_USER, path)), std::set<std::wstring>{});
+        EXPECT_EQ(Differing(plainBefore, ValuesInCapitals(HKEY_CURRENT_USER, UserKeyPath)), std::set<std::wstring>{});
     }
 
     // Without the passwords nothing of them travels; their switches do.
@@ -216,7 +216,7 @@ TEST_F(ProfileTransferTest, AnExportImportedIntoAnEmptyStoreGivesBackEveryValue)
     Load();
     Import(withoutPasswords);
     for (const char* name : {"[1] USER PASSWORD", "[1] OWNER PASSWORD"}) profilesBefore.erase(std::wstring(name, name + strlen(name)));
-    EXPECT_EQ(Differing(profilesBefore, KeyValues(HKEY_CURRENT_USER, path)), std::set<std::wstring>{});
+    EXPECT_EQ(Differing(profilesBefore, ValuesInCapitals(HKEY_CURRENT_USER, path)), std::set<std::wstring>{});
     EXPECT_TRUE(watcher_.boxes().empty());
 }
 
@@ -298,7 +298,7 @@ TEST_F(ProfileTransferTest, ACopyHoldsEveryValueOfItsProfile) {
     Load();
     ASSERT_EQ(Names(), (std::vector<std::wstring>{L"Office", L"Office - Copy"}));
     EXPECT_STREQ(Settings.Profiles.At(1).userPassword, L"open-up");
-    auto values = KeyValues(HKEY_CURRENT_USER, UserProfilesPath);
+    auto values = ValuesInCapitals(HKEY_CURRENT_USER, UserProfilesPath);
     for (const auto& [name, value] : values) {
         if (name.rfind(L"[0] ", 0) != 0 || name == L"[0] PROFILE NAME" || name == L"[0] USER PASSWORD") continue;
         EXPECT_EQ(values[L"[1] " + name.substr(4)], value) << std::string(name.begin(), name.end());

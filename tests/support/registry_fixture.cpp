@@ -189,7 +189,7 @@ void InstalledRegistryTest::SetUp() {
     InstallMachineAgentValues();
 }
 
-std::map<std::wstring, StoredValue> KeyValues(HKEY root, const wchar_t* path) {
+std::map<std::wstring, StoredValue> ValuesInCapitals(HKEY root, const wchar_t* path) {
     std::map<std::wstring, StoredValue> values;
     HKEY raw = nullptr;
     if (RegOpenKeyExW(root, path, 0, KEY_READ | InstallerView(root), &raw) != ERROR_SUCCESS) return values;

@@ -44,7 +44,7 @@ std::optional<DWORD> ReadStoredDword(HKEY root, const wchar_t* path, const wchar
 std::optional<std::wstring> ReadStoredText(HKEY root, const wchar_t* path, const wchar_t* name);
 
 // Every value of root\path, by its name in capitals (as names compare).
-std::map<std::wstring, StoredValue> KeyValues(HKEY root, const wchar_t* path);
+std::map<std::wstring, StoredValue> ValuesInCapitals(HKEY root, const wchar_t* path);
 // The names whose values differ between two states (added, removed or changed).
 std::set<std::wstring> Differing(const std::map<std::wstring, StoredValue>& a,
                                  const std::map<std::wstring, StoredValue>& b);
