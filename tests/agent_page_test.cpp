@@ -495,17 +495,8 @@ TEST(ChooserRequests, AskForProgramFilesAndTheOutputFolder) {
     EXPECT_EQ(folder.lpfn, nullptr);
 }
 
-constexpr int FileNameBox = 1148;  // the file dialog's name box (cmb13)
-constexpr int FileTypeList = 1136;  // its file type list (cmb1)
+constexpr int FileTypeList = 1136;  // the file dialog's file type list (cmb1)
 constexpr int ReadOnlyBox = 1040;   // chx1
-
-void TypeFileName(HWND dialog, const wchar_t* path) {
-    HWND name = GetDlgItem(dialog, FileNameBox);
-    HWND edit = name ? FindDescendant(name, L"Edit") : nullptr;
-    const std::wstring children = DescribeChildren(dialog);
-    ASSERT_NE(edit, nullptr) << "no name box in\n" << std::string(children.begin(), children.end());
-    SetWindowTextW(edit, path);
-}
 
 // Suites named *LiveShellDialog* drive the system's dialogs (see tests/support/test_main.cpp).
 class AgentChooserLiveShellDialogTest : public AgentPageTest {

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -349,5 +350,131 @@ INSTANTIATE_TEST_SUITE_P(
                                 {L"Agent: Hide page", L"EMF: Hide page", L"PDF: Hide page"},
                                 {L"About"}}),
     [](const ::testing::TestParamInfo<SheetCase>& info) { return std::string(info.param.name); });
+
+
+
+// ---------------------------------------------------------------------------
+// "/export" and "/import" as a logon script runs them: its output led to a file, the
+// outcome in the exit code and one line.
+
+struct ScriptRun {
+    std::optional<DWORD> exitCode;
+    std::string line;
+};
+
+ScriptRun RunFromScript(const std::wstring& tail) {
+    ScriptRun run;
+    wchar_t directory[MAX_PATH];
+    GetTempPathW(MAX_PATH, directory);
+    const std::wstring outputPath = std::wstring(directory) + L"script output.txt";
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+    if (output == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "no output file";
+        return run;
+    }
+    const std::wstring program = TestProgramDirectory() + L"properties.exe";
+    std::wstring commandLine = L"\"" + program + L"\" " + tail;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+    PROCESS_INFORMATION info{};
+    const BOOL started =
+        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    CloseHandle(output);
+    if (!started) {
+        ADD_FAILURE() << "CreateProcessW failed with " << GetLastError();
+        return run;
+    }
+    UniqueHandle thread(info.hThread), process(info.hProcess);
+    DWORD code = 0;
+    if (WaitForSingleObject(process.get(), ExitTimeoutMs) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code))
+        run.exitCode = code;
+    HANDLE input = CreateFileW(outputPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    if (input != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        DWORD read = 0;
+        if (ReadFile(input, buffer, sizeof buffer, &read, nullptr)) run.line.assign(buffer, read);
+        CloseHandle(input);
+    }
+    DeleteFileW(outputPath.c_str());
+    return run;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+class ScriptedTransfer : public InstalledRegistryTest {};
+
+TEST_F(ScriptedTransfer, ExportAndImportTellTheirOutcomeByExitCodeAndOneLine) {
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Profiles count", 2);
+    SetDword(HKEY_CURRENT_USER, UserProfilesPath, L"Current profile", 0);  // the current one does not travel
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Profile name", L"Office");
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[0] Title", L"Quarterly report");
+    SetText(HKEY_CURRENT_USER, UserProfilesPath, L"[1] Profile name", L"Web");
+    SetRaw(HKEY_CURRENT_USER, UserProfilesPath, L"[1] Later version's option", REG_MULTI_SZ, L"a\0b\0", 10);
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled", 1);
+    const auto profiles = ValuesInCapitals(HKEY_CURRENT_USER, UserProfilesPath);
+    const std::wstring file = L"C:\\users\\Public\\all profiles.lpsettings";
+    const std::wstring quoted = L"\"" + file + L"\"";
+
+    ScriptRun run = RunFromScript(L"/export " + quoted + L" /settings");
+    EXPECT_EQ(run.exitCode, ExitCode(0));
+    EXPECT_EQ(run.line, "Exported 2 profiles to C:\\users\\Public\\all profiles.lpsettings.\r\n");
+
+    // Another account, or a new machine: the store comes back whole.
+    DeleteProgramKeys();
+    run = RunFromScript(L"/import " + quoted + L" /settings");
+    EXPECT_EQ(run.exitCode, ExitCode(0)) << run.line;
+    EXPECT_EQ(Differing(profiles, ValuesInCapitals(HKEY_CURRENT_USER, UserProfilesPath)), std::set<std::wstring>{});
+    EXPECT_EQ(StoredUserDword(L"EMF: Enabled"), StoredDword(1));
+    // Run at every logon: the profiles there already are left alone.
+    run = RunFromScript(L"/import " + quoted);
+    EXPECT_EQ(run.exitCode, ExitCode(0));
+    EXPECT_EQ(run.line, "Imported C:\\users\\Public\\all profiles.lpsettings: 0 profiles added, 0 replaced, 2 "
+                        "skipped.\r\n");
+    EXPECT_EQ(Differing(profiles, ValuesInCapitals(HKEY_CURRENT_USER, UserProfilesPath)), std::set<std::wstring>{});
+
+    struct Failing {
+        std::wstring tail;
+        DWORD exitCode;
+        const char* lineStart;
+    };
+    const std::wstring later = L"C:\\users\\Public\\later.lpsettings";
+    ASSERT_TRUE(WriteBytes(later, "Lumarel Printer settings, version 2.0\r\n[End]\r\n"));
+    for (const Failing& failing : {Failing{L"/import C:\\users\\Public\\none.lpsettings", 3, "The file could not be read:"},
+                                   Failing{L"/import " + later, 4, "The file cannot be imported: C:\\users\\Public\\later.lpsettings Line 1: "},
+                                   Failing{L"/import", 5, "Usage: properties /export FILE"},
+                                   Failing{L"/export C:\\no\\such\\folder\\x.lpsettings", 3, "The file could not be written:"}}) {
+        run = RunFromScript(failing.tail);
+        EXPECT_EQ(run.exitCode, ExitCode(failing.exitCode)) << std::string(failing.tail.begin(), failing.tail.end());
+        EXPECT_EQ(run.line.rfind(failing.lineStart, 0), 0u) << run.line;
+    }
+    DeleteFileW(later.c_str());
+
+    // An import never races an open sheet.
+    {
+        ProgramUnderTest sheet;
+        ASSERT_NE(sheet.waitForSheet(), nullptr);
+        run = RunFromScript(L"/import " + quoted + L" /replace");
+        EXPECT_EQ(run.exitCode, ExitCode(2));
+        EXPECT_EQ(run.line, "The printer's properties are open. Close them and try again.\r\n");
+        CancelAndExpectCleanExit(sheet);
+    }
+    // A store that cannot be written.
+    DenyAccess(HKEY_CURRENT_USER, UserProfilesPath);
+    run = RunFromScript(L"/import " + quoted + L" /replace");
+    RestoreAccess(HKEY_CURRENT_USER, UserProfilesPath);
+    EXPECT_EQ(run.exitCode, ExitCode(1));
+    DeleteFileW(file.c_str());
+}
 
 }  // namespace

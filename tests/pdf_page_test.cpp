@@ -41,7 +41,8 @@ bool UserKeyExists() {
 }
 
 const int GovernedControls[] = {IDC_PDF_SEPARATE, IDC_PDF_NO_EMBED_FONTS, IDC_PDF_PROFILES_GROUP,
-                                IDC_PDF_PROFILE_LIST, IDC_PDF_NEW, IDC_PDF_EDIT, IDC_PDF_DELETE};
+                                IDC_PDF_PROFILE_LIST, IDC_PDF_NEW, IDC_PDF_EDIT, IDC_PDF_DELETE, IDC_PDF_COPY,
+                                IDC_PDF_EXPORT, IDC_PDF_IMPORT};
 
 // --- Showing and enabling ---------------------------------------------------------
 
@@ -449,6 +450,122 @@ TEST_F(PdfPageTest, PasswordsAreNeverStoredInClearText) {
     ASSERT_TRUE(blob.has_value());
     EXPECT_EQ(blob->type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(blob->bytes.size(), 64u);
+}
+
+// --- Copy, Export and Import -------------------------------------------------------
+
+TEST_F(PdfPageTest, CopyAddsTheSelectedProfileAtTheBottomSelectedAndCurrent) {
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+    StoreProfiles({L"Office", L"Web", L"Web - Copy"}, 0);
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    ClickListEntry(page(), IDC_PDF_PROFILE_LIST, 1);
+    Click(page(), IDC_PDF_COPY);
+    EXPECT_EQ(Entries(), (Names{L"Office", L"Web", L"Web - Copy", L"Web - Copy (2)"}));
+    EXPECT_EQ(Selection(), 3);
+    EXPECT_EQ(Settings.CurrentProfile, 3);
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(StoredProfileName(3), L"Web - Copy (2)");
+    EXPECT_EQ(ProfilesDword(L"Current profile"), 3u);
+}
+
+// Suites named *LiveShellDialog* drive the system's dialogs (see tests/support/test_main.cpp).
+class PdfTransferLiveShellDialogTest : public PdfPageTest {
+protected:
+    void SetUp() override {
+        PdfPageTest::SetUp();
+        InstallMachineAgentValues();
+        SetDword(HKEY_CURRENT_USER, UserKeyPath, L"PDF: Enabled", 1);
+        StoreProfiles({L"Office", L"Web"}, 0);
+    }
+    void TearDown() override {
+        DeleteFileW(File);
+        PdfPageTest::TearDown();
+    }
+    static constexpr wchar_t File[] = L"C:\\users\\Public\\moved.lpsettings";
+};
+
+TEST_F(PdfTransferLiveShellDialogTest, ExportWritesTheChosenProfilesAndSettingsToTheFileChosen) {
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    SetDword(HKEY_CURRENT_USER, UserKeyPath, L"EMF: Enabled", 1);
+    std::vector<std::wstring> titles;
+    ModalDriver driver({[&](HWND exportDialog) {
+                            titles.push_back(WindowTextOf(exportDialog));
+                            Click(exportDialog, IDC_EXPORT_ALL);
+                            Click(exportDialog, IDC_EXPORT_PLAIN_VALUES);
+                            PostClick(exportDialog, IDOK);
+                        },
+                        [&](HWND saveDialog) {
+                            titles.push_back(WindowTextOf(saveDialog));
+                            TypeFileName(saveDialog, File);
+                            PostClick(saveDialog, IDOK);
+                        }});
+    Click(page(), IDC_PDF_EXPORT);
+    EXPECT_TRUE(driver.done());
+    EXPECT_FALSE(driver.timedOut());
+    EXPECT_EQ(titles, (Names{L"Export Profiles", L"Save As"}));
+    HANDLE file = CreateFileW(File, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char bytes[8192];
+    DWORD read = 0;
+    ReadFile(file, bytes, sizeof bytes, &read, nullptr);
+    CloseHandle(file);
+    const std::string text(bytes, read);
+    EXPECT_EQ(text.rfind("\xEF\xBB\xBFLumarel Printer settings, version 1.0\r\n", 0), 0u);
+    for (const char* part : {"[Profile \"Office\"]", "[Profile \"Web\"]", "[Settings]\r\n\"EMF: Enabled\"=dword:00000001"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+    EXPECT_FALSE(sheet().ApplyEnabled()) << "an export changes nothing";
+}
+
+// The file's settings replace the user's on every page that shows them, and what the
+// user then changes himself wins; nothing is stored before the apply.
+TEST_F(PdfTransferLiveShellDialogTest, ImportMergesTheProfilesAndShowsTheSettingsOnTheirPages) {
+    HANDLE file = CreateFileW(File, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string text = "Lumarel Printer settings, version 1.0\r\n[Profile \"Office\"]\r\n"
+                             "\"Title\"=\"from the file\"\r\n[Profile \"Print\"]\r\n[Settings]\r\n"
+                             "\"EMF: Enabled\"=dword:00000001\r\n\"Client Application\"=\"C:\\\\imported.exe\"\r\n"
+                             "\"Output Directory\"=\"C:\\\\imported\"\r\n[End]\r\n";
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+
+    ASSERT_NE(OpenPdfPage(), nullptr);
+    HWND agent = sheet().ShowPage(IDD_AGENT_PAGE);  // shown before the import, the EMF page after it
+    ASSERT_NE(agent, nullptr);
+    sheet().ShowPage(IDD_PDF_PAGE);
+    std::wstring conflict;
+    MessageBoxWatcher question;
+    question.answerWith(IDYES);
+    ModalDriver driver({[&](HWND openDialog) {
+                            TypeFileName(openDialog, File);
+                            PostClick(openDialog, IDOK);
+                        },
+                        [&](HWND conflictDialog) {
+                            conflict = ControlText(conflictDialog, IDC_CONFLICT_TEXT);
+                            PostClick(conflictDialog, IDC_CONFLICT_KEEP_BOTH);
+                        }});
+    Click(page(), IDC_PDF_IMPORT);
+    EXPECT_TRUE(driver.done());
+    EXPECT_FALSE(driver.timedOut());
+    ASSERT_EQ(question.boxes().size(), 1u);
+    EXPECT_EQ(question.boxes()[0].text,
+              L"The file also holds EMF, PDF and Agent settings. Do you want them to replace yours?");
+    EXPECT_EQ(conflict, L"A profile named \"Office\" exists already.\n\nThe imported one can replace it, be added as "
+                        L"\"Office - Copy\", or be skipped.");
+    EXPECT_EQ(Entries(), (Names{L"Office", L"Web", L"Office - Copy", L"Print"}));
+    EXPECT_FALSE(UserDword(L"EMF: Enabled").has_value()) << "nothing stored before the apply";
+
+    EXPECT_EQ(ControlText(agent, IDC_AGENT_APPLICATION), L"C:\\imported.exe");
+    TypeOver(agent, IDC_AGENT_DIRECTORY, L"C:\\mine");
+    HWND emf = sheet().ShowPage(IDD_EMF_PAGE);
+    EXPECT_EQ(IsDlgButtonChecked(emf, IDC_EMF_SAVE), static_cast<UINT>(BST_CHECKED));
+    EXPECT_TRUE(sheet().Apply());
+    EXPECT_EQ(UserDword(L"EMF: Enabled"), 1u);
+    EXPECT_EQ(StoredText(UserKeyPath, L"Client Application"), L"C:\\imported.exe");
+    EXPECT_EQ(StoredText(UserKeyPath, L"Output Directory"), L"C:\\mine");
+    EXPECT_EQ(StoredProfileName(2), L"Office - Copy");
+    EXPECT_EQ(StoredText(UserProfilesPath, ProfileValueName(2, L"Title")), L"from the file");
+    EXPECT_EQ(StoredProfileName(3), L"Print");
 }
 
 // --- In the sheet ----------------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 // The edit that takes the typing: the control itself or a combo box's edit.
@@ -206,4 +208,13 @@ std::wstring TestProgramDirectory() {
     }
     path.resize(length);
     return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+void TypeFileName(HWND fileDialog, const wchar_t* path) {
+    constexpr int FileNameBox = 1148;  // cmb13
+    HWND name = GetDlgItem(fileDialog, FileNameBox);
+    HWND edit = name ? FindDescendant(name, L"Edit") : nullptr;
+    const std::wstring children = DescribeChildren(fileDialog);
+    ASSERT_NE(edit, nullptr) << "no name box in\n" << std::string(children.begin(), children.end());
+    SetWindowTextW(edit, path);
 }

@@ -75,6 +75,8 @@ bool AllControlsDisabled(HWND dialog);
 HWND FindDescendant(HWND parent, const wchar_t* className, const wchar_t* text = nullptr);
 // "id class text" of every descendant, one per line, for failure messages.
 std::wstring DescribeChildren(HWND parent);
+// Puts `path` into the name box of the system's open or save dialog.
+void TypeFileName(HWND fileDialog, const wchar_t* path);
 
 // The directory of the running test program (where the programs and modules under test
 // are built), with a trailing backslash.
