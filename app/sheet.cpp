@@ -1,4 +1,5 @@
 #include "app/sheet.h"
+#include "app/sheet_internal.h"
 
 #include <cstring>
 #include <cwchar>

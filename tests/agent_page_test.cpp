@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "handoff/agent_page.h"
 #include "res/resource.h"
 #include "settings/agent_values.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "base/accessibility.h"
 #include "base/display_scale.h"
 #include "base/globals.h"

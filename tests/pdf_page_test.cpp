@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
 #include "settings/settings.h"
