@@ -6,6 +6,7 @@
 #include "app/switches.h"
 #include "base/globals.h"
 #include "base/late_binding.h"
+#include "device/device_pages.h"
 #include "res/resource.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandTail, int) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "device/printer_access.h"
 
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -17,6 +18,10 @@ INT_PTR CALLBACK NewFormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 // General page.
 
+// Bitmaps 117 and 118, the orientation pictures at 100 %; loaded while a sheet is open.
+extern UniqueBitmap PortraitBitmap;
+extern UniqueBitmap LandscapeBitmap;
+
 // "%d x %d DPI", with the name of the two FAX resolutions appended; at most 63 units.
 std::wstring ResolutionText(LONG horizontal, LONG vertical);
 
@@ -24,6 +29,9 @@ std::wstring ResolutionText(LONG horizontal, LONG vertical);
 POINT CenteredPicturePosition(const RECT& area, int width, int height);
 
 // Paper page and New Paper Form dialog.
+
+// May this user change the printer's forms: asked when the Paper page starts.
+extern BOOL CanAdministerPrinter;
 
 enum PaperUnit { MetricUnits = 0, EnglishUnits = 1 };
 

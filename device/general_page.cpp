@@ -18,6 +18,9 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 
+UniqueBitmap PortraitBitmap;
+UniqueBitmap LandscapeBitmap;
+
 namespace {
 
 DeviceSettings GeneralSettings = {};
