@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "app/about.h"
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/registry.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/sheet_internal.h"
-#include "base/accessibility.h"
+#include "base/high_contrast.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/windows_version.h"

@@ -12,7 +12,7 @@
 
 #include "app/sheet_internal.h"
 #include "base/display_scale.h"
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 #include "base/globals.h"
 #include "base/late_binding.h"
 #include "res/resource.h"

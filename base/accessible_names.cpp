@@ -1,28 +1,12 @@
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 
 #include <commctrl.h>
 
-#include <cwchar>
 #include <memory>
 #include <new>
-#include <string>
 
 #include "base/late_binding.h"
-#include "base/registry.h"
 #include "base/texts.h"
-
-bool HighContrastOn() {
-    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0)) contrast.dwFlags = 0;
-    if (!(contrast.dwFlags & HCF_AVAILABLE)) {
-        UniqueRegKey key;
-        wchar_t flags[16] = {};
-        if (OpenKeyForRead(HKEY_CURRENT_USER, HighContrastKeyPath, key) == ERROR_SUCCESS &&
-            ReadTextValue(key.get(), L"Flags", flags))
-            contrast.dwFlags = wcstoul(flags, nullptr, 10);
-    }
-    return (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
-}
 
 namespace {
 
@@ -55,7 +39,11 @@ struct Annotation {
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The system's object for a control, answering the name and role of the annotation for
-// the control itself and passing everything else on.
+// the control itself and passing everything else on. Direct Annotation
+// (IAccPropServices::SetHwndPropStr) is the documented way to name a control, but Wine 8
+// answers it with E_NOTIMPL, so the names would be lost there; answering WM_GETOBJECT
+// with the system's object wrapped works on every Windows and on Wine. IAccessible has
+// no base to inherit the rest from, hence the forwards.
 class AnnotatedAccessible final : public IAccessible {
 public:
     AnnotatedAccessible(IAccessible* standard, Annotation annotation) : standard_(standard), annotation_(annotation) {}
