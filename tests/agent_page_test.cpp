@@ -16,6 +16,7 @@
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
+#include "tests/support/agent_page_values.h"
 #include "tests/support/registry_fixture.h"
 
 namespace {

@@ -1,4 +1,6 @@
-// Registry state for tests: each test starts without any of the program's keys.
+// Registry state for tests: each test starts without any of the program's keys. The
+// program's key paths, setting, reading and denying values, and the fixtures (the Agent
+// page's values are in tests/support/agent_page_values.h).
 #pragma once
 
 #include <windows.h>
@@ -40,25 +42,6 @@ std::optional<StoredValue> ReadStored(HKEY root, const wchar_t* path, const wcha
 std::optional<DWORD> ReadStoredDword(HKEY root, const wchar_t* path, const wchar_t* name);  // REG_DWORD only
 // REG_SZ only, without its terminator.
 std::optional<std::wstring> ReadStoredText(HKEY root, const wchar_t* path, const wchar_t* name);
-
-// The Agent page's seven values under root\Software\LumarelPrinter.
-struct AgentValues {
-    std::wstring application;   // "Client Application"
-    DWORD transferMode;         // "Transfer Mode"
-    std::wstring title;         // "Target window title"
-    DWORD messageId;            // "Message ID"
-    std::wstring directory;     // "Output Directory"
-    DWORD preprocessing;        // "Preprocessing: Enabled"
-    std::wstring preprocessor;  // "Preprocessing: Application"
-};
-bool operator==(const AgentValues& a, const AgentValues& b);
-void PrintTo(const AgentValues& values, std::ostream* out);
-void SetAgentValues(HKEY root, const AgentValues& values);
-// All seven with their types (REG_SZ, REG_DWORD), or nothing.
-std::optional<AgentValues> ReadAgentValues(HKEY root);
-// The values a product installation leaves under the machine key, so that the Agent
-// page has defaults to show (without them it reports the missing machine values).
-void InstallMachineAgentValues();
 
 // Gives a key (created if needed) an empty DACL, so that opening it fails with
 // ERROR_ACCESS_DENIED; RestoreAccess puts a DACL back that allows everything.
