@@ -1,21 +1,31 @@
-// The sheet as properties.exe and properties.dll run it: ShowProperties, what it
-// returns, the single-instance guard and RunPropertySheet behind them. How the sheet is
-// put together (its pages, callback and header) is in app/sheet_internal.h.
+// The sheet as properties.exe and properties.dll run it: the single-instance guard,
+// ShowProperties, what it returns, and RunPropertySheet behind it. How the sheet is put
+// together (its pages, callback and header) is in app/sheet_internal.h.
 #pragma once
 
 #include <windows.h>
 
 #include "base/handles.h"
 
-// The single-instance guard of properties.exe, released when its sheet has closed.
-extern UniqueHandle PropertiesMutex;
+// The single-instance guard: the named mutex "Lumarel Printer_properties_mutex", held
+// by properties.exe and properties.dll for as long as this object lives, so that one
+// run at a time edits the settings in the session. Take it before showing the sheet
+// (or doing anything else to the settings) and keep it until done.
+class SheetGuard {
+public:
+    SheetGuard();
+    SheetGuard(const SheetGuard&) = delete;
+    SheetGuard& operator=(const SheetGuard&) = delete;
 
-// Creates the named mutex "Lumarel Printer_properties_mutex" that properties.exe and
-// properties.dll hold while their sheet is open, so that one sheet at a time edits the
-// settings in the session. False when the name exists already, or exists and may not be
-// opened: another sheet is open, and `guard` is left empty. Any other failure to create
-// it lets the caller go on without a guard.
-bool TakeSheetGuard(UniqueHandle& guard);
+    // False when the name exists already, or exists and may not be opened: another
+    // sheet is open, and nothing is held. Any other failure to create the mutex counts
+    // as taken: the caller goes on without a guard.
+    bool taken() const { return taken_; }
+
+private:
+    UniqueHandle mutex_;
+    bool taken_ = false;
+};
 
 // What ShowProperties returns.
 enum ShowPropertiesResult : int {
@@ -27,9 +37,11 @@ enum ShowPropertiesResult : int {
                                  // .exe as a library (hosts use properties.dll)
 };
 
-// Loads the settings and runs the modal sheet on the calling thread; everything it sets
-// up (settings, profiles, bitmaps, icons, page state) starts again from the registry,
-// the spooler and this module's resources on every call. One sheet per process at a time.
+// Loads the settings and runs the modal sheet on the calling thread, under a SheetGuard
+// the caller holds, once the process is set up (InitProcessGlobals). Everything it sets
+// up (settings, profiles, bitmaps, icons, page state, COM for screen readers) starts
+// again from the registry, the spooler and this module's resources on every call and
+// is released when the sheet has closed. One sheet per process at a time.
 int RunPropertySheet(int noGeneral, int noPaper);
 
 // The module's export: RunPropertySheet behind the checks that properties.exe and

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <memory>
 #include <new>
 
 #include "base/late_binding.h"
@@ -155,9 +154,9 @@ private:
     LONG references_ = 1;
 };
 
-// COM set up on the sheet's thread for a screen reader's requests; one sheet runs at a
-// time, and WM_GETOBJECT comes on its thread.
-std::unique_ptr<ComApartment> ScreenReaderApartment;
+// The apartment of the open sheet, if any; one sheet runs at a time, and WM_GETOBJECT
+// comes on its thread.
+ScreenReaderApartment* OpenApartment = nullptr;
 
 // The control's object for WM_GETOBJECT; 0 (the system answers) when it cannot be made.
 LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const Annotation& annotation) {
@@ -175,11 +174,8 @@ LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const Annotation& annota
     LRESULT result = calls.resultFromObject(AccessibleInterface, flags, annotated);
     // The answer travels to the screen reader through COM, which this thread may not
     // have set up yet: then it is set up for as long as the sheet runs.
-    if (static_cast<HRESULT>(result) == CO_E_NOTINITIALIZED && !ScreenReaderApartment) {
-        ScreenReaderApartment.reset(new (std::nothrow) ComApartment);
-        if (ScreenReaderApartment && ScreenReaderApartment->initialized())
-            result = calls.resultFromObject(AccessibleInterface, flags, annotated);
-    }
+    if (static_cast<HRESULT>(result) == CO_E_NOTINITIALIZED && OpenApartment && OpenApartment->setUpOnce())
+        result = calls.resultFromObject(AccessibleInterface, flags, annotated);
     annotated->Release();
     return result < 0 ? 0 : result;
 }
@@ -216,8 +212,16 @@ void SetAccessibleName(HWND control, UINT nameId, LONG role) {
     if (notify) notify(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
-void EndScreenReaderApartment() {
-    ScreenReaderApartment.reset();
+ScreenReaderApartment::ScreenReaderApartment() { OpenApartment = this; }
+
+ScreenReaderApartment::~ScreenReaderApartment() {
+    if (OpenApartment == this) OpenApartment = nullptr;
+}
+
+bool ScreenReaderApartment::setUpOnce() {
+    if (com_) return false;
+    com_.emplace();
+    return com_->initialized();
 }
 
 void SetAccessibleNames(HWND dialog, std::initializer_list<ControlName> names) {

@@ -8,6 +8,9 @@
 #include <oleacc.h>
 
 #include <initializer_list>
+#include <optional>
+
+#include "base/late_binding.h"
 
 // Gives `control` the name that is string `nameId` of the string table (0: the name
 // the system finds itself) and, unless 0, the role `role` (a ROLE_SYSTEM_* value).
@@ -22,6 +25,20 @@ struct ControlName {
 };
 void SetAccessibleNames(HWND dialog, std::initializer_list<ControlName> names);
 
-// Ends the COM apartment that answering a screen reader set up on this thread, if it
-// did (the answers are handed over through COM); called once the sheet has closed.
-void EndScreenReaderApartment();
+// COM for the screen readers' requests on the sheet's thread, owned while a sheet is
+// open (the sheet's scope holds one). The answers travel through COM, which the thread
+// may lack: the first request that finds it missing sets it up, and it is ended when
+// this object goes. Without one, such a request is left to the system. One at a time.
+class ScreenReaderApartment {
+public:
+    ScreenReaderApartment();
+    ~ScreenReaderApartment();
+    ScreenReaderApartment(const ScreenReaderApartment&) = delete;
+    ScreenReaderApartment& operator=(const ScreenReaderApartment&) = delete;
+
+    // Sets COM up on this thread, the first time only; true when it was set up now.
+    bool setUpOnce();
+
+private:
+    std::optional<ComApartment> com_;
+};

@@ -8,5 +8,6 @@
 extern HINSTANCE AppInstance;          // every resource is loaded from here
 extern wchar_t SheetCaption[MAX_PATH]; // "Lumarel Printer properties": caption of every box
 
-// Fills AppInstance and SheetCaption (the part of start-up that the sheet needs).
+// Fills AppInstance and SheetCaption: the process's set-up, done by the program's entry
+// point once and by the library's export on each call (tests: their main).
 void InitProcessGlobals(HINSTANCE instance);

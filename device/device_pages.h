@@ -21,6 +21,14 @@ INT_PTR CALLBACK NewFormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 // Bitmaps 117 and 118, the orientation pictures at 100 %; loaded while a sheet is open.
 extern UniqueBitmap PortraitBitmap;
 extern UniqueBitmap LandscapeBitmap;
+// Loads both from AppInstance for as long as it lives (the sheet's scope holds one).
+class OrientationBitmaps {
+public:
+    OrientationBitmaps();
+    ~OrientationBitmaps();
+    OrientationBitmaps(const OrientationBitmaps&) = delete;
+    OrientationBitmaps& operator=(const OrientationBitmaps&) = delete;
+};
 
 // "%d x %d DPI", with the name of the two FAX resolutions appended; at most 63 units.
 std::wstring ResolutionText(LONG horizontal, LONG vertical);

@@ -22,6 +22,16 @@
 UniqueBitmap PortraitBitmap;
 UniqueBitmap LandscapeBitmap;
 
+OrientationBitmaps::OrientationBitmaps() {
+    PortraitBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_PORTRAIT)));
+    LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
+}
+
+OrientationBitmaps::~OrientationBitmaps() {
+    PortraitBitmap.reset();
+    LandscapeBitmap.reset();
+}
+
 namespace {
 
 DeviceSettings GeneralSettings = {};
