@@ -1,5 +1,7 @@
 // The General page, the Paper page and the New Paper Form dialog: their dialog
-// procedures, their logic that touches no window, and the unit controls of the last two.
+// procedures, the state they share with the sheet (the orientation pictures, whether
+// forms may be changed), their logic that touches no window, and the unit controls of
+// the last two.
 #pragma once
 
 #include <windows.h>

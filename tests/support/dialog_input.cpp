@@ -4,6 +4,12 @@
 
 namespace {
 
+// The edit that takes the typing: the control itself or a combo box's edit.
+HWND EditOf(HWND control) {
+    HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr);
+    return edit ? edit : control;
+}
+
 std::optional<LRESULT> SendHere(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return SendMessageW(window, message, wParam, lParam);
 }
@@ -107,11 +113,6 @@ bool ChooseComboItem(HWND dialog, int comboId, int index) {
     const bool chosen = SendComboChoice(dialog, comboId, index, SendHere);
     PumpMessages();
     return chosen;
-}
-
-HWND EditOf(HWND control) {
-    HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr);
-    return edit ? edit : control;
 }
 
 bool SendTypingAtCaret(HWND control, const std::wstring& text, MessageSender send) {

@@ -43,9 +43,9 @@ void Click(HWND dialog, int controlId);
 // must be over before the dialog reacts, and for the system's dialogs, which end their
 // loop on it.
 void PostClick(HWND dialog, int controlId);
-// Esc, queued: the dialog's Cancel command (WM_COMMAND, IDCANCEL), which a sheet, a
-// dialog and a message box all take, with or without a Cancel button. For ending
-// whatever a failed test left open.
+// The Cancel command that Esc gives, queued (WM_COMMAND, IDCANCEL): a sheet, a dialog
+// and a message box all take it, with or without a Cancel button. For ending whatever a
+// failed test left open.
 void PostCancel(HWND dialog);
 
 // Types `text` character by character into an edit (or the edit of a combo box), at the
@@ -67,11 +67,10 @@ void ClickListEntry(HWND dialog, int listId, int index, bool doubleClick = false
 // --- What the verbs send ------------------------------------------------------------
 // The messages behind the verbs above and ProgramUnderTest's, sent through `send`:
 // SendMessage here, a send that a hung program cannot block for the program under test.
-// A sender returns nothing when the message did not arrive; so do these.
+// A sender returns nothing when the message did not arrive; these return false then.
+// Typing goes to `control` itself or to a combo box's edit.
 
 using MessageSender = std::optional<LRESULT> (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The edit that takes the typing: `control` itself or a combo box's edit.
-HWND EditOf(HWND control);
 bool SendTypingAtCaret(HWND control, const std::wstring& text, MessageSender send);
 bool SendTypingOver(HWND control, const std::wstring& text, MessageSender send);
 bool SendComboChoice(HWND dialog, int comboId, int index, MessageSender send);
