@@ -4,9 +4,9 @@
 #include <shellapi.h>
 
 #include "app/about.h"
-#include "base/accessibility.h"
 #include "base/display_scale.h"
 #include "base/handles.h"
+#include "base/high_contrast.h"
 #include "base/late_binding.h"
 #include "base/page_helpers.h"
 #include "base/registry.h"

@@ -2,10 +2,12 @@
 // version 6 of the common controls whatever the host's manifest asks for, so the
 // library's own manifest (resource 2) is made the active context around the sheet.
 // Nothing here changes the host's process-wide state (DLL search order, DPI mode). Like
-// the program, the library holds the single-instance name while its sheet is open.
+// the program, the library holds the single-instance guard while its sheet is open, and
+// sets up what the program's entry point would.
 #include <windows.h>
 
 #include "app/sheet.h"
+#include "base/globals.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -47,8 +49,10 @@ private:
 extern "C" int WINAPI ShowProperties(int noGeneral, int noPaper) {
     // The program's guard, held while this sheet is open: a running properties.exe or
     // another host's sheet keeps this one from opening, and this one keeps them.
-    UniqueHandle sheetGuard;
-    if (!TakeSheetGuard(sheetGuard)) return SheetAlreadyOpen;
+    SheetGuard guard;
+    if (!guard.taken()) return SheetAlreadyOpen;
+    // Resources always come from this module, never from the host.
+    InitProcessGlobals(reinterpret_cast<HINSTANCE>(&__ImageBase));
     LibraryActivationContext commonControls6;
     return RunPropertySheet(noGeneral, noPaper);
 }

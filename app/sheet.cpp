@@ -1,11 +1,12 @@
 #include "app/sheet.h"
+#include "app/sheet_internal.h"
 
 #include <cstring>
 #include <cwchar>
 #include <tuple>
 
 #include "app/about.h"
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/registry.h"
@@ -18,11 +19,9 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 
-UniqueHandle PropertiesMutex;
-
 namespace {
 
-// The sheet's icons live until the sheet has closed.
+// The sheet's icons (SetSheetIcons), held until the sheet has closed (SheetScope).
 UniqueIcon SheetSmallIcon;
 UniqueIcon SheetBigIcon;
 bool ButtonPressReported = false;
@@ -136,7 +135,7 @@ PROPSHEETHEADERW MakeSheetHeader(std::vector<HPROPSHEETPAGE>& pages, int startPa
     return header;
 }
 
-bool TakeSheetGuard(UniqueHandle& guard) {
+SheetGuard::SheetGuard() {
     wchar_t name[MAX_PATH];
     _snwprintf(name, MAX_PATH, L"%s_properties_mutex", PrinterName);
     name[MAX_PATH - 1] = L'\0';
@@ -144,9 +143,9 @@ bool TakeSheetGuard(UniqueHandle& guard) {
     // Read at once, whatever CreateMutexW returned: a name held by another session's
     // object, or with a DACL that refuses us, fails with ERROR_ACCESS_DENIED.
     const DWORD status = GetLastError();
-    if (status == ERROR_ALREADY_EXISTS || status == ERROR_ACCESS_DENIED) return false;
-    guard = std::move(mutex);
-    return true;
+    if (status == ERROR_ALREADY_EXISTS || status == ERROR_ACCESS_DENIED) return;
+    mutex_ = std::move(mutex);
+    taken_ = true;
 }
 
 void StoreLastViewedPage() {
@@ -157,10 +156,6 @@ void StoreLastViewedPage() {
 
 bool SheetReportedButtonPress() { return ButtonPressReported; }
 void ResetButtonPressReport() { ButtonPressReported = false; }
-
-// The module that holds this code and its resources: properties.exe, properties.dll or
-// a test program.
-extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
@@ -182,20 +177,26 @@ private:
     bool claimed_;
 };
 
-// The entry point loads the orientation pictures; a call through the export loads them
-// here. Either way they are freed when the sheet has closed.
-void LoadOrientationBitmaps() {
-    if (!PortraitBitmap) PortraitBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_PORTRAIT)));
-    if (!LandscapeBitmap) LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
-}
+class SheetIcons {
+public:
+    SheetIcons() = default;
+    ~SheetIcons() {
+        SheetSmallIcon.reset();
+        SheetBigIcon.reset();
+    }
+    SheetIcons(const SheetIcons&) = delete;
+    SheetIcons& operator=(const SheetIcons&) = delete;
+};
 
-void ReleaseSheetResources() {
-    SheetSmallIcon.reset();
-    SheetBigIcon.reset();
-    PortraitBitmap.reset();
-    LandscapeBitmap.reset();
-    PropertiesMutex.reset();
-}
+// What lives while the sheet is open, released when it has closed, on every path: the
+// orientation pictures, the sheet's icons (made when the sheet starts and at a change of
+// scale) and COM for screen readers (set up at the first request that needs it). The
+// single-instance guard is the caller's (SheetGuard), as it may be needed without a sheet.
+struct SheetScope {
+    OrientationBitmaps bitmaps;
+    SheetIcons icons;
+    ScreenReaderApartment screenReaders;
+};
 
 }  // namespace
 
@@ -210,19 +211,14 @@ int RunPropertySheet(int noGeneral, int noPaper) {
     SheetOpenClaim claim;
     if (!claim.claimed()) return SheetAlreadyOpen;
 
-    // Resources always come from this module, never from a host that called the export.
-    InitProcessGlobals(reinterpret_cast<HINSTANCE>(&__ImageBase));
-    LoadOrientationBitmaps();
+    SheetScope scope;
     CanAdministerPrinter = TRUE;
     ResetButtonPressReport();
 
     DWORD platformId = WindowsVersion().dwPlatformId;
     // Every call starts from an empty block, not from what an earlier call loaded.
     ResetSettings();
-    if (!LoadSheetSettings()) {
-        ReleaseSheetResources();
-        return SettingsNotLoaded;
-    }
+    if (!LoadSheetSettings()) return SettingsNotLoaded;
 
     SheetConditions conditions{noGeneral, noPaper, platformId, Settings.AgentHidePage, Settings.EmfHidePage,
                                Settings.PdfHidePage};
@@ -233,8 +229,5 @@ int RunPropertySheet(int noGeneral, int noPaper) {
     // Some platforms never report button presses to the callback; the page viewed
     // last is then stored once the sheet has closed.
     if (!SheetReportedButtonPress()) StoreLastViewedPage();
-    EndScreenReaderApartment();
-
-    ReleaseSheetResources();
     return SheetClosed;
 }

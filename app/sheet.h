@@ -1,66 +1,31 @@
-// The property sheet: which pages it holds, its callback, the last-viewed-page rule
-// and the helpers every page uses to talk to the sheet.
+// The sheet as properties.exe and properties.dll run it: the single-instance guard,
+// ShowProperties, what it returns, and RunPropertySheet behind it. How the sheet is put
+// together (its pages, callback and header) is in app/sheet_internal.h.
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
-
-#include <vector>
 
 #include "base/handles.h"
-#include "base/page_helpers.h"
 
-// What decides which pages are present.
-struct SheetConditions {
-    int noGeneral;
-    int noPaper;
-    DWORD platformId;  // VER_PLATFORM_WIN32_NT or older
-    DWORD agentHidePage;
-    DWORD emfHidePage;
-    DWORD pdfHidePage;
+// The single-instance guard: the named mutex "Lumarel Printer_properties_mutex", held
+// by properties.exe and properties.dll for as long as this object lives, so that one
+// run at a time edits the settings in the session. Take it before showing the sheet
+// (or doing anything else to the settings) and keep it until done.
+class SheetGuard {
+public:
+    SheetGuard();
+    SheetGuard(const SheetGuard&) = delete;
+    SheetGuard& operator=(const SheetGuard&) = delete;
+
+    // False when the name exists already, or exists and may not be opened: another
+    // sheet is open, and nothing is held. Any other failure to create the mutex counts
+    // as taken: the caller goes on without a guard.
+    bool taken() const { return taken_; }
+
+private:
+    UniqueHandle mutex_;
+    bool taken_ = false;
 };
-
-enum class SheetPage { General, Paper, Agent, Emf, Pdf, About };
-
-// The pages the conditions allow, in sheet order: General, Paper, Agent, EMF, PDF,
-// About (always present).
-std::vector<SheetPage> PresentPageKinds(const SheetConditions& conditions);
-
-// The allowed pages, ready to create.
-std::vector<PageSlot> PresentPages(const SheetConditions& conditions);
-
-// The page the sheet opens on: the last viewed one when it is in range, else the first.
-int StartPage(int lastViewedPage, int pageCount);
-
-// Takes the "?" button off the sheet and centres it, in the sheet's dialog template.
-void AdjustSheetTemplate(void* dialogTemplate);
-
-int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam);
-
-// The sheet's header for `pages`, opening on `startPage`.
-PROPSHEETHEADERW MakeSheetHeader(std::vector<HPROPSHEETPAGE>& pages, int startPage);
-
-// Writes Settings.LastViewedPage to the user key; failures are silent.
-void StoreLastViewedPage();
-
-// True once the callback has been told of a button press in this run.
-bool SheetReportedButtonPress();
-void ResetButtonPressReport();
-
-// The single-instance guard of properties.exe, released when its sheet has closed.
-extern UniqueHandle PropertiesMutex;
-
-// Creates the named mutex "Lumarel Printer_properties_mutex" that properties.exe and
-// properties.dll hold while their sheet is open, so that one sheet at a time edits the
-// settings in the session. False when the name exists already, or exists and may not be
-// opened: another sheet is open, and `guard` is left empty. Any other failure to create
-// it lets the caller go on without a guard.
-bool TakeSheetGuard(UniqueHandle& guard);
-
-// Everything the sheet shows, from the registry: the settings, then the PDF profiles.
-// 1 when loaded, 0 when a key exists but could not be opened: the user is told which,
-// and the profiles are not read after the settings failed.
-int LoadSheetSettings();
 
 // What ShowProperties returns.
 enum ShowPropertiesResult : int {
@@ -72,9 +37,11 @@ enum ShowPropertiesResult : int {
                                  // .exe as a library (hosts use properties.dll)
 };
 
-// Loads the settings and runs the modal sheet on the calling thread; everything it sets
-// up (settings, profiles, bitmaps, icons, page state) starts again from the registry,
-// the spooler and this module's resources on every call. One sheet per process at a time.
+// Loads the settings and runs the modal sheet on the calling thread, under a SheetGuard
+// the caller holds, once the process is set up (InitProcessGlobals). Everything it sets
+// up (settings, profiles, bitmaps, icons, page state, COM for screen readers) starts
+// again from the registry, the spooler and this module's resources on every call and
+// is released when the sheet has closed. One sheet per process at a time.
 int RunPropertySheet(int noGeneral, int noPaper);
 
 // The module's export: RunPropertySheet behind the checks that properties.exe and

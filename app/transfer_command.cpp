@@ -101,8 +101,8 @@ int Export(const TransferCommand& command) {
 
 int Import(const TransferCommand& command) {
     // The sheet's guard: no sheet opens while the import stores, and none is open now.
-    UniqueHandle guard;
-    if (!TakeSheetGuard(guard)) return Fail(TransferSheetOpen, LoadText(IDS_COMMAND_SHEET_OPEN));
+    SheetGuard guard;
+    if (!guard.taken()) return Fail(TransferSheetOpen, LoadText(IDS_COMMAND_SHEET_OPEN));
     SettingsFile file;
     DWORD error = ERROR_SUCCESS;
     FileRefusal refusal;

@@ -8,9 +8,6 @@
 
 HINSTANCE AppInstance = nullptr;
 wchar_t SheetCaption[MAX_PATH] = L"";
-UniqueBitmap PortraitBitmap;
-UniqueBitmap LandscapeBitmap;
-BOOL CanAdministerPrinter = TRUE;
 
 void InitProcessGlobals(HINSTANCE instance) {
     AppInstance = instance;

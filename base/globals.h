@@ -1,15 +1,13 @@
-// Process-wide values set up at start and shared by the pages for the whole run.
+// Process-wide values set up at start and shared by every part for the whole run: the
+// module the resources come from and the caption of every box. A page's own state is in
+// the page's layer.
 #pragma once
 
 #include <windows.h>
 
-#include "base/handles.h"
-
 extern HINSTANCE AppInstance;          // every resource is loaded from here
 extern wchar_t SheetCaption[MAX_PATH]; // "Lumarel Printer properties": caption of every box
-extern UniqueBitmap PortraitBitmap;    // bitmap 117, shown by the General page
-extern UniqueBitmap LandscapeBitmap;   // bitmap 118
-extern BOOL CanAdministerPrinter;      // may the printer's forms be changed
 
-// Fills AppInstance and SheetCaption (the part of start-up that the sheet needs).
+// Fills AppInstance and SheetCaption: the process's set-up, done by the program's entry
+// point once and by the library's export on each call (tests: their main).
 void InitProcessGlobals(HINSTANCE instance);

@@ -1,5 +1,7 @@
 // The General page, the Paper page and the New Paper Form dialog: their dialog
-// procedures, their logic that touches no window, and the unit controls of the last two.
+// procedures, the state they share with the sheet (the orientation pictures, whether
+// forms may be changed), their logic that touches no window, and the unit controls of
+// the last two.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "device/printer_access.h"
 
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -17,6 +20,18 @@ INT_PTR CALLBACK NewFormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 // General page.
 
+// Bitmaps 117 and 118, the orientation pictures at 100 %; loaded while a sheet is open.
+extern UniqueBitmap PortraitBitmap;
+extern UniqueBitmap LandscapeBitmap;
+// Loads both from AppInstance for as long as it lives (the sheet's scope holds one).
+class OrientationBitmaps {
+public:
+    OrientationBitmaps();
+    ~OrientationBitmaps();
+    OrientationBitmaps(const OrientationBitmaps&) = delete;
+    OrientationBitmaps& operator=(const OrientationBitmaps&) = delete;
+};
+
 // "%d x %d DPI", with the name of the two FAX resolutions appended; at most 63 units.
 std::wstring ResolutionText(LONG horizontal, LONG vertical);
 
@@ -24,6 +39,9 @@ std::wstring ResolutionText(LONG horizontal, LONG vertical);
 POINT CenteredPicturePosition(const RECT& area, int width, int height);
 
 // Paper page and New Paper Form dialog.
+
+// May this user change the printer's forms: asked when the Paper page starts.
+extern BOOL CanAdministerPrinter;
 
 enum PaperUnit { MetricUnits = 0, EnglishUnits = 1 };
 

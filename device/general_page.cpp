@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/handles.h"
+#include "base/high_contrast.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
 #include "base/windows_version.h"
@@ -17,6 +18,19 @@
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"
+
+UniqueBitmap PortraitBitmap;
+UniqueBitmap LandscapeBitmap;
+
+OrientationBitmaps::OrientationBitmaps() {
+    PortraitBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_PORTRAIT)));
+    LandscapeBitmap.reset(LoadBitmapW(AppInstance, MAKEINTRESOURCEW(IDB_LANDSCAPE)));
+}
+
+OrientationBitmaps::~OrientationBitmaps() {
+    PortraitBitmap.reset();
+    LandscapeBitmap.reset();
+}
 
 namespace {
 

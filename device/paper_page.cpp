@@ -15,6 +15,8 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 
+BOOL CanAdministerPrinter = TRUE;
+
 namespace {
 
 // The driver's three parallel lists; the count is that of the paper numbers.

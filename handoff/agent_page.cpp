@@ -16,7 +16,7 @@
 #include <new>
 #include <string>
 
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 #include "base/late_binding.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"

@@ -8,9 +8,9 @@
 
 #include <cstddef>
 
-// The text of 1102 as a message number: leading white space and one sign, digits up
-// to the first other character (none: 0), clamped to the signed 32-bit range, stored
-// as its two's complement.
+// The text of the message number's box (IDC_AGENT_MESSAGE_ID) as a message number:
+// leading white space and one sign, digits up to the first other character (none: 0),
+// clamped to the signed 32-bit range, stored as its two's complement.
 DWORD ParseMessageId(const wchar_t* text);
 
 // The file-open request for a program file: "PE files (*.exe)", owned by `owner` (the

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 #include "base/messages.h"
 #include "base/page_helpers.h"
 #include "base/registry.h"

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 #include "base/page_helpers.h"
 #include "pdf/password_cipher.h"
 #include "pdf/profile_sheet.h"

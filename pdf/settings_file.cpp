@@ -476,11 +476,19 @@ bool FirstLine(const std::wstring& text, bool& laterMinor, FileRefusal& refusal)
     std::wstring line = text;
     while (!line.empty() && IsSpace(line.back())) line.pop_back();
     const size_t prefix = wcslen(FirstLinePrefix);
+    // "<major>.<minor>", each of one to three digits.
+    auto number = [&line](size_t& at, unsigned& value) {
+        const size_t start = at;
+        value = 0;
+        while (at < line.size() && at - start < 3 && line[at] >= L'0' && line[at] <= L'9')
+            value = value * 10 + static_cast<unsigned>(line[at++] - L'0');
+        return at > start;
+    };
     unsigned major = 0, minor = 0;
-    wchar_t end = 0;
-    if (line.compare(0, prefix, FirstLinePrefix) != 0 ||
-        swscanf(line.c_str() + prefix, L"%3u.%3u%lc", &major, &minor, &end) != 2 || line[prefix] < L'0' ||
-        line[prefix] > L'9' || major == 0) {
+    size_t at = prefix;
+    const bool named = line.compare(0, prefix, FirstLinePrefix) == 0;
+    if (!named || !number(at, major) || at >= line.size() || line[at++] != L'.' || !number(at, minor) ||
+        at != line.size() || major == 0) {
         refusal = {1, FileFault::NotSettingsFile, {}};
         return false;
     }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/about.h"
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "base/display_scale.h"
 #include "base/handles.h"
 #include "res/resource.h"

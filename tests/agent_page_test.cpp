@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "handoff/agent_page.h"
 #include "res/resource.h"
 #include "settings/agent_values.h"
@@ -16,6 +16,7 @@
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
+#include "tests/support/agent_page_values.h"
 #include "tests/support/registry_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "base/globals.h"
 #include "base/windows_version.h"
 #include "device/device_pages.h"

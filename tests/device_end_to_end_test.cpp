@@ -50,7 +50,7 @@ TEST_F(DevicePagesInTheProgram, OrientationStoredOnOkIsShownByTheNextRun) {
         ASSERT_NE(program.waitForSheet(), nullptr);
         ASSERT_GE(program.showPage(IDD_GENERAL_PAGE), 0);
         EXPECT_EQ(program.checkState(IDC_PORTRAIT), CheckState(BST_CHECKED));
-        ASSERT_TRUE(program.clickControl(IDC_LANDSCAPE));
+        ASSERT_TRUE(program.click(IDC_LANDSCAPE));
         EXPECT_EQ(program.checkState(IDC_LANDSCAPE), CheckState(BST_CHECKED));
         EXPECT_EQ(StoredOrientation(), DMORIENT_PORTRAIT) << "stored before OK";
         ASSERT_TRUE(program.pressButton(PSBTN_OK));
@@ -72,7 +72,7 @@ TEST_F(DevicePagesInTheProgram, OrientationChangedAndCancelledIsNotStored) {
     ProgramUnderTest program;
     ASSERT_NE(program.waitForSheet(), nullptr);
     ASSERT_GE(program.showPage(IDD_GENERAL_PAGE), 0);
-    ASSERT_TRUE(program.clickControl(IDC_LANDSCAPE));
+    ASSERT_TRUE(program.click(IDC_LANDSCAPE));
     ASSERT_TRUE(program.pressButton(PSBTN_CANCEL));
     EXPECT_EQ(program.waitForExit(), ExitCode(0));
     EXPECT_EQ(StoredOrientation(), DMORIENT_PORTRAIT);

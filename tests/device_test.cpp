@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
-#include "base/accessibility.h"
+#include "app/sheet_internal.h"
+#include "base/high_contrast.h"
 #include "base/display_scale.h"
 #include "base/globals.h"
 #include "base/windows_version.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"

@@ -15,6 +15,7 @@
 
 #include "res/resource.h"
 #include "tests/support/process_driver.h"
+#include "tests/support/agent_page_values.h"
 #include "tests/support/registry_fixture.h"
 
 namespace {
@@ -142,7 +143,7 @@ void ClickSaveToEmf(ProgramUnderTest& program, LRESULT before) {
     ASSERT_NE(program.waitForSheet(), nullptr);
     ASSERT_GE(program.showPage(IDD_EMF_PAGE), 0);
     EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(before));
-    ASSERT_TRUE(program.clickControl(IDC_EMF_SAVE));
+    ASSERT_TRUE(program.click(IDC_EMF_SAVE));
     EXPECT_EQ(program.checkState(IDC_EMF_SAVE), CheckState(before == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED));
 }
 
@@ -185,8 +186,8 @@ TEST_F(AgentSetting, EditedPathAndModeAreStoredOnOkWithTheOtherValues) {
         ASSERT_NE(program.waitForSheet(), nullptr);
         ASSERT_GE(program.showPage(IDD_AGENT_PAGE), 0);
         EXPECT_EQ(program.controlText(IDC_AGENT_APPLICATION), installed->application) << "the machine's value";
-        ASSERT_TRUE(program.typeText(IDC_AGENT_APPLICATION, L"D:\\Client App\\run.exe"));
-        ASSERT_TRUE(program.chooseListEntry(IDC_AGENT_MODE, 1));
+        ASSERT_TRUE(program.typeOver(IDC_AGENT_APPLICATION, L"D:\\Client App\\run.exe"));
+        ASSERT_TRUE(program.chooseComboItem(IDC_AGENT_MODE, 1));
         EXPECT_EQ(ReadAgentValues(HKEY_CURRENT_USER), std::nullopt) << "stored before OK";
         ASSERT_TRUE(program.pressButton(PSBTN_OK));
         EXPECT_EQ(program.waitForExit(), ExitCode(0));

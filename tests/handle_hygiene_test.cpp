@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "base/globals.h"
 #include "device/printer_access.h"
 #include "res/resource.h"

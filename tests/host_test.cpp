@@ -96,7 +96,7 @@ int VisibleWindowsTitled(const std::wstring& title) {
 }
 
 BOOL CALLBACK CancelIfVisible(HWND window, LPARAM) {
-    if (IsWindowVisible(window)) PostClick(window, IDCANCEL);
+    if (IsWindowVisible(window)) PostCancel(window);
     return TRUE;
 }
 

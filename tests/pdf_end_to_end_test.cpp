@@ -34,7 +34,7 @@ HWND SelectNestedPage(HWND nested, int index) {
 
 void PostTypingOver(HWND edit, const std::wstring& text) {
     SendWithTimeout(edit, EM_SETSEL, 0, -1);
-    ASSERT_TRUE(PostTyping(edit, text));
+    ASSERT_TRUE(PostTypingAtCaret(edit, text));
 }
 
 // Waits until the queued typing has reached the edit.
@@ -56,7 +56,7 @@ TEST_F(PdfProfileEndToEnd, ProfileWithPasswordAndJpegSurvivesARestart) {
         ProgramUnderTest program;
         ASSERT_NE(program.waitForSheet(), nullptr);
         ASSERT_GE(program.showPage(IDD_PDF_PAGE), 0);
-        ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
+        ASSERT_TRUE(program.click(IDC_PDF_SAVE));
         ASSERT_TRUE(program.postClick(IDC_PDF_NEW));
         HWND nested = program.waitForWindowTitled(ProfileSheetTitle);
         ASSERT_NE(nested, nullptr);

@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/agent_page_values.h"
 #include "tests/support/pdf_page_fixture.h"
 
 namespace {

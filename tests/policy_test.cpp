@@ -23,6 +23,7 @@
 #include "settings/settings.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/process_driver.h"
+#include "tests/support/agent_page_values.h"
 #include "tests/support/registry_fixture.h"
 
 namespace {
@@ -297,8 +298,8 @@ TEST_P(PolicyEffects, ANewUserSeesTheMachineValuesAndDefaults) {
     // An OK after two clicks on the PDF page stores nothing: what the user did not change
     // stays the machine's, so that a later policy reaches him.
     ASSERT_GE(program.showPage(IDD_PDF_PAGE), 0);
-    ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
-    ASSERT_TRUE(program.clickControl(IDC_PDF_SAVE));
+    ASSERT_TRUE(program.click(IDC_PDF_SAVE));
+    ASSERT_TRUE(program.click(IDC_PDF_SAVE));
     ASSERT_TRUE(program.pressButton(PSBTN_OK));
     EXPECT_EQ(program.waitForExit(), std::optional<DWORD>(0));
     EXPECT_TRUE(program.boxesSeen().empty());

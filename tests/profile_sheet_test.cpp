@@ -168,7 +168,7 @@ TEST_F(ProfileSheetTest, DescriptionControlsAndLimits) {
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_SUBJECT_LABEL), L"&Subject:");
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_KEYWORDS_LABEL), L"&Keywords:");
                                  // Typing stops at the limit.
-                                 TypeText(p, IDC_PROFILE_NAME, std::wstring(140, L'n'));
+                                 TypeAtCaret(p, IDC_PROFILE_NAME, std::wstring(140, L'n'));
                                  EXPECT_EQ(ControlText(p, IDC_PROFILE_NAME).size(), 127u);
                              }),
                       PressCancel()}), 1);
@@ -201,11 +201,11 @@ TEST_F(ProfileSheetTest, DescriptionTextsReachTheProfileWithTheirLineBreaks) {
     ASSERT_NE(OpenPdfPage(), nullptr);
     EXPECT_EQ(ClickAndDriveProfileSheet(IDC_PDF_NEW, {OnPage(IDD_PROFILE_DESCRIPTION,
                                                    [](HWND p) {
-                                                       TypeText(p, IDC_PROFILE_NAME, L"Report");
-                                                       TypeText(p, IDC_PROFILE_TITLE, L"Q3 figures");
-                                                       TypeText(p, IDC_PROFILE_AUTHOR, L"Ilse Varga");
-                                                       TypeText(p, IDC_PROFILE_SUBJECT, L"Sales");
-                                                       TypeText(p, IDC_PROFILE_KEYWORDS, L"north\rsouth");
+                                                       TypeAtCaret(p, IDC_PROFILE_NAME, L"Report");
+                                                       TypeAtCaret(p, IDC_PROFILE_TITLE, L"Q3 figures");
+                                                       TypeAtCaret(p, IDC_PROFILE_AUTHOR, L"Ilse Varga");
+                                                       TypeAtCaret(p, IDC_PROFILE_SUBJECT, L"Sales");
+                                                       TypeAtCaret(p, IDC_PROFILE_KEYWORDS, L"north\rsouth");
                                                    }),
                                             PressOk()}), 1);
     ASSERT_EQ(Settings.Profiles.Count(), 2);
@@ -322,9 +322,9 @@ TEST_F(ProfileSheetTest, PasswordsAreLimitedAndTakenEvenFromDisabledEdits) {
     EditStoredProfile({{L"Security enabled", 1}, {L"User password enabled", 1}},
                       {OnPage(IDD_PROFILE_SECURITY,
                               [](HWND p) {
-                                  TypeText(p, IDC_USER_PASSWORD, std::wstring(40, L'u'));
+                                  TypeAtCaret(p, IDC_USER_PASSWORD, std::wstring(40, L'u'));
                                   EXPECT_EQ(ControlText(p, IDC_USER_PASSWORD).size(), 31u);
-                                  TypeText(p, IDC_OWNER_PASSWORD, L"owner");
+                                  TypeAtCaret(p, IDC_OWNER_PASSWORD, L"owner");
                                   Click(p, IDC_SECURITY_ENABLE);  // both edits disabled now
                               }),
                        PressOk()});

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "settings/regtools.h"
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"

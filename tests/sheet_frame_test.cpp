@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "base/display_scale.h"
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 #include "base/globals.h"
 #include "base/late_binding.h"
 #include "res/resource.h"
@@ -432,16 +432,19 @@ void CheckSpokenNames(HWND dialog, int templateId) {
 }
 
 // The program's answer reaches a screen reader through COM, which the sheet's thread
-// need not have set up.
+// need not have set up; the apartment that the sheet's scope holds ends it again.
 TEST(ScreenReaderNames, ReachTheReaderFromAThreadWithoutCom) {
     APTTYPE type;
     APTTYPEQUALIFIER qualifier;
     ASSERT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
-    HWND button = CreateWindowW(L"Button", L"...", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
-    SetAccessibleName(button, IDS_BROWSE_DIRECTORY, ROLE_SYSTEM_PUSHBUTTON);
-    EXPECT_EQ(SpokenBy(button).name, L"Browse for the output directory");
-    DestroyWindow(button);
-    EndScreenReaderApartment();
+    {
+        ScreenReaderApartment apartment;
+        HWND button = CreateWindowW(L"Button", L"...", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
+        SetAccessibleName(button, IDS_BROWSE_DIRECTORY, ROLE_SYSTEM_PUSHBUTTON);
+        EXPECT_EQ(SpokenBy(button).name, L"Browse for the output directory");
+        DestroyWindow(button);
+    }
+    EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED) << "COM is ended with the apartment";
 }
 
 std::vector<HWND> RenamedWindows;

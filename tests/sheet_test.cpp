@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "base/texts.h"
 #include "res/resource.h"
 #include "settings/settings.h"

@@ -133,7 +133,7 @@ int wmain(int argc, wchar_t** argv) {
     CaptureSheetPages(sheet, L"sheet-", SheetPages);
     // "New" works while "Save to PDF" is on; Cancel at the end forgets the tick.
     if (program.showPage(IDD_PDF_PAGE) >= 0 && program.checkState(IDC_PDF_SAVE) == BST_UNCHECKED)
-        program.clickControl(IDC_PDF_SAVE);
+        program.click(IDC_PDF_SAVE);
     CaptureNestedWindow(program, IDD_PDF_PAGE, IDC_PDF_NEW, L"pdf-profile-properties");
     CaptureNestedWindow(program, IDD_PAPER_PAGE, IDC_ADD_FORM, L"new-paper-form");
     program.selectPage(0);

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "base/globals.h"
 #include "base/handles.h"
 #include "pdf/password_cipher.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "base/globals.h"
 #include "pdf/profile_store.h"
 #include "settings/settings.h"

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "handoff/agent_page.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"

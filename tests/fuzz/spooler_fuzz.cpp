@@ -15,7 +15,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "device/printer_access.h"
 #include "res/resource.h"
 #include "settings/settings.h"

@@ -12,6 +12,10 @@ HWND EditOf(HWND control) {
     return edit ? edit : control;
 }
 
+std::optional<LRESULT> SendHere(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendMessageW(window, message, wParam, lParam);
+}
+
 std::vector<std::wstring> Items(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage) {
     std::vector<std::wstring> items;
     LRESULT count = SendMessageW(control, countMessage, 0, 0);
@@ -90,31 +94,51 @@ void Click(HWND dialog, int controlId) {
     PumpMessages();
 }
 
-void PostClick(HWND dialog, int controlId) {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, controlId)));
+void PostClick(HWND dialog, int controlId) { PostMessageW(GetDlgItem(dialog, controlId), BM_CLICK, 0, 0); }
+
+void PostCancel(HWND dialog) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
 }
 
-void TypeText(HWND dialog, int controlId, const std::wstring& text) {
-    HWND edit = EditOf(GetDlgItem(dialog, controlId));
-    for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
+void TypeAtCaret(HWND dialog, int controlId, const std::wstring& text) {
+    SendTypingAtCaret(GetDlgItem(dialog, controlId), text, SendHere);
     PumpMessages();
 }
 
 void TypeOver(HWND dialog, int controlId, const std::wstring& text) {
-    HWND edit = EditOf(GetDlgItem(dialog, controlId));
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    // Typing over a selection replaces it; an empty text is a Delete.
-    if (text.empty()) SendMessageW(edit, WM_CLEAR, 0, 0);
-    TypeText(dialog, controlId, text);
+    SendTypingOver(GetDlgItem(dialog, controlId), text, SendHere);
+    PumpMessages();
 }
 
-void ChooseComboItem(HWND dialog, int comboId, int index) {
-    HWND combo = GetDlgItem(dialog, comboId);
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+bool ChooseComboItem(HWND dialog, int comboId, int index) {
+    const bool chosen = SendComboChoice(dialog, comboId, index, SendHere);
     PumpMessages();
+    return chosen;
+}
+
+bool SendTypingAtCaret(HWND control, const std::wstring& text, MessageSender send) {
+    HWND edit = EditOf(control);
+    for (wchar_t c : text)
+        if (!send(edit, WM_CHAR, c, 1)) return false;
+    return true;
+}
+
+bool SendTypingOver(HWND control, const std::wstring& text, MessageSender send) {
+    HWND edit = EditOf(control);
+    if (!send(edit, EM_SETSEL, 0, -1)) return false;
+    // Typing over a selection replaces it; an empty text is a Delete.
+    if (text.empty()) return send(edit, WM_CLEAR, 0, 0).has_value();
+    return SendTypingAtCaret(edit, text, send);
+}
+
+bool SendComboChoice(HWND dialog, int comboId, int index, MessageSender send) {
+    HWND combo = GetDlgItem(dialog, comboId);
+    if (send(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != std::optional<LRESULT>(index)) return false;
+    // As the box tells its dialog of a click in its list.
+    for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+        if (!send(dialog, WM_COMMAND, MAKEWPARAM(comboId, code), reinterpret_cast<LPARAM>(combo))) return false;
+    return true;
 }
 
 void ClickListEntry(HWND dialog, int listId, int index, bool doubleClick) {

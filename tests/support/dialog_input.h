@@ -6,11 +6,16 @@
 //
 // Each action returns once the dialog has handled what it caused: messages it posted
 // have been let through (PumpMessages), and a modal window it opened has been run and
-// closed again. PostClick is the one exception: it only queues the click.
+// closed again. PostClick and PostCancel are the exceptions: they only queue.
+//
+// The same verbs, with the same meaning, drive the program in its own process
+// (ProgramUnderTest, tests/support/process_driver.h): both send the messages of the
+// "What the verbs send" section below.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,26 +39,41 @@ std::vector<std::wstring> TabTitles(HWND sheet);
 
 // A click on a button (or check box, radio button), as the user makes it (BM_CLICK).
 void Click(HWND dialog, int controlId);
-// The same click, queued for the dialog's own loop (WM_COMMAND, BN_CLICKED): returns at
-// once. For a step that must be over before the dialog reacts, and for the system's
-// dialogs, which end their loop on it.
+// The same click, queued for the dialog's own loop: returns at once. For a step that
+// must be over before the dialog reacts, and for the system's dialogs, which end their
+// loop on it.
 void PostClick(HWND dialog, int controlId);
+// The Cancel command that Esc gives, queued (WM_COMMAND, IDCANCEL): a sheet, a dialog
+// and a message box all take it, with or without a Cancel button. For ending whatever a
+// failed test left open.
+void PostCancel(HWND dialog);
 
 // Types `text` character by character into an edit (or the edit of a combo box), at the
 // caret, as the keyboard would (WM_CHAR): limits, Return and EN_CHANGE work as for a
 // user.
-void TypeText(HWND dialog, int controlId, const std::wstring& text);
+void TypeAtCaret(HWND dialog, int controlId, const std::wstring& text);
 // Selects everything in the edit (or the combo box's edit) and types `text` over it; an
 // empty text deletes the selection.
 void TypeOver(HWND dialog, int controlId, const std::wstring& text);
 
 // Picks item `index` of a combo box as a click in its list does (CBN_SELCHANGE, then
-// CBN_SELENDOK).
-void ChooseComboItem(HWND dialog, int comboId, int index);
+// CBN_SELENDOK). False when the box has no such item (nothing is sent then).
+bool ChooseComboItem(HWND dialog, int comboId, int index);
 
 // A mouse click (or double-click) on entry `index` of a list box; an index outside
 // the list clicks below the last entry.
 void ClickListEntry(HWND dialog, int listId, int index, bool doubleClick = false);
+
+// --- What the verbs send ------------------------------------------------------------
+// The messages behind the verbs above and ProgramUnderTest's, sent through `send`:
+// SendMessage here, a send that a hung program cannot block for the program under test.
+// A sender returns nothing when the message did not arrive; these return false then.
+// Typing goes to `control` itself or to a combo box's edit.
+
+using MessageSender = std::optional<LRESULT> (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+bool SendTypingAtCaret(HWND control, const std::wstring& text, MessageSender send);
+bool SendTypingOver(HWND control, const std::wstring& text, MessageSender send);
+bool SendComboChoice(HWND dialog, int comboId, int index, MessageSender send);
 
 // --- Reading controls and windows ---------------------------------------------------
 

@@ -84,6 +84,6 @@ void ModalDriver::tick() {
                   << "\" is still open with no step left to run: cancelled";
     // Cancel, as a sheet, a dialog and a message box all understand it.
     for (HWND window : ThreadWindows())
-        if (matches(window)) PostClick(window, IDCANCEL);
+        if (matches(window)) PostCancel(window);
     lastActivity_ = GetTickCount64();
 }

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "tests/support/dialog_input.h"
 #include "tests/support/message_box_watcher.h"
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/sheet.h"
+#include "app/sheet_internal.h"
 #include "pdf/profile_store.h"
 #include "res/resource.h"
 #include "settings/settings.h"

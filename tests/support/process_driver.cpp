@@ -55,7 +55,7 @@ std::wstring RemoteText(HWND window) {
     return text;
 }
 
-bool PostTyping(HWND edit, const std::wstring& text) {
+bool PostTypingAtCaret(HWND edit, const std::wstring& text) {
     for (wchar_t c : text)
         if (!PostMessageW(edit, WM_CHAR, c, 1)) return false;
     return true;
@@ -252,7 +252,7 @@ bool ProgramUnderTest::pressButton(int button) {
     return sheet_ && PostMessageW(sheet_, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0) != 0;
 }
 
-bool ProgramUnderTest::clickControl(int controlId) {
+bool ProgramUnderTest::click(int controlId) {
     HWND control = GetDlgItem(currentPage(), controlId);
     return Send(control, BM_CLICK, 0, 0).has_value();
 }
@@ -292,19 +292,16 @@ std::optional<LRESULT> ProgramUnderTest::checkState(int controlId) const {
     return Send(GetDlgItem(currentPage(), controlId), BM_GETCHECK, 0, 0);
 }
 
-bool ProgramUnderTest::typeText(int controlId, const std::wstring& text) {
-    HWND edit = GetDlgItem(currentPage(), controlId);
-    if (!Send(edit, EM_SETSEL, 0, -1)) return false;
-    for (wchar_t c : text)
-        if (!Send(edit, WM_CHAR, c, 1)) return false;
-    return true;
+bool ProgramUnderTest::typeAtCaret(int controlId, const std::wstring& text) {
+    return SendTypingAtCaret(GetDlgItem(currentPage(), controlId), text, SendWithTimeout);
 }
 
-bool ProgramUnderTest::chooseListEntry(int controlId, int index) {
-    HWND page = currentPage();
-    HWND list = GetDlgItem(page, controlId);
-    if (Send(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != std::optional<LRESULT>(index)) return false;
-    return Send(page, WM_COMMAND, MAKEWPARAM(controlId, CBN_SELENDOK), reinterpret_cast<LPARAM>(list)).has_value();
+bool ProgramUnderTest::typeOver(int controlId, const std::wstring& text) {
+    return SendTypingOver(GetDlgItem(currentPage(), controlId), text, SendWithTimeout);
+}
+
+bool ProgramUnderTest::chooseComboItem(int controlId, int index) {
+    return SendComboChoice(currentPage(), controlId, index, SendWithTimeout);
 }
 
 std::optional<std::wstring> ProgramUnderTest::controlText(int controlId) const {

@@ -31,8 +31,9 @@ std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam,
 // A window's text, asked of the window itself (an edit's or combo box's contents too).
 std::wstring RemoteText(HWND window);
 
-// Types `text` into an edit of another process, one posted WM_CHAR per character.
-bool PostTyping(HWND edit, const std::wstring& text);
+// Types `text` into an edit of another process at the caret, one posted WM_CHAR per
+// character: queued, so it has reached the edit only some time after this returns.
+bool PostTypingAtCaret(HWND edit, const std::wstring& text);
 
 class ProgramUnderTest {
 public:
@@ -94,15 +95,20 @@ public:
     // boxes (a nested sheet or dialog, whatever its title's language). Null on timeout.
     HWND waitForNestedWindow(DWORD timeoutMs = WindowTimeoutMs);
 
-    // Controls of the current page.
-    bool clickControl(int controlId);
-    // A click that may open a modal window: queued, so this returns at once.
+    // Controls of the current page: the verbs of tests/support/dialog_input.h, with
+    // the same names and meanings. False when a message did not arrive.
+    // A click as the user makes it (BM_CLICK).
+    bool click(int controlId);
+    // The same click, queued (for one that opens a modal window): returns at once.
     bool postClick(int controlId);
     std::optional<LRESULT> checkState(int controlId) const;
-    // Types over the whole text of an edit box, one character at a time.
-    bool typeText(int controlId, const std::wstring& text);
-    // Picks an entry of a drop-down list as the user's choice does (CBN_SELENDOK).
-    bool chooseListEntry(int controlId, int index);
+    // Types `text` at the caret, or over the whole text (an empty text deletes it), of
+    // an edit box or a combo box's edit, one WM_CHAR per character.
+    bool typeAtCaret(int controlId, const std::wstring& text);
+    bool typeOver(int controlId, const std::wstring& text);
+    // Picks item `index` of a combo box as a click in its list does (CBN_SELCHANGE,
+    // then CBN_SELENDOK).
+    bool chooseComboItem(int controlId, int index);
     // The text of a control (WM_GETTEXT, which the system carries across processes).
     std::optional<std::wstring> controlText(int controlId) const;
 

@@ -1,4 +1,6 @@
-// Registry state for tests: each test starts without any of the program's keys.
+// Registry state for tests: each test starts without any of the program's keys. The
+// program's key paths, setting, reading and denying values, and the fixtures (the Agent
+// page's values are in tests/support/agent_page_values.h).
 #pragma once
 
 #include <windows.h>
@@ -48,25 +50,6 @@ std::map<std::wstring, StoredValue> ValuesInCapitals(HKEY root, const wchar_t* p
 // The names whose values differ between two states (added, removed or changed).
 std::set<std::wstring> Differing(const std::map<std::wstring, StoredValue>& a,
                                  const std::map<std::wstring, StoredValue>& b);
-
-// The Agent page's seven values under root\Software\LumarelPrinter.
-struct AgentValues {
-    std::wstring application;   // "Client Application"
-    DWORD transferMode;         // "Transfer Mode"
-    std::wstring title;         // "Target window title"
-    DWORD messageId;            // "Message ID"
-    std::wstring directory;     // "Output Directory"
-    DWORD preprocessing;        // "Preprocessing: Enabled"
-    std::wstring preprocessor;  // "Preprocessing: Application"
-};
-bool operator==(const AgentValues& a, const AgentValues& b);
-void PrintTo(const AgentValues& values, std::ostream* out);
-void SetAgentValues(HKEY root, const AgentValues& values);
-// All seven with their types (REG_SZ, REG_DWORD), or nothing.
-std::optional<AgentValues> ReadAgentValues(HKEY root);
-// The values a product installation leaves under the machine key, so that the Agent
-// page has defaults to show (without them it reports the missing machine values).
-void InstallMachineAgentValues();
 
 // Gives a key (created if needed) an empty DACL, so that opening it fails with
 // ERROR_ACCESS_DENIED; RestoreAccess puts a DACL back that allows everything.

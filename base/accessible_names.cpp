@@ -1,28 +1,11 @@
-#include "base/accessibility.h"
+#include "base/accessible_names.h"
 
 #include <commctrl.h>
 
-#include <cwchar>
-#include <memory>
 #include <new>
-#include <string>
 
 #include "base/late_binding.h"
-#include "base/registry.h"
 #include "base/texts.h"
-
-bool HighContrastOn() {
-    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0)) contrast.dwFlags = 0;
-    if (!(contrast.dwFlags & HCF_AVAILABLE)) {
-        UniqueRegKey key;
-        wchar_t flags[16] = {};
-        if (OpenKeyForRead(HKEY_CURRENT_USER, HighContrastKeyPath, key) == ERROR_SUCCESS &&
-            ReadTextValue(key.get(), L"Flags", flags))
-            contrast.dwFlags = wcstoul(flags, nullptr, 10);
-    }
-    return (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
-}
 
 namespace {
 
@@ -55,7 +38,11 @@ struct Annotation {
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The system's object for a control, answering the name and role of the annotation for
-// the control itself and passing everything else on.
+// the control itself and passing everything else on. Direct Annotation
+// (IAccPropServices::SetHwndPropStr) is the documented way to name a control, but Wine 8
+// answers it with E_NOTIMPL, so the names would be lost there; answering WM_GETOBJECT
+// with the system's object wrapped works on every Windows and on Wine. IAccessible has
+// no base to inherit the rest from, hence the forwards.
 class AnnotatedAccessible final : public IAccessible {
 public:
     AnnotatedAccessible(IAccessible* standard, Annotation annotation) : standard_(standard), annotation_(annotation) {}
@@ -167,9 +154,9 @@ private:
     LONG references_ = 1;
 };
 
-// COM set up on the sheet's thread for a screen reader's requests; one sheet runs at a
-// time, and WM_GETOBJECT comes on its thread.
-std::unique_ptr<ComApartment> ScreenReaderApartment;
+// The apartment of the open sheet, if any; one sheet runs at a time, and WM_GETOBJECT
+// comes on its thread.
+ScreenReaderApartment* OpenApartment = nullptr;
 
 // The control's object for WM_GETOBJECT; 0 (the system answers) when it cannot be made.
 LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const Annotation& annotation) {
@@ -187,11 +174,8 @@ LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const Annotation& annota
     LRESULT result = calls.resultFromObject(AccessibleInterface, flags, annotated);
     // The answer travels to the screen reader through COM, which this thread may not
     // have set up yet: then it is set up for as long as the sheet runs.
-    if (static_cast<HRESULT>(result) == CO_E_NOTINITIALIZED && !ScreenReaderApartment) {
-        ScreenReaderApartment.reset(new (std::nothrow) ComApartment);
-        if (ScreenReaderApartment && ScreenReaderApartment->initialized())
-            result = calls.resultFromObject(AccessibleInterface, flags, annotated);
-    }
+    if (static_cast<HRESULT>(result) == CO_E_NOTINITIALIZED && OpenApartment && OpenApartment->setUpOnce())
+        result = calls.resultFromObject(AccessibleInterface, flags, annotated);
     annotated->Release();
     return result < 0 ? 0 : result;
 }
@@ -228,8 +212,16 @@ void SetAccessibleName(HWND control, UINT nameId, LONG role) {
     if (notify) notify(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
-void EndScreenReaderApartment() {
-    ScreenReaderApartment.reset();
+ScreenReaderApartment::ScreenReaderApartment() { OpenApartment = this; }
+
+ScreenReaderApartment::~ScreenReaderApartment() {
+    if (OpenApartment == this) OpenApartment = nullptr;
+}
+
+bool ScreenReaderApartment::setUpOnce() {
+    if (com_) return false;
+    com_.emplace();
+    return com_->initialized();
 }
 
 void SetAccessibleNames(HWND dialog, std::initializer_list<ControlName> names) {
