@@ -116,6 +116,65 @@ void CaptureNestedWindow(ProgramUnderTest& program, int pageTemplate, int button
     WaitUntil([&] { return !IsWindow(window); }, WindowTimeoutMs);
 }
 
+// "Export...": its dialog, cancelled.
+void CaptureExportDialog(ProgramUnderTest& program) {
+    if (program.showPage(IDD_PDF_PAGE) < 0 || !program.postClick(IDC_PDF_EXPORT)) return;
+    HWND dialog = program.waitForNestedWindow();
+    if (!dialog) {
+        std::printf("export-profiles did not open\n");
+        return;
+    }
+    Capture(dialog, L"export-profiles");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    WaitUntil([&] { return !IsWindow(dialog); }, WindowTimeoutMs);
+}
+
+// "Import..." of a file whose profile the list has: the question for that name, cancelled.
+// The list first gets a copy of its profile, so that it holds the user's own.
+void CaptureConflictDialog(ProgramUnderTest& program) {
+    constexpr wchar_t File[] = L"C:\\users\\Public\\screenshot.lpsettings";
+    const char text[] = "Lumarel Printer settings, version 1.0\r\n[Profile \"Default\"]\r\n[End]\r\n";
+    HANDLE file = CreateFileW(File, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text, sizeof text - 1, &written, nullptr);
+    CloseHandle(file);
+    if (program.showPage(IDD_PDF_PAGE) < 0 || !program.click(IDC_PDF_COPY) || !program.postClick(IDC_PDF_IMPORT))
+        return;
+    // The open dialog once it has its file name box (cmb13) and the box its edit.
+    HWND open = nullptr, edit = nullptr;
+    WaitUntil(
+        [&] {
+            open = program.waitForNestedWindow(100);
+            HWND nameBox = open ? GetDlgItem(open, 1148) : nullptr;
+            edit = nameBox ? FindDescendant(nameBox, L"Edit") : nullptr;
+            return edit != nullptr;
+        },
+        WindowTimeoutMs);
+    if (!edit) {
+        std::printf("no file name box in the open dialog\n");
+        return;
+    }
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(File), SMTO_ABORTIFHUNG, WindowTimeoutMs, &result);
+    PostMessageW(open, WM_COMMAND, IDOK, 0);
+    HWND conflict = nullptr;
+    WaitUntil(
+        [&] {
+            conflict = program.waitForNestedWindow(100);
+            return conflict && conflict != open && !IsWindow(open);
+        },
+        WindowTimeoutMs);
+    if (!conflict || conflict == open) {
+        std::printf("import-profiles did not open\n");
+        return;
+    }
+    Capture(conflict, L"import-profiles");
+    PostMessageW(conflict, WM_COMMAND, IDCANCEL, 0);
+    WaitUntil([&] { return !IsWindow(conflict); }, WindowTimeoutMs);
+    DeleteFileW(File);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -136,6 +195,8 @@ int wmain(int argc, wchar_t** argv) {
         program.click(IDC_PDF_SAVE);
     CaptureNestedWindow(program, IDD_PDF_PAGE, IDC_PDF_NEW, L"pdf-profile-properties");
     CaptureNestedWindow(program, IDD_PAPER_PAGE, IDC_ADD_FORM, L"new-paper-form");
+    CaptureExportDialog(program);
+    CaptureConflictDialog(program);
     program.selectPage(0);
     program.pressButton(PSBTN_CANCEL);
     program.waitForExit();
