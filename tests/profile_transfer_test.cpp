@@ -17,6 +17,7 @@
 #include "settings/settings.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/registry_fixture.h"
+#include "tests/support/text_encoding.h"
 
 namespace {
 
@@ -26,20 +27,6 @@ SettingsFile Read(const std::string& bytes, FileRefusal& refusal) {
     SettingsFile file;
     ReadSettingsFile(bytes.data(), bytes.size(), file, refusal);
     return file;
-}
-
-std::string Utf16(const std::string& utf8WithMark, bool bigEndian) {
-    const std::string body = utf8WithMark.substr(3);
-    std::wstring text(body.size(), L'\0');
-    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, body.data(), static_cast<int>(body.size()),
-                                                        &text[0], static_cast<int>(text.size()))));
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (wchar_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
 }
 
 TEST(SettingsFileReader, RefusesABadFileWholeNamingTheLine) {
@@ -201,7 +188,7 @@ TEST_F(ProfileTransferTest, AnExportImportedIntoAnEmptyStoreGivesBackEveryValue)
     EXPECT_EQ(file.find("open-up"), std::string::npos) << "no password in clear text";
 
     const std::string withoutMark = file.substr(3);
-    for (const std::string& bytes : {file, withoutMark, Utf16(file, false), Utf16(file, true)}) {
+    for (const std::string& bytes : {file, withoutMark, Utf16WithMark(file, false), Utf16WithMark(file, true)}) {
         DeleteProgramKeys();
         Load();
         Import(bytes);

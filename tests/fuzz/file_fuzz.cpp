@@ -19,6 +19,7 @@
 #include "pdf/settings_file.h"
 #include "settings/settings.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/text_encoding.h"
 
 namespace {
 
@@ -84,19 +85,6 @@ SettingsFile RandomFile(FuzzRandom& random) {
     return file;
 }
 
-std::string AsUtf16(const std::string& utf8, bool bigEndian) {
-    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data() + 3, static_cast<int>(utf8.size() - 3), nullptr, 0);
-    std::wstring text(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data() + 3, static_cast<int>(utf8.size() - 3), &text[0], units);
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (wchar_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
-}
-
 // What a user's editor, a cut copy or an attacker does to a file.
 void Mutate(FuzzRandom& random, std::string& bytes) {
     const uint32_t mutations = 1 + random.Below(4);
@@ -119,7 +107,7 @@ void Mutate(FuzzRandom& random, std::string& bytes) {
             case 5: bytes.insert(at, random.OneOf({"[Profile \"x\"]\r\n", "\"Title\"=dword:1\r\n", "[End]\r\n",
                                                    "\"EMF: Enabled\"=hex:01\r\n", "\xC0\xAF", "\xED\xA0\x80"}));
                 break;
-            case 6: bytes = AsUtf16(bytes.size() >= 3 ? bytes : "\xEF\xBB\xBF", random.Chance(0.5)); break;
+            case 6: bytes = Utf16WithMark(bytes, random.Chance(0.5)); break;
         }
     }
 }
