@@ -204,8 +204,28 @@ void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi, const PaperColours
     RestoreDC(dc, saved);
 }
 
+// A right-to-left page is mirrored, and with it the DC the picture is drawn on: left to
+// right while it draws, so that the paper is not shown as its mirror image (the
+// picture is centred in its box, so it stays in place).
+class LeftToRightLayout {
+public:
+    explicit LeftToRightLayout(HDC dc) : dc_(dc), mirrored_(GetLayout(dc) == LAYOUT_RTL) {
+        if (mirrored_) SetLayout(dc_, 0);
+    }
+    ~LeftToRightLayout() {
+        if (mirrored_) SetLayout(dc_, LAYOUT_RTL);
+    }
+    LeftToRightLayout(const LeftToRightLayout&) = delete;
+    LeftToRightLayout& operator=(const LeftToRightLayout&) = delete;
+
+private:
+    HDC dc_;
+    bool mirrored_;
+};
+
 void DrawOrientationPicture(const DRAWITEMSTRUCT& item) {
     if (GeneralSettings.orientation <= 0 || !PortraitBitmap || !LandscapeBitmap) return;
+    LeftToRightLayout layout(item.hDC);
     HBITMAP bitmap = GeneralSettings.orientation == DMORIENT_PORTRAIT ? PortraitBitmap.get() : LandscapeBitmap.get();
     BITMAP size{};
     GetObjectW(bitmap, sizeof size, &size);

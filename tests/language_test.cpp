@@ -3,6 +3,7 @@
 // run these tests under LUMAREL_WINE_LANG, tools/wine-run.sh).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -13,6 +14,7 @@
 #include "base/late_binding.h"
 #include "res/resource.h"
 #include "settings/settings.h"
+#include "tests/support/language_resources.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/screen_reader.h"
@@ -20,8 +22,6 @@
 namespace {
 
 constexpr LANGID English = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-constexpr LANGID German = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
-constexpr LANGID Japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 
 // ---------------------------------------------------------------------------
 // Every language has what English has.
@@ -127,10 +127,17 @@ bool HasAccessKey(const std::wstring& text) {
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 TEST(Translations, EveryLanguageHasEveryDialogTextAndVersionBlockOfEnglish) {
-    // Adding a language: its file in res/lang/, this list, and the table of ShownLanguage.
-    EXPECT_EQ(LanguagesOf(RT_DIALOG, IDD_GENERAL_PAGE), (std::vector<LANGID>{German, English, Japanese}));
-    for (LANGID language : {German, Japanese}) {
-        SCOPED_TRACE(testing::Message() << "language " << std::hex << language);
+    // Adding a language: its file in res/lang/, its row of ProgramLanguages and of the table
+    // of ShownLanguage.
+    std::vector<LANGID> expected = {English};
+    for (const ProgramLanguage& row : ProgramLanguages) expected.push_back(row.id);
+    std::vector<LANGID> languages = LanguagesOf(RT_DIALOG, IDD_GENERAL_PAGE);
+    std::sort(expected.begin(), expected.end());
+    std::sort(languages.begin(), languages.end());
+    EXPECT_EQ(languages, expected);
+    for (const ProgramLanguage& row : ProgramLanguages) {
+        const LANGID language = row.id;
+        SCOPED_TRACE(testing::Message() << "language " << row.locale);
         for (WORD name : NamesOf(RT_DIALOG)) {
             const WORD* translated = ResourceIn(RT_DIALOG, name, language);
             ASSERT_NE(translated, nullptr) << "dialog " << name;
@@ -172,7 +179,9 @@ TEST(Translations, EveryLanguageHasEveryDialogTextAndVersionBlockOfEnglish) {
     ASSERT_TRUE(VerQueryValueW(version.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
                                &size));
     const std::vector<WORD> listed(translations, translations + size / sizeof(WORD));
-    EXPECT_EQ(listed, (std::vector<WORD>{English, 1200, German, 1200, Japanese, 1200}));
+    std::vector<WORD> expectedListed = {English, 1200};
+    for (const ProgramLanguage& row : ProgramLanguages) expectedListed.insert(expectedListed.end(), {row.id, 1200});
+    EXPECT_EQ(listed, expectedListed);
     for (size_t i = 0; i + 1 < listed.size(); i += 2) {
         wchar_t path[64];
         swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\FileDescription", listed[i], listed[i + 1]);
@@ -195,12 +204,36 @@ struct ShownLanguageCase {
 };
 
 const ShownLanguageCase ShownLanguageCases[] = {
-    {"de_DE", German, {L"Allgemein", L"Papier", L"Agent", L"EMF", L"PDF", L"Info"}, L"&Hochformat",
-     L"Eigenschaften von Lumarel Printer", L"Hochformat"},
-    {"ja_JP", Japanese, {L"全般", L"用紙", L"エージェント", L"EMF", L"PDF", L"バージョン情報"}, L"縦(&P)",
-     L"Lumarel Printerのプロパティ", L"縦向き"},
+    {"de_DE", MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), {L"Allgemein", L"Papier", L"Agent", L"EMF", L"PDF", L"Info"},
+     L"&Hochformat", L"Eigenschaften von Lumarel Printer", L"Hochformat"},
+    {"ja_JP", MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT),
+     {L"全般", L"用紙", L"エージェント", L"EMF", L"PDF", L"バージョン情報"}, L"縦(&P)", L"Lumarel Printerのプロパティ",
+     L"縦向き"},
+    {"fr_FR", MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), {L"Général", L"Papier", L"Agent", L"EMF", L"PDF", L"À propos de"},
+     L"&Portrait", L"Propriétés de Lumarel Printer", L"Portrait"},
+    {"es_ES", MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN),
+     {L"General", L"Papel", L"Agente", L"EMF", L"PDF", L"Acerca de"}, L"&Vertical", L"Propiedades de Lumarel Printer",
+     L"Vertical"},
+    {"it_IT", MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN),
+     {L"Generale", L"Carta", L"Agente", L"EMF", L"PDF", L"Informazioni"}, L"&Verticale",
+     L"Proprietà - Lumarel Printer", L"Verticale"},
+    {"pt_BR", MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN),
+     {L"Geral", L"Papel", L"Agente", L"EMF", L"PDF", L"Sobre"}, L"&Retrato", L"Propriedades de Lumarel Printer",
+     L"Retrato"},
+    {"pl_PL", MAKELANGID(LANG_POLISH, SUBLANG_DEFAULT),
+     {L"Ogólne", L"Papier", L"Agent", L"EMF", L"PDF", L"Informacje"}, L"&Pionowa", L"Właściwości: Lumarel Printer",
+     L"Pionowa"},
+    {"ru_RU", MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT),
+     {L"Общие", L"Бумага", L"Агент", L"EMF", L"PDF", L"О программе"}, L"&Книжная", L"Свойства: Lumarel Printer",
+     L"Книжная"},
+    {"zh_CN", MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), {L"常规", L"纸张", L"代理", L"EMF", L"PDF", L"关于"},
+     L"纵向(&P)", L"Lumarel Printer 属性", L"纵向"},
+    {"ko_KR", MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN), {L"일반", L"용지", L"에이전트", L"EMF", L"PDF", L"정보"},
+     L"세로(&P)", L"Lumarel Printer 속성", L"세로"},
+    {"ar_SA", MAKELANGID(LANG_ARABIC, SUBLANG_ARABIC_SAUDI_ARABIA),
+     {L"عام", L"الورق", L"الوكيل", L"EMF", L"PDF", L"حول"}, L"&عمودي", L"خصائص Lumarel Printer", L"عمودي"},
     // A language the program does not have: English.
-    {"fr_FR", MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), {L"General", L"Paper", L"Agent", L"EMF", L"PDF", L"About"},
+    {"nl_NL", MAKELANGID(LANG_DUTCH, SUBLANG_DUTCH), {L"General", L"Paper", L"Agent", L"EMF", L"PDF", L"About"},
      L"&Portrait", L"Lumarel Printer properties", L"Portrait"},
     {"", English, {L"General", L"Paper", L"Agent", L"EMF", L"PDF", L"About"}, L"&Portrait",
      L"Lumarel Printer properties", L"Portrait"},

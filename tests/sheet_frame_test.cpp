@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/dialog_input.h"
+#include "tests/support/language_resources.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/modeless_sheet.h"
 #include "tests/support/pdf_page_fixture.h"
@@ -258,6 +259,10 @@ TEST_F(KeyboardUse, EveryPageAndDialogHasUniqueAccessKeysAndTabsInReadingOrder) 
         const std::wstring text = WindowTextOf(GetDlgItem(sheet.window(), button));
         ASSERT_FALSE(text.empty()) << button;
         if (AccessKey(text)) frameKeys.emplace(AccessKey(text), text);
+    }
+    // Windows' own Apply in the user's language, where its key differs from Wine's.
+    if (const ProgramLanguage* language = ProgramLanguageOf(GetUserDefaultUILanguage())) {
+        frameKeys.emplace(AccessKey(language->windowsApply), language->windowsApply);
     }
     int pages = 0;
     for (; SendMessageW(sheet.window(), PSM_SETCURSEL, static_cast<WPARAM>(pages), 0); ++pages) {

@@ -156,6 +156,14 @@ std::vector<std::wstring> TextsOf(HWND control, int templateId, LANGID language)
     return texts;
 }
 
+// Whether `language` is written right to left (its pages and sheet mirrored).
+bool ReadsRightToLeft(LANGID language) {
+    DWORD layout = 0;
+    GetLocaleInfoW(MAKELCID(language, SORT_DEFAULT), LOCALE_IREADINGLAYOUT | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<LPWSTR>(&layout), sizeof layout / sizeof(WCHAR));
+    return layout == 1;
+}
+
 // Measures every text of every control of the dialog made from `templateId` in
 // `language`; returns how many texts were measured.
 int CheckDialogTexts(int templateId, LANGID language, int dpi) {
@@ -168,6 +176,9 @@ int CheckDialogTexts(int templateId, LANGID language, int dpi) {
     const std::wstring where = L"of \"" + WindowTextOf(dialog) + L"\" (" + std::to_wstring(templateId) + L") in " +
                                LanguageName(language) + L" at " + std::to_wstring(MulDiv(dpi, 100, StandardDpi)) +
                                L" %";
+    // Made without a parent, it is mirrored by its own template alone.
+    EXPECT_EQ((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, ReadsRightToLeft(language))
+        << "mirroring " << where;
     int measured = 0;
     for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
         HDC dc = GetDC(control);
@@ -231,9 +242,10 @@ const std::vector<int> Sheets[] = {
 
 // The sheet sizes its page area to its widest page, in the dialog units of its own font
 // (Wine's Japanese sheet has a larger one than English): each page of a sheet made of
-// the language's templates reaches across that area to its right margin (7 units). A
-// page narrower than the widest, or in a smaller font than the sheet's, leaves an empty
-// band. Returns how many pages were measured.
+// the language's templates reaches across that area to its far margin (7 units) and no
+// control lies outside it. A page narrower than the widest, or in a smaller font than
+// the sheet's, leaves an empty band. A right-to-left language's pages are mirrored, as
+// its sheet is, and measured from their right edge. Returns how many pages were measured.
 int CheckPagesFillTheirSheet(const std::vector<int>& templateIds, LANGID language) {
     std::vector<HPROPSHEETPAGE> pages;
     for (int templateId : templateIds) {
@@ -263,7 +275,13 @@ int CheckPagesFillTheirSheet(const std::vector<int>& templateIds, LANGID languag
         for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
             RECT box{};
             GetWindowRect(control, &box);
+            // In a mirrored page's own coordinates: from its right edge.
             MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&box), 2);
+            if (box.left > box.right) std::swap(box.left, box.right);
+            EXPECT_TRUE(box.left >= 0 && box.right <= area.right && box.top >= 0 && box.bottom <= area.bottom)
+                << "control " << GetDlgCtrlID(control) << " of page " << templateIds[i] << " in "
+                << LanguageName(language) << " lies outside it: " << box.left << ".." << box.right << " of "
+                << area.right << " pixels";
             reached = std::max(reached, box.right);
         }
         RECT margin{0, 0, 8, 0};  // 7 units, and one for rounding

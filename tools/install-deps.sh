@@ -18,7 +18,10 @@ command -v flock >/dev/null 2>&1 || need="$need util-linux"
 command -v python3 >/dev/null 2>&1 || need="$need python3"
 # Japanese glyphs: Wine draws a Japanese user's dialogs with a font that has them.
 [ -f /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf ] || need="$need fonts-ipafont-gothic"
-# The stand-in for the Western dialogs' font (tools/wine-env.sh).
+# Chinese and Korean glyphs, one font for both (tools/wine-env.sh).
+[ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need="$need fonts-wqy-microhei"
+# The stand-in for the Western, Central European, Cyrillic and Arabic dialogs' font
+# (tools/wine-env.sh).
 [ -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf ] || need="$need fonts-dejavu-core"
 
 sudo=""

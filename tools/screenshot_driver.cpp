@@ -56,7 +56,11 @@ bool Capture(HWND window, const std::wstring& name) {
     GetWindowRect(window, &area);
     const int width = area.right - area.left, height = area.bottom - area.top;
     HDC screen = GetWindowDC(window);
+    // A mirrored (right-to-left) window's DC is mirrored: copy its pixels as they are on
+    // the screen, not their mirror image.
+    SetLayout(screen, 0);
     HDC memory = CreateCompatibleDC(screen);
+    SetLayout(memory, 0);
     UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
     bool saved = false;
     {

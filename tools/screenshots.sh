@@ -2,7 +2,7 @@
 # Renders every page of the sheet and the two nested dialogs on a virtual screen
 # (Xvfb, Wine's own desktop for the window frames) into PNG files, at a display scale
 # in percent (100 by default; 150 is 144 DPI, 200 is 192 DPI), in a user's language
-# (en-US by default; de-DE, ja-JP: the program shows its texts in it where it has them),
+# (en-US by default; de-DE, ja-JP, ar-SA, ...: the program shows its texts in it where it has them),
 # and with --high-contrast in the "High Contrast Black" theme:
 #   tools/screenshots.sh [--scale PERCENT] [--lang LANGUAGE] [--high-contrast] [output directory]
 # The pictures go to docs/screenshots, or docs/screenshots/<language> for a language
@@ -32,7 +32,7 @@ fi
 case $language in
     en-US) locale=C.UTF-8 pictures=$root/docs/screenshots ;;
     [a-z][a-z]-[A-Z][A-Z]) locale=$(echo "$language" | tr - _).UTF-8 pictures=$root/docs/screenshots/$language ;;
-    *) echo "the language is written as en-US, de-DE or ja-JP" >&2; exit 2 ;;
+    *) echo "the language is written as en-US, de-DE, ar-SA and so on" >&2; exit 2 ;;
 esac
 "$root/tools/install-deps.sh"
 . "$root/tools/wine-env.sh"

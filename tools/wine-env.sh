@@ -25,7 +25,7 @@ wine32_works() {
 }
 
 # Changes with what make_prefix puts into a prefix: prefixes made before are made again.
-PREFIX_SETUP=2
+PREFIX_SETUP=3
 
 # Creates a prefix in $1 for tests or for running the program, then waits for Wine to
 # finish writing it. $2 = "headless" uses the null graphics driver. (A subshell: the
@@ -41,12 +41,15 @@ make_prefix() (
         printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
         printf '"Debugger"="no-debugger-here.exe"\r\n"Auto"="1"\r\n\r\n'
         # The fonts that stand in for the dialogs' "MS Shell Dlg": Wine maps it to "Tahoma"
-        # for Western languages and to "MS UI Gothic" for Japanese, neither of which is
-        # here. The distribution's proportional Japanese font (tools/install-deps.sh)
-        # draws Japanese; naming Tahoma's stand-in keeps Wine from drawing Western
-        # dialogs with that font too.
+        # for Western, Central European, Cyrillic and Arabic users, to "MS UI Gothic" for
+        # Japanese, "SimSun" for Chinese and "Gulim" for Korean, none of which is here.
+        # The distribution's proportional Japanese font and WenQuanYi Micro Hei, which has
+        # Chinese and Hangul (tools/install-deps.sh), draw those; naming Tahoma's
+        # stand-in (which has Latin, Cyrillic and Arabic) keeps Wine from drawing the
+        # other dialogs with one of them.
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-        printf '"MS UI Gothic"="IPAPGothic"\r\n"Tahoma"="DejaVu Sans"\r\n\r\n'
+        printf '"MS UI Gothic"="IPAPGothic"\r\n"SimSun"="WenQuanYi Micro Hei"\r\n"Gulim"="WenQuanYi Micro Hei"\r\n'
+        printf '"Tahoma"="DejaVu Sans"\r\n\r\n'
         if [ "$mode" = headless ]; then
             printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
         fi

@@ -56,3 +56,24 @@ std::wstring LanguageName(LANGID language) {
     }
     return name;
 }
+
+const std::vector<ProgramLanguage> ProgramLanguages = {
+    {"de_DE", MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), L"Ü&bernehmen"},
+    {"ja_JP", MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), L"適用(&A)"},
+    {"fr_FR", MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), L"&Appliquer"},
+    {"es_ES", MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN), L"&Aplicar"},
+    {"it_IT", MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN), L"&Applica"},
+    {"pt_BR", MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN), L"&Aplicar"},
+    {"pl_PL", MAKELANGID(LANG_POLISH, SUBLANG_DEFAULT), L"&Zastosuj"},
+    {"ru_RU", MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), L"&Применить"},
+    {"zh_CN", MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), L"应用(&A)"},
+    {"ko_KR", MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN), L"적용(&A)"},
+    {"ar_SA", MAKELANGID(LANG_ARABIC, SUBLANG_ARABIC_SAUDI_ARABIA), L"&تطبيق"},
+};
+
+const ProgramLanguage* ProgramLanguageOf(LANGID language) {
+    for (const ProgramLanguage& row : ProgramLanguages) {
+        if (PRIMARYLANGID(row.id) == PRIMARYLANGID(language)) return &row;
+    }
+    return nullptr;
+}

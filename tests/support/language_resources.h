@@ -18,3 +18,17 @@ std::wstring StringIn(HMODULE module, UINT id, LANGID language);
 
 // "en-US", "de-DE", "ja-JP".
 std::wstring LanguageName(LANGID language);
+
+// A language the program has besides English, as a user of it meets the sheet.
+struct ProgramLanguage {
+    const char* locale;  // LC_ALL's language and country, under which Wine shows it
+    LANGID id;
+    const wchar_t* windowsApply;  // Windows' own Apply button in it (Wine's may differ)
+};
+
+// Every one of them; adding a language adds its row (README, "Adding a language").
+extern const std::vector<ProgramLanguage> ProgramLanguages;
+
+// The row of `language`'s primary language; null for English and languages the
+// program does not have.
+const ProgramLanguage* ProgramLanguageOf(LANGID language);
