@@ -254,7 +254,7 @@ std::wstring OutputFolderTitle;
 }  // namespace
 
 DWORD ParseMessageId(const wchar_t* text) {
-    long long value = text ? std::wcstoll(text, nullptr, 10) : 0;
+    long long value = text ? _wcstoi64(text, nullptr, 10) : 0;
     if (value > INT_MAX) value = INT_MAX;
     if (value < INT_MIN) value = INT_MIN;
     return static_cast<DWORD>(static_cast<int>(value));
