@@ -134,6 +134,7 @@ void ShowAgentRows(HWND page, const AgentRows& rows) {
 void InitAgentPage(HWND page) {
     // Each sheet starts clean: a change an earlier sheet of this process left is not its own.
     AgentPageChanged = false;
+    ReadLeftToRight(page, {IDC_AGENT_APPLICATION, IDC_AGENT_DIRECTORY, IDC_AGENT_MESSAGE_ID, IDC_AGENT_PREPROCESSOR});
     AgentLoaded = LoadAgentValues();
     ShowFailure(AgentLoaded.machineFailure, nullptr);
     OverlayImported(AgentLoaded, Settings.Imported);
