@@ -89,6 +89,16 @@ void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choic
     }
 }
 
+void ReadLeftToRight(HWND dialog, std::initializer_list<int> boxes) {
+    for (int id : boxes) {
+        HWND box = GetDlgItem(dialog, id);
+        const LONG_PTR style = GetWindowLongPtrW(box, GWL_EXSTYLE);
+        if (!(style & WS_EX_LAYOUTRTL)) continue;
+        SetWindowLongPtrW(box, GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_LAYOUTRTL));
+        InvalidateRect(box, nullptr, TRUE);
+    }
+}
+
 void ChooseRadioReachedByArrow(HWND dialog, WPARAM command) {
     if (HIWORD(command) != BN_SETFOCUS) return;
     bool arrow = false;

@@ -55,6 +55,11 @@ void AddTextItems(HWND list, UINT firstId, int count);
 
 // 1 when the check box is ticked, else 0, as the registry keeps it.
 DWORD CheckBoxValue(HWND page, int controlId);
+// Numbers, paths and file names read left to right in their boxes, also on a page
+// mirrored for a language written right to left: the boxes shed the layout they inherit
+// from the page (a mirrored box shows "210.00" as "00.210").
+void ReadLeftToRight(HWND dialog, std::initializer_list<int> boxes);
+
 // Checks radio button `choice` of a group (an index into `buttons`) and clears the
 // others; a choice outside the group checks none, and Tab still reaches it.
 void CheckRadioChoice(HWND dialog, std::initializer_list<int> buttons, int choice);

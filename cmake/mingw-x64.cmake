@@ -1,4 +1,4 @@
-# Cross-compiling for 64-bit Windows with MinGW-w64 (posix thread model).
+# Cross-compiling for 64-bit Windows with MinGW-w64 (win32 thread model).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(MINGW_TRIPLET x86_64-w64-mingw32)

@@ -1,4 +1,4 @@
-# Cross-compiling for 32-bit Windows with MinGW-w64 (posix thread model).
+# Cross-compiling for 32-bit Windows with MinGW-w64 (win32 thread model).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR X86)
 set(MINGW_TRIPLET i686-w64-mingw32)

@@ -107,7 +107,8 @@ std::optional<double> ParseLength(const std::wstring& text, const NumberSeparato
         }
     }
     if (number.find_first_of(L"0123456789") == std::wstring::npos) return std::nullopt;
-    return wcstod(number.c_str(), nullptr);
+    // The C runtime's conversion, not MinGW's (its strtod machinery would add 30 KB).
+    return _wtof(number.c_str());
 }
 
 bool IsAcceptableNewForm(const std::wstring& name, double widthMm, double lengthMm,

@@ -73,6 +73,7 @@ void ConvertFormUnits(HWND dialog, bool toEnglish) {
 
 void InitNewFormDialog(HWND dialog) {
     SendDlgItemMessageW(dialog, IDC_FORM_NAME, EM_LIMITTEXT, EntryUnits - 1, 0);
+    ReadLeftToRight(dialog, {IDC_PAPER_WIDTH, IDC_PAPER_LENGTH});
     NewFormUnits = UserMeasurementSystem(NewFormUnits);
     Separators = UserNumberSeparators();
     CheckUnitButtons(dialog, NewFormUnits);

@@ -98,6 +98,7 @@ void SetUnits(HWND page, int units) {
 
 void InitPaperPage(HWND page) {
     PaperPageChanged = false;
+    ReadLeftToRight(page, {IDC_PAPER_WIDTH, IDC_PAPER_LENGTH});
     // Asked here, where it is needed, rather than when the sheet starts: a sheet that
     // opens on a page without printer settings then never loads the spooler.
     CanAdministerPrinter = ProbePrinterAdministration() ? TRUE : FALSE;

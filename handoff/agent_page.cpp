@@ -134,6 +134,7 @@ void ShowAgentRows(HWND page, const AgentRows& rows) {
 void InitAgentPage(HWND page) {
     // Each sheet starts clean: a change an earlier sheet of this process left is not its own.
     AgentPageChanged = false;
+    ReadLeftToRight(page, {IDC_AGENT_APPLICATION, IDC_AGENT_DIRECTORY, IDC_AGENT_MESSAGE_ID, IDC_AGENT_PREPROCESSOR});
     AgentLoaded = LoadAgentValues();
     ShowFailure(AgentLoaded.machineFailure, nullptr);
     OverlayImported(AgentLoaded, Settings.Imported);
@@ -254,7 +255,7 @@ std::wstring OutputFolderTitle;
 }  // namespace
 
 DWORD ParseMessageId(const wchar_t* text) {
-    long long value = text ? std::wcstoll(text, nullptr, 10) : 0;
+    long long value = text ? _wcstoi64(text, nullptr, 10) : 0;
     if (value > INT_MAX) value = INT_MAX;
     if (value < INT_MIN) value = INT_MIN;
     return static_cast<DWORD>(static_cast<int>(value));

@@ -467,7 +467,7 @@ void ShowStoredProfiles(const KeyView& view, LoadedProfileKey& loaded) {
 
 std::wstring ProfileValueName(int index, const wchar_t* fieldName) {
     wchar_t number[16];
-    const int digits = swprintf(number, 16, L"[%d] ", index);
+    const int digits = _snwprintf(number, 16, L"[%d] ", index);
     std::wstring name;
     name.reserve(static_cast<size_t>(digits) + wcslen(fieldName));
     name.append(number, static_cast<size_t>(digits)).append(fieldName);

@@ -127,14 +127,14 @@ void AppendValue(std::wstring& out, const NamedValue& named, const KnownKind* kn
         } else if (value.type == REG_DWORD) {
             DWORD dword = 0;
             std::memcpy(&dword, value.bytes.data(), 4);
-            swprintf(number, 32, L"dword:%08lx", static_cast<unsigned long>(dword));
+            _snwprintf(number, 32, L"dword:%08lx", static_cast<unsigned long>(dword));
             out += number;
         } else {
             out += L"hex:";
             AppendBytes(out, value.bytes);
         }
     } else {
-        swprintf(number, 32, L"hex(%lx):", static_cast<unsigned long>(value.type));
+        _snwprintf(number, 32, L"hex(%lx):", static_cast<unsigned long>(value.type));
         out += number;
         AppendBytes(out, value.bytes);
     }
@@ -517,7 +517,7 @@ const std::vector<PlainSetting>& PlainSettings() {
 
 std::string WriteSettingsFile(const SettingsFile& file) {
     wchar_t first[64];
-    swprintf(first, 64, L"%ls%d.%d\r\n", FirstLinePrefix, SettingsFileMajorVersion, SettingsFileMinorVersion);
+    _snwprintf(first, 64, L"%ls%d.%d\r\n", FirstLinePrefix, SettingsFileMajorVersion, SettingsFileMinorVersion);
     std::wstring text = first;
     text +=
         L"; Lumarel Printer profiles and settings, for Import on the PDF page or \"properties.exe /import\".\r\n"

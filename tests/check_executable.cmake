@@ -3,8 +3,8 @@
 # DLL beside it, neither imports an entry point that older systems lack, and each stays
 # under 480 KB with its runtimes linked in (560 KB for 32-bit x86, whose code is larger),
 # of which all but the resources (.rsrc: every language's templates and strings) under
-# 400 KB (460 KB for x86): the code does not grow with the languages. Past 480 or 560 KB
-# the languages go into resource files of their own beside the module (README).
+# 400 KB (460 KB for x86): the code does not grow with the languages. (Language resource
+# files beside the module are not an option: Wine 8's loader does not find them; README.)
 function(check_module path)
   execute_process(COMMAND ${OBJDUMP} -p ${path} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
   if(NOT status EQUAL 0)

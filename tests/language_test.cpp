@@ -262,6 +262,25 @@ TEST_F(ShownLanguage, SheetTabsTextsAndBoxesInTheUsersLanguage) {
     EXPECT_STREQ(Settings.Profiles.At(0).name, L"Default");
 }
 
+// Sizes, paths and the message number read left to right in their boxes, also on the
+// mirrored pages of a language written right to left.
+TEST_F(ShownLanguage, NumberAndPathBoxesReadLeftToRight) {
+    ASSERT_EQ(LoadSheetSettings(), 1);
+    ModelessSheet sheet;
+    const bool rightToLeft = PRIMARYLANGID(CaseOfThisRun().userLanguage) == LANG_ARABIC;
+    const std::pair<int, std::vector<int>> boxes[] = {
+        {IDD_PAPER_PAGE, {IDC_PAPER_WIDTH, IDC_PAPER_LENGTH}},
+        {IDD_AGENT_PAGE, {IDC_AGENT_APPLICATION, IDC_AGENT_DIRECTORY, IDC_AGENT_MESSAGE_ID, IDC_AGENT_PREPROCESSOR}},
+    };
+    for (const auto& [pageId, ids] : boxes) {
+        HWND page = sheet.ShowPage(pageId);
+        ASSERT_NE(page, nullptr) << pageId;
+        EXPECT_EQ((GetWindowLongPtrW(page, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, rightToLeft) << pageId;
+        for (int id : ids)
+            EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(page, id), GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0) << pageId << " " << id;
+    }
+}
+
 TEST_F(ShownLanguage, ScreenReaderHearsThePictureInTheUsersLanguage) {
     ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;

@@ -4,8 +4,8 @@ set -eu
 
 need=""
 command -v cmake >/dev/null 2>&1 || need="$need cmake"
-command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need="$need g++-mingw-w64-x86-64-posix"
-command -v i686-w64-mingw32-g++-posix >/dev/null 2>&1 || need="$need g++-mingw-w64-i686-posix"
+command -v x86_64-w64-mingw32-g++-win32 >/dev/null 2>&1 || need="$need g++-mingw-w64-x86-64-win32"
+command -v i686-w64-mingw32-g++-win32 >/dev/null 2>&1 || need="$need g++-mingw-w64-i686-win32"
 command -v x86_64-w64-mingw32-windres >/dev/null 2>&1 || need="$need binutils-mingw-w64-x86-64"
 [ -x /usr/lib/wine/wine64 ] || need="$need wine wine64"
 [ -x /usr/lib/wine/wine ] || need="$need wine32:i386"
