@@ -35,7 +35,7 @@ while [ $# -gt 1 ]; do
     shift 2
 done
 [ $# -eq 0 ] || usage
-cmake --preset x64 >/dev/null
+"$root/tools/configure.sh" x64
 cmake --build --preset x64 --target "$target" >/dev/null
 set -f  # the filter is no file pattern
 exec "$root/tools/wine-run.sh" "$root/build/x64/$target.exe" $filter --seed "$seed" --states "$states"

@@ -8,7 +8,7 @@ cd "$root"
 "$root/tools/install-deps.sh"
 . "$root/tools/wine-env.sh"
 
-cmake --preset x64 >/dev/null
+"$root/tools/configure.sh" x64
 cmake --build --preset x64 --target properties install_printer >/dev/null
 
 prefix=$CACHE_ROOT/run-prefix

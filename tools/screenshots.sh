@@ -42,7 +42,7 @@ mkdir -p "$out"
 # The screen grows with the scale, so that the sheet fits on it as it does at 100 %.
 screen=$((1024 * scale / 100))x$((768 * scale / 100))
 
-cmake --preset x64 >/dev/null
+"$root/tools/configure.sh" x64
 cmake --build --preset x64 --target screenshot_driver >/dev/null
 
 # Wine takes the user's language from the locale's name, installed or not.

@@ -26,7 +26,7 @@ if [ "$(id -u)" -eq 0 ]; then "$root/tools/x86/enable-x86-wine.sh"; fi
 status=0
 for arch in $archs; do
     echo "== $arch: build"
-    cmake --preset "$arch" >/dev/null
+    "$root/tools/configure.sh" "$arch"
     log=build/$arch-build.log
     cmake --build --preset "$arch" >"$log" 2>&1 || { cat "$log"; exit 1; }
     grep -E 'warning' "$log" || true
