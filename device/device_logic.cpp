@@ -35,7 +35,19 @@ std::wstring UserLocaleText(LCTYPE type, const wchar_t* fallback) {
     return fallback;
 }
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+// A digit's value, or -1. Besides European digits a user may type the Arabic-Indic ones
+// of an Arabic keyboard, the Extended Arabic-Indic ones of Persian and Urdu, and the
+// full-width ones an East Asian input method gives.
+int DigitValue(wchar_t c) {
+    for (wchar_t zero : {L'0', L'\x0660', L'\x06F0', L'\xFF10'})
+        if (c >= zero && c <= zero + 9) return c - zero;
+    return -1;
+}
+
+bool IsDigit(wchar_t c) { return DigitValue(c) >= 0; }
+
+// The full stop, or what an Arabic keyboard or a full-width input method types for it.
+bool IsFullStop(wchar_t c) { return c == L'.' || c == L'\x066B' || c == L'\xFF0E'; }
 
 }  // namespace
 
@@ -89,7 +101,7 @@ std::optional<double> ParseLength(const std::wstring& text, const NumberSeparato
     bool marked = false;
     for (size_t at = first; at < end;) {
         if (IsDigit(text[at])) {
-            number += text[at++];
+            number += static_cast<wchar_t>(L'0' + DigitValue(text[at++]));
             continue;
         }
         if (marked) return std::nullopt;
@@ -97,7 +109,7 @@ std::optional<double> ParseLength(const std::wstring& text, const NumberSeparato
         number += L'.';
         if (text.compare(at, separators.decimal.size(), separators.decimal) == 0) {
             at += separators.decimal.size();
-        } else if (text[at] == L'.') {
+        } else if (IsFullStop(text[at])) {
             ++at;
             if (separators.grouping == L"." && end - at == 3 &&
                 std::all_of(text.begin() + at, text.begin() + end, IsDigit))

@@ -87,9 +87,11 @@ bool IsDeletableUserForm(const std::vector<FormEntry>& forms, const std::wstring
 
 // A length as the user types it: digits with at most one decimal mark, and white space
 // around them; nothing when the text is anything else (a sign, an exponent, a unit, a
-// grouping separator). The mark is the user's decimal separator or a full stop; a full
-// stop that is also the user's grouping separator is refused before exactly three
-// closing digits ("1.189" may mean 1189 to a German user), where it could group.
+// grouping separator). Digits are European, Arabic-Indic or full-width. The mark is the
+// user's decimal separator or a full stop (also the Arabic decimal separator and the
+// full-width stop); a full stop that is also the user's grouping separator is refused
+// before exactly three closing digits ("1.189" may mean 1189 to a German user), where it
+// could group.
 std::optional<double> ParseLength(const std::wstring& text, const NumberSeparators& separators);
 
 // Limits of a new form in millimetres, both inclusive.

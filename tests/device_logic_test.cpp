@@ -73,7 +73,11 @@ TEST(ParseLength, TakesDigitsWithOneDecimalMarkOfTheUsersFormatOrNothing) {
              {German, L"210.500", None}, {German, L"1.189,5", None}, {German, L"210,5.0", None},
              {Japanese, L"210.5", 210.5}, {Japanese, L"1.189", 1.189}, {Japanese, L"210,5", None},
              {TwoUnits, L"210::5", 210.5}, {TwoUnits, L"210.5", 210.5}, {TwoUnits, L"1.189", 1.189},
-             {TwoUnits, L"210:5", None}, {TwoUnits, L"210,5", None}, {TwoUnits, L"1'189", None}}) {
+             {TwoUnits, L"210:5", None}, {TwoUnits, L"210,5", None}, {TwoUnits, L"1'189", None},
+             // Arabic-Indic, Extended Arabic-Indic and full-width digits, and their stops.
+             {English, L"\x0662\x0661\x0660\x066B\x0665", 210.5}, {English, L"\x06F2\x06F9\x06F7", 297},
+             {English, L"\xFF12\xFF11\xFF10\xFF0E\xFF15", 210.5}, {German, L"\x0661\x066B\x0661\x0668\x0669", None},
+             {English, L"\x0662\x0661x", None}, {English, L"\x0669\x0669\x0669\x0669\x0669\x0669\x0669", 9999999}}) {
         const std::optional<double> length = ParseLength(row.text, row.separators);
         if (row.length == None) {
             EXPECT_FALSE(length) << row.text << " read as " << length.value_or(0);
