@@ -1,5 +1,6 @@
 #include "base/messages.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "base/globals.h"
@@ -23,6 +24,29 @@ std::wstring SystemErrorText(DWORD errorCode) {
     return buffer;
 }
 
+bool TextsReadRightToLeft() {
+    // The loader picks a template's language as it picks the texts', so the General page's
+    // template says whether the user's language is written right to left.
+    const HRSRC found = FindResourceW(AppInstance, MAKEINTRESOURCEW(IDD_GENERAL_PAGE), MAKEINTRESOURCEW(5));
+    const HGLOBAL loaded = found ? LoadResource(AppInstance, found) : nullptr;
+    const auto* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+    if (!words || SizeofResource(AppInstance, found) < 12) return false;
+    DWORD extendedStyle = 0;  // DLGTEMPLATEEX keeps it after a help id, DLGTEMPLATE after the style
+    memcpy(&extendedStyle, words[1] == 0xFFFF ? words + 4 : words + 2, sizeof extendedStyle);
+    return (extendedStyle & WS_EX_LAYOUTRTL) != 0;
+}
+
+namespace {
+
+// Every box of the program: in a language written right to left its text reads and is
+// aligned right to left, as the pages around it are.
+int ShowBox(HWND owner, const wchar_t* text, UINT flags) {
+    if (TextsReadRightToLeft()) flags |= MB_RTLREADING | MB_RIGHT;
+    return MessageBoxW(owner, text, SheetCaption, flags);
+}
+
+}  // namespace
+
 static void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
     size_t position = 0;
     while ((position = text.find(from, position)) != std::wstring::npos) {
@@ -43,17 +67,17 @@ int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner) {
     if (errorCode == 0) return 0;
     std::wstring composed = ComposeErrorText(LoadText(IDS_ERROR_TEXT).c_str(), text, errorCode,
                                              SystemErrorText(errorCode).c_str());
-    MessageBoxW(owner, composed.c_str(), SheetCaption, MB_OK);
+    ShowBox(owner, composed.c_str(), MB_OK);
     return static_cast<int>(errorCode);
 }
 
 int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags) {
     std::wstring expanded = ExpandPrinterMessage(text);
-    return MessageBoxW(owner, expanded.c_str(), SheetCaption, flags);
+    return ShowBox(owner, expanded.c_str(), flags);
 }
 
 int ShowMessageText(const std::wstring& text, HWND owner, UINT flags) {
-    return MessageBoxW(owner, text.c_str(), SheetCaption, flags);
+    return ShowBox(owner, text.c_str(), flags);
 }
 
 int ShowPrinterMessage(UINT textId, HWND owner, UINT flags) {

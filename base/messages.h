@@ -22,6 +22,9 @@ std::wstring ExpandPrinterMessage(const wchar_t* text);
 // is 0 too nothing is shown and 0 is returned. Otherwise returns the code shown.
 int ShowErrorBox(const wchar_t* text, DWORD errorCode, HWND owner);
 
+// Whether the program shows the user's language right to left (its templates are mirrored).
+bool TextsReadRightToLeft();
+
 // Shows a prompt or notice that may name the printer; returns MessageBoxW's answer.
 int ShowPrinterMessage(const wchar_t* text, HWND owner, UINT flags);
 // The same for string `textId` of the string table.

@@ -12,6 +12,7 @@
 
 #include "base/globals.h"
 #include "base/late_binding.h"
+#include "base/messages.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tests/support/language_resources.h"
@@ -258,6 +259,8 @@ TEST_F(ShownLanguage, SheetTabsTextsAndBoxesInTheUsersLanguage) {
     HWND general = sheet.ShowPage(IDD_GENERAL_PAGE);
     EXPECT_EQ(ControlText(general, IDC_PORTRAIT), expected.portrait);
     EXPECT_EQ(std::wstring(SheetCaption), expected.boxCaption);
+    EXPECT_EQ(TextsReadRightToLeft(), PRIMARYLANGID(expected.userLanguage) == LANG_ARABIC)
+        << "message boxes read in the pages' direction";
     // The profile made when there is none is saved under its name: the same in every language.
     EXPECT_STREQ(Settings.Profiles.At(0).name, L"Default");
 }
