@@ -259,7 +259,7 @@ TEST_F(ShownLanguage, SheetTabsTextsAndBoxesInTheUsersLanguage) {
     HWND general = sheet.ShowPage(IDD_GENERAL_PAGE);
     EXPECT_EQ(ControlText(general, IDC_PORTRAIT), expected.portrait);
     EXPECT_EQ(std::wstring(SheetCaption), expected.boxCaption);
-    EXPECT_EQ(TextsReadRightToLeft(), PRIMARYLANGID(expected.userLanguage) == LANG_ARABIC)
+    EXPECT_EQ(TextsReadRightToLeft(), ReadsRightToLeft(expected.userLanguage))
         << "message boxes read in the pages' direction";
     // The profile made when there is none is saved under its name: the same in every language.
     EXPECT_STREQ(Settings.Profiles.At(0).name, L"Default");
@@ -270,7 +270,7 @@ TEST_F(ShownLanguage, SheetTabsTextsAndBoxesInTheUsersLanguage) {
 TEST_F(ShownLanguage, NumberAndPathBoxesReadLeftToRight) {
     ASSERT_EQ(LoadSheetSettings(), 1);
     ModelessSheet sheet;
-    const bool rightToLeft = PRIMARYLANGID(CaseOfThisRun().userLanguage) == LANG_ARABIC;
+    const bool rightToLeft = ReadsRightToLeft(CaseOfThisRun().userLanguage);
     const std::pair<int, std::vector<int>> boxes[] = {
         {IDD_PAPER_PAGE, {IDC_PAPER_WIDTH, IDC_PAPER_LENGTH}},
         {IDD_AGENT_PAGE, {IDC_AGENT_APPLICATION, IDC_AGENT_DIRECTORY, IDC_AGENT_MESSAGE_ID, IDC_AGENT_PREPROCESSOR}},

@@ -156,14 +156,6 @@ std::vector<std::wstring> TextsOf(HWND control, int templateId, LANGID language)
     return texts;
 }
 
-// Whether `language` is written right to left (its pages and sheet mirrored).
-bool ReadsRightToLeft(LANGID language) {
-    DWORD layout = 0;
-    GetLocaleInfoW(MAKELCID(language, SORT_DEFAULT), LOCALE_IREADINGLAYOUT | LOCALE_RETURN_NUMBER,
-                   reinterpret_cast<LPWSTR>(&layout), sizeof layout / sizeof(WCHAR));
-    return layout == 1;
-}
-
 // Measures every text of every control of the dialog made from `templateId` in
 // `language`; returns how many texts were measured.
 int CheckDialogTexts(int templateId, LANGID language, int dpi) {

@@ -77,3 +77,10 @@ const ProgramLanguage* ProgramLanguageOf(LANGID language) {
     }
     return nullptr;
 }
+
+bool ReadsRightToLeft(LANGID language) {
+    DWORD layout = 0;
+    GetLocaleInfoW(MAKELCID(language, SORT_DEFAULT), LOCALE_IREADINGLAYOUT | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<LPWSTR>(&layout), sizeof layout / sizeof(WCHAR));
+    return layout == 1;
+}

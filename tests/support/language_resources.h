@@ -16,6 +16,9 @@ const DLGTEMPLATE* DialogTemplateIn(HMODULE module, int templateId, LANGID langu
 // String `id` of the string table in `language`; empty when there is none.
 std::wstring StringIn(HMODULE module, UINT id, LANGID language);
 
+// Whether Windows writes `language` right to left (its pages and sheet mirrored).
+bool ReadsRightToLeft(LANGID language);
+
 // "en-US", "de-DE", "ja-JP".
 std::wstring LanguageName(LANGID language);
 
