@@ -25,7 +25,8 @@ import xml.etree.ElementTree as ET
 NS = "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"
 TEMPLATE = "LumarelPrinter"
 # The languages the program ships; the template has the texts of each.
-LANGUAGES = {"en-US", "de-DE", "ja-JP"}
+LANGUAGES = {"en-US", "de-DE", "ja-JP", "fr-FR", "es-ES", "it-IT", "pt-BR", "pl-PL", "ru-RU", "zh-CN", "ko-KR",
+             "ar-SA"}
 # The schema's names (itemName, resourceID): letters, digits and "_" of any script, no dot.
 NAME = r"\w+"
 REF = re.compile(rf"\$\((string|presentation)\.({NAME})\)")
@@ -103,6 +104,21 @@ STATE_PHRASES = {
     "de-DE": ("Wenn Sie diese Richtlinieneinstellung aktivieren", "Wenn Sie diese Richtlinieneinstellung deaktivieren",
               "Wenn Sie diese Richtlinieneinstellung nicht konfigurieren"),
     "ja-JP": ("このポリシー設定を有効に", "このポリシー設定を無効に", "このポリシー設定を構成しなかった"),
+    "fr-FR": ("Si vous activez ce paramètre de stratégie", "Si vous désactivez ce paramètre de stratégie",
+              "Si vous ne configurez pas ce paramètre de stratégie"),
+    "es-ES": ("Si habilita esta configuración de directiva", "Si deshabilita esta configuración de directiva",
+              "Si no establece esta configuración de directiva"),
+    "it-IT": ("Se si abilita questa impostazione dei criteri", "Se si disabilita questa impostazione dei criteri",
+              "Se non si configura questa impostazione dei criteri"),
+    "pt-BR": ("Se você habilitar esta configuração de política", "Se você desabilitar esta configuração de política",
+              "Se você não definir esta configuração de política"),
+    "pl-PL": ("Jeśli to ustawienie zasad zostanie włączone", "Jeśli to ustawienie zasad zostanie wyłączone",
+              "Jeśli to ustawienie zasad nie zostanie skonfigurowane"),
+    "ru-RU": ("Если этот параметр политики включен", "Если этот параметр политики отключен",
+              "Если этот параметр политики не настроен"),
+    "zh-CN": ("如果启用此策略设置", "如果禁用此策略设置", "如果未配置此策略设置"),
+    "ko-KR": ("이 정책 설정을 사용하면", "이 정책 설정을 사용하지 않으면", "이 정책 설정을 구성하지 않으면"),
+    "ar-SA": ("إذا قمت بتمكين إعداد النهج هذا", "إذا قمت بتعطيل إعداد النهج هذا", "إذا لم تقم بتكوين إعداد النهج هذا"),
 }
 
 findings = []
