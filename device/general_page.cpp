@@ -209,18 +209,20 @@ void DrawPaperSheet(HDC dc, POINT origin, SIZE size, int dpi, const PaperColours
 // picture is centred in its box, so it stays in place).
 class LeftToRightLayout {
 public:
-    explicit LeftToRightLayout(HDC dc) : dc_(dc), mirrored_(GetLayout(dc) == LAYOUT_RTL) {
-        if (mirrored_) SetLayout(dc_, 0);
+    // The DC's layout may carry more flags than LAYOUT_RTL; it gets them all back.
+    explicit LeftToRightLayout(HDC dc) : dc_(dc), previous_(GetLayout(dc)) {
+        if (mirrored()) SetLayout(dc_, 0);
     }
     ~LeftToRightLayout() {
-        if (mirrored_) SetLayout(dc_, LAYOUT_RTL);
+        if (mirrored()) SetLayout(dc_, previous_);
     }
     LeftToRightLayout(const LeftToRightLayout&) = delete;
     LeftToRightLayout& operator=(const LeftToRightLayout&) = delete;
 
 private:
+    bool mirrored() const { return previous_ != GDI_ERROR && (previous_ & LAYOUT_RTL); }
     HDC dc_;
-    bool mirrored_;
+    DWORD previous_;
 };
 
 void DrawOrientationPicture(const DRAWITEMSTRUCT& item) {
